@@ -1,0 +1,203 @@
+/*
+ * sbdriver — host contract of the dispenser driver library.
+ *
+ * A host loads the library, calls GetVM30 (or GetDriver25) once, lends the driver its port service object
+ * and from then on calls the driver object's 25-slot method table. Both objects begin with a pointer to their
+ * method table, so slot k of object o is (*(void***)o)[k].
+ *
+ * In the 32-bit Windows build every slot and handler is __stdcall: each argument is one 32-bit stack word
+ * (a double two) and the callee removes them. Elsewhere the same prototypes use the native convention.
+ *
+ * All texts (description block, exception messages, menu captions) are Windows-1251 bytes.
+ */
+#ifndef SBDRIVER_SBDRIVER_H
+#define SBDRIVER_SBDRIVER_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define SB_CALL __stdcall
+#else
+#define SB_CALL
+#endif
+
+#if defined(_WIN32)
+#define SB_EXPORT __declspec(dllexport)
+#else
+#define SB_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+typedef struct HWND__* SbWindow;
+#else
+typedef void* SbWindow;
+#endif
+
+typedef struct SbDriver SbDriver;
+typedef struct SbPortService SbPortService;
+typedef struct SbMenuItem SbMenuItem;
+
+/* Slot 1 result: a length byte (31) and 31 Windows-1251 characters, no terminator. */
+typedef struct SbDescription {
+    uint8_t bytes[32];
+} SbDescription;
+
+/* Slot 21 result: byte 0 state code, byte 1 zero, byte 14 state code AND 7, byte 15 zero; the driver leaves
+ * the other bytes as the caller had them. */
+typedef struct SbStatusRecord {
+    uint8_t bytes[16];
+} SbStatusRecord;
+
+/* Handlers the driver hands to the port service: the operation first, the driver object second. */
+typedef uint32_t(SB_CALL* SbReceiveFn)(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
+                                       uint8_t* count, uint8_t* replySize); /* 1 = ok, 0 = lone NAK */
+typedef int32_t(SB_CALL* SbLineSetupFn)(void* self, uint32_t point);
+typedef struct SbReceiveHandler {
+    SbReceiveFn code;
+    void* self;
+} SbReceiveHandler;
+typedef struct SbLineSetupHandler {
+    SbLineSetupFn code;
+    void* self;
+} SbLineSetupHandler;
+
+/* Menu objects of the host (slot 24) begin with a pointer to this table; a host adapts its toolkit's menus. */
+typedef void(SB_CALL* SbMenuClickFn)(void* self, SbMenuItem* sender);
+typedef struct SbMenuClickHandler {
+    SbMenuClickFn code;
+    void* self;
+} SbMenuClickHandler;
+typedef struct SbMenuItemVtbl {
+    uint32_t(SB_CALL* Count)(SbMenuItem* item);                                  /* 0: direct sub-items */
+    SbMenuItem*(SB_CALL* Item)(SbMenuItem* item, uint32_t index);                /* 1: sub-item from 0 */
+    uint32_t(SB_CALL* GetCaption)(SbMenuItem* item, char* buffer, uint32_t size); /* 2: returns length */
+    void(SB_CALL* SetCaption)(SbMenuItem* item, const char* caption);             /* 3 */
+    void(SB_CALL* SetHint)(SbMenuItem* item, const char* hint);                   /* 4 */
+    void(SB_CALL* SetHelpContext)(SbMenuItem* item, int32_t helpContext);         /* 5 */
+    void(SB_CALL* SetShortcut)(SbMenuItem* item, uint32_t shortcut);              /* 6: 0 is none */
+    void(SB_CALL* SetOnClick)(SbMenuItem* item, SbMenuClickHandler handler);      /* 7 */
+} SbMenuItemVtbl;
+struct SbMenuItem {
+    const SbMenuItemVtbl* vtbl;
+};
+/* Returns a new item already placed under parent. */
+typedef SbMenuItem*(SB_CALL* SbCreateMenuItem)(SbMenuItem* parent, int32_t index);
+
+/* The driver object's method table, 25 slots in this fixed order. */
+typedef struct SbDriverVtbl {
+    void(SB_CALL* Abstract)(SbDriver* self);                                                        /* 0 */
+    void(SB_CALL* Describe)(SbDescription* out, SbDriver* self);                                    /* 1 */
+    void(SB_CALL* SetLineResult)(SbDriver* self, uint32_t point, uint32_t value);                   /* 2 */
+    uint32_t(SB_CALL* GetLineResult)(SbDriver* self, uint32_t point);                               /* 3 */
+    int32_t(SB_CALL* FillingPointControl)(SbDriver* self, uint32_t point, uint32_t unused,
+                                          uint32_t control);                                        /* 4 */
+    void(SB_CALL* Reserved5)(SbDriver* self, uint32_t unused);                                      /* 5 */
+    void(SB_CALL* FinalDeliveryData)(SbDriver* self, uint32_t point, uint32_t unused, double* volume,
+                                     double* amount);                                               /* 6 */
+    void(SB_CALL* GetCounter)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade,
+                              double* volume, double* amount, uint32_t unused2, uint32_t unused3);   /* 7 */
+    void(SB_CALL* Reserved8)(SbDriver* self, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                             uint32_t);                                                             /* 8 */
+    double(SB_CALL* CurrentDeliveryData)(SbDriver* self, uint32_t point, uint32_t unused,
+                                         double* amount);                                           /* 9 */
+    uint32_t(SB_CALL* PollStatus)(SbDriver* self, uint32_t point, uint32_t unused);                 /* 10 */
+    void(SB_CALL* SetPrice)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade,
+                            uint32_t unused2, uint32_t unused3, double price);                      /* 11 */
+    void(SB_CALL* Reserved12)(SbDriver* self, uint32_t, uint32_t, uint32_t);                        /* 12 */
+    void(SB_CALL* SetVolumePreset)(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t,
+                                   double volume);                                                  /* 13 */
+    void(SB_CALL* SetAmountPreset)(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t,
+                                   double amount);                                                  /* 14 */
+    void(SB_CALL* StartGrade1)(SbDriver* self, uint32_t point, uint32_t second, uint32_t unused);     /* 15 */
+    int32_t(SB_CALL* OpenLine)(SbDriver* self, uint32_t point);                                     /* 16 */
+    void(SB_CALL* Reserved17)(SbDriver* self, uint32_t, uint32_t, uint32_t);                        /* 17 */
+    void(SB_CALL* Reserved18)(SbDriver* self, uint32_t, uint32_t, uint32_t, uint32_t);              /* 18 */
+    void(SB_CALL* Start)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade,
+                         uint32_t mode);                                                            /* 19 */
+    uint32_t(SB_CALL* Capability)(SbDriver* self, uint32_t code, int32_t* answer);                  /* 20 */
+    void(SB_CALL* StatusRecord)(SbStatusRecord* out, SbDriver* self, uint32_t point, uint32_t second,
+                                uint32_t unused);                                                   /* 21 */
+    void(SB_CALL* SwitchPoint)(SbDriver* self, uint32_t point, uint32_t, uint32_t,
+                               uint32_t control);                                                   /* 22 */
+    void(SB_CALL* SwitchPointAgain)(SbDriver* self, uint32_t point, uint32_t, uint32_t,
+                                    uint32_t control);                                              /* 23 */
+    void(SB_CALL* HookMenu)(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create);            /* 24 */
+} SbDriverVtbl;
+struct SbDriver {
+    const SbDriverVtbl* vtbl;
+};
+
+/* The host's port service. Slots 0, 2, 3, 5..15, 18 and 20 belong to the host and are never called. */
+typedef struct SbPortServiceVtbl {
+    void* slot0;
+    int32_t(SB_CALL* ErrorResult)(SbPortService* self, uint32_t point); /* 1 */
+    void* slot2;
+    void* slot3;
+    uint32_t(SB_CALL* LineStatus)(SbPortService* self, uint32_t point); /* 4: low byte used */
+    void* slot5_15[11];
+    int32_t(SB_CALL* SendReceive)(SbPortService* self, uint32_t point, uint8_t* send, uint32_t sendCount,
+                                  uint8_t* receive, uint32_t replySize, uint32_t zero); /* 16: 0 = success */
+    int32_t(SB_CALL* Configure)(SbPortService* self, uint32_t point, uint32_t ten, uint32_t speedCode); /* 17 */
+    void* slot18;
+    void(SB_CALL* SetReceiveHandler)(SbPortService* self, uint32_t point, SbReceiveHandler handler); /* 19 */
+    void* slot20;
+    void(SB_CALL* SetLineSetupHandler)(SbPortService* self, uint32_t point, SbLineSetupHandler handler); /* 21 */
+} SbPortServiceVtbl;
+struct SbPortService {
+    const SbPortServiceVtbl* vtbl;
+};
+
+/* Speed code given to port slot 17 for a line that carries a T10 counting unit. */
+#define SB_T10_SPEED_CODE 0x07000960u
+
+/*
+ * Failures that reach the host.
+ * POSIX build: slots throw the C++ exception sb::ESerialIO (below); slot 0 throws sb::EAbstractError.
+ * Windows build: no C++ exception crosses the boundary. A slot raises a structured exception with
+ *   ExceptionCode    SB_EXCEPTION_SERIAL_IO (or SB_EXCEPTION_ABSTRACT for slot 0), flag EXCEPTION_NONCONTINUABLE,
+ *   NumberParameters 2,
+ *   ExceptionInformation[0] pointer to the zero-terminated Windows-1251 message (valid until the same thread's
+ *                           next failure), ExceptionInformation[1] its length in bytes.
+ */
+#define SB_EXCEPTION_SERIAL_IO 0xE0534249u
+#define SB_EXCEPTION_ABSTRACT 0xE0534241u
+
+SB_EXPORT SbDriver* SB_CALL GetVM30(uint32_t arg1, SbWindow owner, SbPortService* port);
+SB_EXPORT SbDriver* SB_CALL GetDriver25(uint32_t arg1, SbWindow owner, SbPortService* port, uint32_t, uint32_t,
+                                        uint32_t, uint32_t, uint32_t);
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace sb {
+
+/* A dispenser exchange failed and the operation could not absorb it. */
+class SB_EXPORT ESerialIO : public std::exception {
+public:
+    ESerialIO(std::string cp1251, std::string utf8) : message_(std::move(cp1251)), utf8_(std::move(utf8)) {}
+    const char* what() const noexcept override { return message_.c_str(); } /* Windows-1251 */
+    const std::string& Utf8() const noexcept { return utf8_; }
+
+private:
+    std::string message_;
+    std::string utf8_;
+};
+
+/* Slot 0 was called: the driver has no operation there. */
+class SB_EXPORT EAbstractError : public std::exception {
+public:
+    const char* what() const noexcept override { return "Abstract Error"; }
+};
+
+}  // namespace sb
+#endif
+
+#endif /* SBDRIVER_SBDRIVER_H */
