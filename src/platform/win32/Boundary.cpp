@@ -1,0 +1,50 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/Boundary.h"
+#include "platform/win32/StructuredGuard.h"
+#include "sbdriver/sbdriver.h"
+
+namespace sb::platform {
+namespace {
+
+struct GuardedCall {
+    void (*routine)(void*);
+    void* context;
+    bool completed;
+};
+
+// Stops C++ exceptions inside the structured frame, which their unwinding would leave on the chain.
+void RunCatchingCpp(void* argument) {
+    auto& call = *static_cast<GuardedCall*>(argument);
+    try {
+        call.routine(call.context);
+        call.completed = true;
+    } catch (...) {
+        call.completed = false;
+    }
+}
+
+}  // namespace
+
+bool CallAbsorbingFailures(void (*routine)(void*), void* context) {
+    GuardedCall call{routine, context, false};
+    return CallCatchingStructured(&RunCatchingCpp, &call, nullptr) && call.completed;
+}
+
+void RaiseToHost(HostFailureKind kind, const std::string& cp1251, const std::string& /*utf8*/) {
+    // The host reads the text after our frames are gone: it stays here until this thread's next failure.
+    static thread_local std::string message;
+    try {
+        message = cp1251;
+    } catch (...) {
+        message.clear();  // no memory for the text: the failure still reaches the host, without it
+    }
+    const ULONG_PTR arguments[2] = {reinterpret_cast<ULONG_PTR>(message.c_str()), message.size()};
+    const DWORD code = kind == HostFailureKind::Abstract ? SB_EXCEPTION_ABSTRACT : SB_EXCEPTION_SERIAL_IO;
+    RaiseException(code, EXCEPTION_NONCONTINUABLE, 2, arguments);
+    std::abort();  // the system never resumes after a noncontinuable exception
+}
+
+}  // namespace sb::platform
