@@ -1,8 +1,6 @@
 // How failures cross the boundary between the driver and the host, in both directions.
 #pragma once
 
-#include <string>
-
 namespace sb::platform {
 
 // Runs routine(context) and absorbs any failure raised inside it: a C++ exception, or on Windows a structured
@@ -11,8 +9,8 @@ bool CallAbsorbingFailures(void (*routine)(void*), void* context);
 
 enum class HostFailureKind { SerialIO, Abstract };
 
-// Hands a failure to the host the way this platform's hosts catch it. Never returns. Called after every C++
-// scope of the failing slot has closed.
-[[noreturn]] void RaiseToHost(HostFailureKind kind, const std::string& cp1251, const std::string& utf8);
+// Hands a failure to the host the way this platform's hosts catch it. Never returns. The slot calls it after
+// every C++ scope of its own has closed, with texts in storage that outlives the call (zero-terminated).
+[[noreturn]] void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* utf8);
 
 }  // namespace sb::platform

@@ -13,7 +13,7 @@ bool CallAbsorbingFailures(void (*routine)(void*), void* context) {
     }
 }
 
-void RaiseToHost(HostFailureKind kind, const std::string& cp1251, const std::string& utf8) {
+void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* utf8) {
     if (kind == HostFailureKind::Abstract) throw EAbstractError();
     throw ESerialIO(cp1251, utf8);
 }
