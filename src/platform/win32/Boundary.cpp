@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/Boundary.h"
 #include "platform/win32/StructuredGuard.h"
@@ -33,15 +34,8 @@ bool CallAbsorbingFailures(void (*routine)(void*), void* context) {
     return CallCatchingStructured(&RunCatchingCpp, &call, nullptr) && call.completed;
 }
 
-void RaiseToHost(HostFailureKind kind, const std::string& cp1251, const std::string& /*utf8*/) {
-    // The host reads the text after our frames are gone: it stays here until this thread's next failure.
-    static thread_local std::string message;
-    try {
-        message = cp1251;
-    } catch (...) {
-        message.clear();  // no memory for the text: the failure still reaches the host, without it
-    }
-    const ULONG_PTR arguments[2] = {reinterpret_cast<ULONG_PTR>(message.c_str()), message.size()};
+void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* /*utf8*/) {
+    const ULONG_PTR arguments[2] = {reinterpret_cast<ULONG_PTR>(cp1251), std::strlen(cp1251)};
     const DWORD code = kind == HostFailureKind::Abstract ? SB_EXCEPTION_ABSTRACT : SB_EXCEPTION_SERIAL_IO;
     RaiseException(code, EXCEPTION_NONCONTINUABLE, 2, arguments);
     std::abort();  // the system never resumes after a noncontinuable exception

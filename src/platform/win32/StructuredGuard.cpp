@@ -32,15 +32,6 @@ struct GuardFrame {
     EXCEPTION_RECORD record;
 };
 
-// The head of this thread's exception chain is the first word of its thread block, at fs:[0].
-EXCEPTION_REGISTRATION_RECORD* ChainHead() {
-    EXCEPTION_REGISTRATION_RECORD* head;
-    asm volatile("movl %%fs:0, %0" : "=r"(head) : : "memory");
-    return head;
-}
-
-void SetChainHead(EXCEPTION_REGISTRATION_RECORD* head) { asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory"); }
-
 EXCEPTION_DISPOSITION __cdecl CatchInGuard(EXCEPTION_RECORD* record, void* establisher, CONTEXT*, void*) {
     if ((record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) {
         return ExceptionContinueSearch;
@@ -48,7 +39,7 @@ EXCEPTION_DISPOSITION __cdecl CatchInGuard(EXCEPTION_RECORD* record, void* estab
     auto* frame = static_cast<GuardFrame*>(establisher);
     frame->record = *record;
     SbUnwindKeepingRegisters(frame, &frame->record);
-    SetChainHead(frame->registration.Next);
+    SetExceptionChainHead(frame->registration.Next);
     __builtin_longjmp(frame->resume, 1);
 }
 
@@ -57,16 +48,16 @@ EXCEPTION_DISPOSITION __cdecl CatchInGuard(EXCEPTION_RECORD* record, void* estab
 __attribute__((noinline)) bool CallCatchingStructured(void (*routine)(void*), void* context,
                                                       EXCEPTION_RECORD* caught) {
     GuardFrame frame{};
-    frame.registration.Next = ChainHead();
+    frame.registration.Next = ExceptionChainHead();
     frame.registration.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&CatchInGuard);
     if (__builtin_setjmp(frame.resume) != 0) {
         // Back from CatchInGuard: the frames above are unwound and ours is off the chain.
         if (caught != nullptr) *caught = frame.record;
         return false;
     }
-    SetChainHead(&frame.registration);
+    SetExceptionChainHead(&frame.registration);
     routine(context);
-    SetChainHead(frame.registration.Next);
+    SetExceptionChainHead(frame.registration.Next);
     return true;
 }
 
