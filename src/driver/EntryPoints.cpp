@@ -1,0 +1,28 @@
+// The two exports through which the host obtains the driver object.
+
+#include "driver/DriverFactory.h"
+#include "logging/Log.h"
+#include "platform/Paths.h"
+#include "sbdriver/sbdriver.h"
+
+namespace {
+
+// One driver per process: a repeated call returns the object already made and leaves the log running.
+SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
+    sb::StartLogging();
+    static SbDriver* const driver = sb::NewDriver(owner, port, sb::platform::SettingsFilePath());
+    return driver;
+}
+
+}  // namespace
+
+extern "C" {
+
+SB_EXPORT SbDriver* SB_CALL GetVM30(uint32_t, SbWindow owner, SbPortService* port) { return TheDriver(owner, port); }
+
+SB_EXPORT SbDriver* SB_CALL GetDriver25(uint32_t, SbWindow owner, SbPortService* port, uint32_t, uint32_t, uint32_t,
+                                        uint32_t, uint32_t) {
+    return TheDriver(owner, port);
+}
+
+}  // extern "C"

@@ -1,0 +1,221 @@
+#include "driver/HostMethodTable.h"
+
+#include <cstring>
+#include <string>
+
+#include "common/Cp1251.h"
+#include "common/Failure.h"
+#include "driver/SlotBoundary.h"
+#include "driver/TVM30.h"
+#include "logging/Log.h"
+#include "operations/Counters.h"
+#include "operations/DeliveryData.h"
+#include "operations/StartDelivery.h"
+#include "operations/StatusPolling.h"
+#include "operations/WireNumbers.h"
+
+namespace sb {
+
+SlotFailure& ThreadSlotFailure() {
+    thread_local SlotFailure failure;
+    return failure;
+}
+
+namespace {
+
+TVM30& Driver(SbDriver* self) { return TVM30::From(self); }
+
+uint8_t LowByte(uint32_t value) { return static_cast<uint8_t>(value & 0xFFu); }
+
+// A point number outside 1..32 never reaches the tables: the slot refuses the call with one log line.
+bool Refused(uint32_t point, int slot) {
+    if (IsPoint(point)) return false;
+    WriteLog(kLevelTrace, "BAD POINT(" + std::to_string(point) + "): slot " + std::to_string(slot) + " refused");
+    return true;
+}
+
+void SB_CALL Abstract(SbDriver*) {
+    AtSlotBoundary([]() { throw EAbstractError(); });
+}
+
+void SB_CALL Describe(SbDescription* out, SbDriver*) {
+    static const SystemText kText("v2.50#Протокол к Sheidt&Bachman");
+    const size_t length = kText.cp1251.size() < sizeof out->bytes ? kText.cp1251.size() : sizeof out->bytes - 1;
+    out->bytes[0] = static_cast<uint8_t>(length);
+    std::memcpy(out->bytes + 1, kText.cp1251.data(), length);
+}
+
+void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
+    if (Refused(LowByte(point), 2)) return;
+    Driver(self).Point(LowByte(point)).LineResult = LowByte(value);
+}
+
+uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
+    if (Refused(LowByte(point), 3)) return 0;
+    return Driver(self).Point(LowByte(point)).LineResult;
+}
+
+int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, uint32_t control) {
+    return AtSlotBoundary([&]() -> int32_t {
+        if (Refused(LowByte(point), 4)) return 0;
+        SendFillingPointControl(Driver(self), LowByte(point), LowByte(control));
+        return 0;
+    });
+}
+
+void SB_CALL DoNothing1(SbDriver*, uint32_t) {}
+
+void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume, double* amount) {
+    AtSlotBoundary([&]() {
+        double unusedVolume = 0;
+        double unusedAmount = 0;
+        double* volumeOut = volume != nullptr ? volume : &unusedVolume;
+        double* amountOut = amount != nullptr ? amount : &unusedAmount;
+        if (Refused(LowByte(point), 6)) {
+            *volumeOut = 0;
+            *amountOut = 0;
+            return;
+        }
+        FinalDeliveryData(Driver(self), LowByte(point), volumeOut, amountOut);
+    });
+}
+
+void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, double* volume, double* amount, uint32_t,
+                     uint32_t) {
+    AtSlotBoundary([&]() {
+        double unusedVolume = 0;
+        double unusedAmount = 0;
+        double* volumeOut = volume != nullptr ? volume : &unusedVolume;
+        double* amountOut = amount != nullptr ? amount : &unusedAmount;
+        if (Refused(LowByte(point), 7)) {
+            *volumeOut = 0;
+            *amountOut = 0;
+            return;
+        }
+        GetCounter(Driver(self), LowByte(point), grade, volumeOut, amountOut);
+    });
+}
+
+void SB_CALL DoNothing7(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
+
+double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amount) {
+    return AtSlotBoundary([&]() -> double {
+        double unusedAmount = 0;
+        double* amountOut = amount != nullptr ? amount : &unusedAmount;
+        if (Refused(LowByte(point), 9)) {
+            *amountOut = 0;
+            return 0;
+        }
+        return CurrentDeliveryData(Driver(self), LowByte(point), amountOut);
+    });
+}
+
+uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
+    return AtSlotBoundary([&]() -> uint32_t {
+        if (Refused(LowByte(point), 10)) return 0;
+        return PollStatus(Driver(self), LowByte(point));
+    });
+}
+
+void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
+    if (Refused(point, 11)) return;
+    TVM30& driver = Driver(self);
+    const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * driver.PDec.load());
+    if (!IsGrade(grade) || !scaled) {
+        WriteLog(kLevelTrace, "PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) + " price " +
+                                  FormatGeneral(price) + " refused");
+        return;
+    }
+    driver.Point(LowByte(point)).Price[grade] = static_cast<int32_t>(static_cast<uint32_t>(*scaled & 0xFFFFFFFF));
+}
+
+void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
+
+void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
+    if (Refused(point, 13)) return;
+    FillingPoint& fillingPoint = Driver(self).Point(LowByte(point));
+    fillingPoint.VolumePreset = volume;
+    fillingPoint.AmountPreset = 0;
+}
+
+void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
+    if (Refused(point, 14)) return;
+    FillingPoint& fillingPoint = Driver(self).Point(LowByte(point));
+    fillingPoint.AmountPreset = amount;
+    fillingPoint.VolumePreset = 0;
+}
+
+void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32_t) {
+    self->vtbl->Start(self, point, second, 1, 1);
+}
+
+int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
+    return AtSlotBoundary([&]() -> int32_t {
+        if (Refused(LowByte(point), 16)) return 0;
+        TVM30& driver = Driver(self);
+        const uint8_t line = LowByte(point);
+        driver.Point(line).MasterResetPending = true;
+        driver.Port.SetLineSetupHandler(line, LineSetupHandlerOf(driver));
+        return driver.ConfigureLine(line);
+    });
+}
+
+void SB_CALL DoNothing4(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t) {}
+
+void SB_CALL Start(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t mode) {
+    AtSlotBoundary([&]() {
+        if (Refused(LowByte(point), 19)) return;
+        StartDelivery(Driver(self), LowByte(point), grade, LowByte(mode));
+    });
+}
+
+uint32_t SB_CALL Capability(SbDriver*, uint32_t code, int32_t* answer) {
+    static const int32_t kAnswers[] = {0, 0, 0, 1, 0, 1, 0, -1, -1, 9700};  // -1: not a capability
+    if (code >= sizeof kAnswers / sizeof kAnswers[0] || code == 0 || kAnswers[code] < 0) return 0;
+    if (answer != nullptr) *answer = kAnswers[code];
+    return 1;
+}
+
+void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, uint32_t second, uint32_t) {
+    const uint32_t code = self->vtbl->PollStatus(self, LowByte(point), LowByte(second));
+    out->bytes[0] = LowByte(code);
+    out->bytes[1] = 0;
+    out->bytes[14] = static_cast<uint8_t>(code & 7u);
+    out->bytes[15] = 0;
+}
+
+void SB_CALL SwitchPoint(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control) {
+    AtSlotBoundary([&]() {
+        if (LowByte(control) == 0 || Refused(LowByte(point), 22)) return;
+        TVM30& driver = Driver(self);
+        const uint8_t state = driver.Point(LowByte(point)).PointState;
+        if (state >= 0xD0 && state <= 0xD6) return;  // a finished delivery waits to be taken
+        SendFillingPointControl(driver, LowByte(point), LowByte(control));
+    });
+}
+
+void SB_CALL SwitchPointAgain(SbDriver* self, uint32_t point, uint32_t second, uint32_t third, uint32_t control) {
+    self->vtbl->SwitchPoint(self, point, second, third, control);
+}
+
+// The settings entry of the host's dispenser menu comes with the settings dialog; until then the slot says so
+// rather than doing nothing.
+void SB_CALL HookMenu(SbDriver*, SbMenuItem*, SbCreateMenuItem) {
+    AtSlotBoundary([]() {
+        static const SystemText kNotAvailable("Программирование параметров недоступно: меню настроек не подключено");
+        RaiseSerialIO(kNotAvailable);
+    });
+}
+
+const SbDriverVtbl kTable = {
+    Abstract,     Describe,    SetLineResult, GetLineResult, FillingPointControl, DoNothing1, FinalData,
+    Counter,      DoNothing7,  CurrentData,   Status,        SetPrice,            DoNothing3, VolumePreset,
+    AmountPreset, StartGrade1, OpenLine,      DoNothing3,    DoNothing4,          Start,      Capability,
+    StatusRecord, SwitchPoint, SwitchPointAgain, HookMenu,
+};
+
+}  // namespace
+
+const SbDriverVtbl& HostMethodTable() { return kTable; }
+
+}  // namespace sb

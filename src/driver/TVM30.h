@@ -1,0 +1,45 @@
+// The driver object a host gets from the entry points: the host's method table pointer first, then the
+// position table, the settings and the host's port service.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "driver/PortService.h"
+#include "driver/PositionTable.h"
+#include "sbdriver/sbdriver.h"
+#include "settings/DriverSettings.h"
+
+namespace sb {
+
+class TVM30 : public SbDriver {
+public:
+    // Builds the object with the settings read from the file at settingsPath.
+    TVM30(SbWindow owner, SbPortService* port, const std::string& settingsPath);
+    TVM30(const TVM30&) = delete;
+    TVM30& operator=(const TVM30&) = delete;
+
+    static TVM30& From(SbDriver* self) { return *static_cast<TVM30*>(self); }
+
+    FillingPoint& Point(uint8_t point) { return Points[point]; }
+
+    // The settings as they stand now, for writing back to cnf.INI.
+    DriverSettings CurrentSettings() const;
+    void ApplySettings(const DriverSettings& settings);
+
+    // Configures the point's line: speed code 0x07000960 on a T10 line, else Baud; returns port slot 17's answer.
+    int32_t ConfigureLine(uint8_t point);
+
+    SbWindow Owner;
+    PortService Port;
+    PositionTable Points;
+    std::atomic<int32_t> Baud{2400};
+    std::atomic<int32_t> SDec{100};
+    std::atomic<int32_t> PDec{100};
+};
+
+// The handlers bound to a driver object that the port service calls back.
+SbReceiveHandler ReceiveHandlerOf(TVM30& driver);
+SbLineSetupHandler LineSetupHandlerOf(TVM30& driver);
+
+}  // namespace sb

@@ -1,0 +1,114 @@
+#include "operations/Counters.h"
+
+#include <optional>
+#include <string>
+
+#include "common/Cp1251.h"
+#include "common/Failure.h"
+#include "link/ReceiveReply.h"
+#include "link/SendMessage.h"
+#include "logging/Log.h"
+#include "operations/DeliveryData.h"
+#include "operations/MessageBuilder.h"
+#include "operations/WireNumbers.h"
+
+namespace sb {
+namespace {
+
+constexpr unsigned kTotalDigits = 10;
+constexpr int kCachedGrades = 4;  // a full read fills grades 1..4
+
+struct Totals {
+    double volume;
+    double amount;
+};
+
+// The totals of record k (1..8) of a counter reply; nothing when a field holds something other than digits.
+std::optional<Totals> Record(TVM30& driver, uint8_t point, const uint8_t* reply, int k) {
+    const auto volume = ReadWireNumber(reply + 21 * k - 6, kTotalDigits);
+    const auto amount = ReadWireNumber(reply + 21 * k + 4, kTotalDigits);
+    if (!volume || !amount) return std::nullopt;
+    return Totals{*volume / 100, ScaledAmount(driver, point, *amount)};
+}
+
+bool IsUsable(const FillingPoint& fillingPoint, uint8_t length) {
+    return fillingPoint.LineResult == 1 && length == kCounterReplyLength;
+}
+
+void LogWrongNumber(uint8_t point) {
+    WriteLog(kLevelTrace, "GET COUNTER(" + std::to_string(point) + "): wrong number");
+}
+
+// Decodes grades 1..4 of a first answer into the cache; false when a field is not a number.
+bool FillCache(TVM30& driver, uint8_t point, const uint8_t* reply) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    Totals decoded[kCachedGrades + 1] = {};
+    for (int k = 1; k <= kCachedGrades; ++k) {
+        const std::optional<Totals> totals = Record(driver, point, reply, k);
+        if (!totals) return false;
+        decoded[k] = *totals;
+    }
+    for (int k = 1; k <= kCachedGrades; ++k) {
+        fillingPoint.VolumeTotals[k] = decoded[k].volume;
+        fillingPoint.AmountTotals[k] = decoded[k].amount;
+    }
+    return true;
+}
+
+}  // namespace
+
+void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, double* amount) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    platform::LockGuard hold(fillingPoint.PointLock);
+    *volume = 0;
+    *amount = 0;
+    const std::string suffix = std::to_string(point) + "): ";
+    WriteLog(kLevelTrace, "GET COUNTER(" + std::to_string(point) + ")");
+    if (!IsGrade(grade)) {
+        WriteLog(kLevelTrace, "GET COUNTER(" + suffix + "grade " + std::to_string(grade) + " refused");
+        return;
+    }
+    if (fillingPoint.VolumeTotals[1] > 0 && grade > 1) {
+        *volume = fillingPoint.VolumeTotals[grade];
+        *amount = fillingPoint.AmountTotals[grade];
+        WriteLog(kLevelTrace, "RET FAST COUNTER(" + suffix + FormatGeneral(*volume));
+        return;
+    }
+
+    DispenserMessage message;
+    BuildChannel1Header(driver, point, message);
+    AppendText(message, "0003ZD");
+    AppendText(message, fillingPoint.PointCode);
+    AppendText(message, "00");
+    if (SendMessage(driver, point, message) != 0) {
+        static const SystemText kFailed("Невозможно выполнить запрос счетчиков ТРК");
+        RaiseSerialIO(kFailed);
+    }
+    fillingPoint.VolumeTotals[1] = 0;
+
+    bool answered = false;
+    if (IsUsable(fillingPoint, message.replyLength)) {
+        answered = FillCache(driver, point, message.bytes.data());
+        if (answered) {
+            *volume = fillingPoint.VolumeTotals[grade];
+            *amount = fillingPoint.AmountTotals[grade];
+        } else {
+            LogWrongNumber(point);
+        }
+    }
+    if (!answered) {
+        WriteLog(kLevelTrace, "Two-Answer COUNTER(" + suffix + FormatGeneral(*volume));
+        const uint8_t length = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
+        if (IsUsable(fillingPoint, length)) {
+            if (const std::optional<Totals> totals = Record(driver, point, message.bytes.data(), grade)) {
+                *volume = totals->volume;
+                *amount = totals->amount;
+            } else {
+                LogWrongNumber(point);
+            }
+        }
+    }
+    WriteLog(kLevelTrace, "RET COUNTER(" + suffix + FormatGeneral(*volume));
+}
+
+}  // namespace sb

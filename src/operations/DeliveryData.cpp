@@ -1,0 +1,173 @@
+#include "operations/DeliveryData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "common/Cp1251.h"
+#include "common/Failure.h"
+#include "link/LineBytes.h"
+#include "link/PortExchange.h"
+#include "link/SendMessage.h"
+#include "logging/Log.h"
+#include "operations/MessageBuilder.h"
+#include "operations/WireNumbers.h"
+#include "platform/Clock.h"
+
+namespace sb {
+namespace {
+
+constexpr unsigned kVolumeAt = 15;
+constexpr unsigned kAmountAt = 26;
+constexpr unsigned kFieldDigits = 6;
+constexpr int kLockRepeats = 5;
+constexpr uint32_t kLockRepeatPauseMs = 50;
+
+std::string Named(const char* name, uint8_t point) { return name + std::to_string(point) + ")"; }
+
+// The volume (hundredths of a litre) the delivery is expected to end at, or nothing when it cannot be told.
+std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
+    const FillingPoint& fillingPoint = driver.Point(point);
+    const int64_t byVolume = RoundHalfEven(static_cast<long double>(fillingPoint.VolumePreset) * 100).value_or(0);
+    const int32_t price = fillingPoint.Price[fillingPoint.SaleGrade];
+    int64_t byAmount = 0;
+    if (fillingPoint.AmountPreset != 0) {
+        if (price == 0) {
+            // No price to turn the amount preset into litres: only the dispenser knows where the delivery ends.
+            WriteLog(kLevelTrace, Named("ZERO PRICE(", point));
+            return std::nullopt;
+        }
+        byAmount = RoundHalfEven(static_cast<long double>(fillingPoint.AmountPreset) * 10000 / price).value_or(0);
+    }
+    return std::max(byVolume, byAmount);
+}
+
+// Asks the dispenser; returns the reply's figures when it gave a usable one.
+bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount) {
+    WriteLog(kLevelTrace, Named("GET DATA TRANSACTION(", point));
+    DispenserMessage message;
+    BuildChannel1Header(driver, point, message);
+    AppendText(message, "0002ZD");
+    AppendText(message, driver.Point(point).PointCode);
+    AppendText(message, "00");
+    if (SendMessage(driver, point, message) != 0) {
+        static const SystemText kFailed("Невозможно выполнить запрос данных отлива ТРК");
+        RaiseSerialIO(kFailed);
+    }
+    if (driver.Point(point).LineResult != 1 || message.replyLength != kDeliveryReplyLength) return false;
+    const std::optional<double> volumeDigits = ReadWireNumber(&message.bytes[kVolumeAt], kFieldDigits);
+    const std::optional<double> amountDigits = ReadWireNumber(&message.bytes[kAmountAt], kFieldDigits);
+    if (!volumeDigits || !amountDigits) {
+        WriteLog(kLevelTrace, "GET DATA TRANSACTION(" + std::to_string(point) + "): wrong number");
+        return false;
+    }
+    *volume = *volumeDigits / 100;
+    *amount = ScaledAmount(driver, point, *amountDigits);
+    return true;
+}
+
+}  // namespace
+
+double ScaledAmount(TVM30& driver, uint8_t point, double digits) {
+    const int32_t sdec = driver.SDec;
+    if (sdec == 0) {
+        WriteLog(kLevelTrace, "SDec=0(" + std::to_string(point) + "): amount taken as 0");
+        return 0;
+    }
+    return digits / sdec;
+}
+
+double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    if (!skipCheck) {
+        const std::optional<int64_t> expected = ExpectedFinalVolume(driver, point);
+        if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
+            WriteLog(kLevelTrace, Named("TRANSACTION No Request(", point));
+            const double kept = fillingPoint.CurVolume;
+            fillingPoint.CurVolume -= 0.002;
+            *amount = fillingPoint.CurAmount;
+            return kept;
+        }
+    }
+    const double previous = fillingPoint.CurVolume;
+    double volume = 0;
+    *amount = 0;
+    if (!RequestDeliveryData(driver, point, &volume, amount)) {
+        if (markFault) fillingPoint.LineResult = 3;
+        volume = 0;
+        *amount = 0;
+        return volume;
+    }
+    const long double price = fillingPoint.Price[fillingPoint.SaleGrade];
+    if (std::fabs(price / 100 * volume - *amount) < 1.0L) {
+        fillingPoint.CurVolume = volume;
+        fillingPoint.CurAmount = *amount;
+    } else {
+        WriteLog(kLevelTrace, "NO VALID LITER=SUMMA(" + std::to_string(point) + "): ");
+    }
+    const double jump = fillingPoint.CurVolume - previous;
+    if (static_cast<long double>(jump) > 2.0L) {
+        WriteLog(kLevelTrace, "BIG JUMP LITER(" + std::to_string(point) + "): " + FormatGeneral(jump));
+    }
+    return volume;
+}
+
+double ReadLinkUnitCounter(TVM30& driver, uint8_t point, double* amount) {
+    *amount = 0;
+    uint8_t buffer[256] = {'0', '0', '0', '2', 'Z', 'D'};
+    if (PortExchange(driver, point, buffer, 6, 4) != 0) {
+        static const SystemText kFailed("Невозможно запросить данные со счетчика блока связи");
+        RaiseSerialIO(kFailed);
+    }
+    FillingPoint& fillingPoint = driver.Point(point);
+    if (fillingPoint.LineResult != 1 || buffer[0] != line::STX || buffer[1] != '2') return 0;
+    const double volume = (buffer[2] | (buffer[3] << 8)) / 100.0;
+    *amount = fillingPoint.Price[fillingPoint.SaleGrade] * volume / 100;
+    return volume;
+}
+
+double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    if (fillingPoint.T10Line) return ReadLinkUnitCounter(driver, point, amount);
+    const double previous = fillingPoint.CurVolume;
+    double volume = ReadDeliveryData(driver, point, amount, false, false);
+    for (int repeat = 1; repeat <= kLockRepeats; ++repeat) {
+        const bool hadVolume = static_cast<long double>(previous) >= 0.01L;
+        const bool newFigures = fillingPoint.CurVolume <= repeat &&
+                                std::fabs(static_cast<long double>(fillingPoint.LastVolume) - fillingPoint.CurVolume) >= 0.01L;
+        if (hadVolume || newFigures) {
+            fillingPoint.NewSale = false;
+            return volume;
+        }
+        // The first figures after a START may still be those of the previous delivery: look again.
+        platform::Sleep(kLockRepeatPauseMs);
+        static const SystemText kLocked("Блокировка предидущего отлива(");
+        WriteLog(kLevelTrace,
+                 kLocked.cp1251 + std::to_string(point) + "). RepeatCount=" + std::to_string(repeat));
+        fillingPoint.CurVolume = 0;
+        volume = ReadDeliveryData(driver, point, amount, false, true);
+    }
+    return volume;
+}
+
+void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    WriteLog(kLevelTrace, Named("GET ITOG DATA TRANSACTION(", point));
+    fillingPoint.CurVolume += 0.001;
+    double finalAmount = 0;
+    double finalVolume = ReadDeliveryData(driver, point, &finalAmount, true, false);
+    if (fillingPoint.NewSale &&
+        std::fabs(static_cast<long double>(fillingPoint.LastVolume) - finalVolume) < 0.01L) {
+        static const SystemText kLocked("Блокировка предидущего отлива(");
+        WriteLog(kLevelTrace, kLocked.cp1251 + std::to_string(point) + ")");
+        finalVolume = 0;
+        finalAmount = 0;
+    } else {
+        fillingPoint.LastVolume = finalVolume;
+        fillingPoint.NewSale = false;
+    }
+    *volume = finalVolume;
+    *amount = finalAmount;
+}
+
+}  // namespace sb

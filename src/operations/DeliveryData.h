@@ -1,0 +1,28 @@
+// Volume and amount of a delivery: read from the dispenser, checked for plausibility and kept per point.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/TVM30.h"
+
+namespace sb {
+
+constexpr uint8_t kDeliveryReplyLength = 36;
+
+// GET DATA TRANSACTION, or the kept figures when they have reached the expected end of the delivery
+// (skipCheck false). markFault sets LineResult 3 when no usable reply came.
+double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck);
+
+// The volume counter of a T10 link unit, by one unframed exchange.
+double ReadLinkUnitCounter(TVM30& driver, uint8_t point, double* amount);
+
+// Host slot 9: the figures of the current delivery, refusing those of the previous sale right after a START.
+double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount);
+
+// Host slot 6: the final figures of the delivery, closing its bookkeeping.
+void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount);
+
+// An amount from the dispenser in money units: digits divided by SDec. An SDec of 0 gives 0 and a log line.
+double ScaledAmount(TVM30& driver, uint8_t point, double digits);
+
+}  // namespace sb

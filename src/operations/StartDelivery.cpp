@@ -1,0 +1,105 @@
+#include "operations/StartDelivery.h"
+
+#include <optional>
+#include <string>
+
+#include "common/Cp1251.h"
+#include "common/Failure.h"
+#include "link/LinkFailures.h"
+#include "link/ReceiveReply.h"
+#include "link/SendMessage.h"
+#include "logging/Log.h"
+#include "operations/MessageBuilder.h"
+#include "operations/WireNumbers.h"
+#include "platform/Clock.h"
+
+namespace sb {
+namespace {
+
+constexpr uint8_t kStartedState = 0xE8;
+constexpr uint8_t kStartHoldPolls = 6;
+constexpr uint32_t kAfterStartPauseMs = 80;
+constexpr long double kNoVolumePreset = 0.001L;
+
+[[noreturn]] void RaiseCantStart() {
+    static const SystemText text("Can't Start");
+    RaiseSerialIO(text);
+}
+
+struct Preset {
+    uint64_t value;
+    char kind;  // "1" volume in hundredths of a litre, "2" amount in units of 1/SDec
+};
+
+std::optional<Preset> PresetOf(TVM30& driver, const FillingPoint& fillingPoint) {
+    if (fillingPoint.VolumePreset > kNoVolumePreset) {
+        const auto hundredths = RoundHalfEven(static_cast<long double>(fillingPoint.VolumePreset) * 100);
+        if (!hundredths || *hundredths < 0) return std::nullopt;
+        return Preset{static_cast<uint64_t>(*hundredths), '1'};
+    }
+    const auto units = RoundHalfEven(static_cast<long double>(driver.SDec) * fillingPoint.AmountPreset);
+    if (!units || *units < 0) return std::nullopt;
+    return Preset{static_cast<uint64_t>(*units), '2'};
+}
+
+}  // namespace
+
+void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMode) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    const std::string name = "START(" + std::to_string(point) + ")";
+    if (!IsGrade(grade)) {
+        WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
+        RaiseCantStart();
+    }
+    const int32_t price = fillingPoint.Price[grade];
+    const std::optional<Preset> preset = PresetOf(driver, fillingPoint);
+    if (price < 0 || !preset) {
+        WriteLog(kLevelTrace, name + ": price or preset refused");
+        RaiseCantStart();
+    }
+
+    fillingPoint.CurVolume = 0;
+    fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
+    WriteLog(kLevelTrace, name);
+    DispenserMessage message;
+    BuildChannel1Header(driver, point, message);
+    AppendText(message, "0001ZD");
+    AppendText(message, fillingPoint.PointCode);
+    AppendText(message, "0" + std::to_string(grade));
+    AppendText(message, "J");
+    AppendText(message, WireNumber(static_cast<uint64_t>(price), 4));
+    AppendText(message, WireNumber(preset->value, 6));
+    AppendText(message, "K");
+    AppendText(message, std::string(1, preset->kind));
+    AppendText(message, startMode != 0 ? "0" : "1");
+    AppendText(message, "000");
+    if (SendMessage(driver, point, message) != 0) RaiseCantStart();
+
+    fillingPoint.CurVolume = 0;
+    fillingPoint.CurAmount = 0;
+    fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
+    fillingPoint.StartHold = kStartHoldPolls;
+    fillingPoint.NewSale = true;
+    {
+        // A GET COUNTER of this point on another thread reads the cache under the point's lock.
+        platform::LockGuard hold(fillingPoint.PointLock);
+        fillingPoint.VolumeTotals[1] = 0;
+    }
+    ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
+    platform::Sleep(kAfterStartPauseMs);
+    WriteLog(kLevelTrace, "END " + name);
+}
+
+void SendFillingPointControl(TVM30& driver, uint8_t point, uint8_t switchOn) {
+    WriteLog(kLevelTrace, "FILLING POINT CONTROL(" + std::to_string(point) + ")");
+    DispenserMessage message;
+    BuildChannel1Header(driver, point, message);
+    AppendText(message, "0004ZD");
+    AppendText(message, driver.Point(point).PointCode);
+    AppendText(message, "00");
+    AppendText(message, switchOn != 0 ? "1" : "0");
+    AppendText(message, "011");
+    if (SendMessage(driver, point, message) != 0) RaiseResetFailed();
+}
+
+}  // namespace sb

@@ -1,0 +1,183 @@
+#include "operations/StatusPolling.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "common/Cp1251.h"
+#include "common/Failure.h"
+#include "link/ReceiveReply.h"
+#include "link/SendMessage.h"
+#include "logging/Log.h"
+#include "operations/DeliveryData.h"
+#include "operations/MaintenanceMessages.h"
+#include "operations/MessageBuilder.h"
+#include "platform/Clock.h"
+
+namespace sb {
+namespace {
+
+constexpr uint8_t kIdle = 0xC0;
+constexpr uint8_t kStarted = 0xE8;
+constexpr uint8_t kCalling = 0xE0;
+constexpr uint8_t kDelivering = 0xD8;
+constexpr uint8_t kFinished = 0xD0;
+
+constexpr uint8_t kStatusRequestAt = 15;  // silent polls before the full status request
+constexpr uint8_t kFollowUpEvery = 5;     // a follow-up whenever the silent count mod 5 is 4
+constexpr uint8_t kResetAfter = 40;       // silent polls before a MASTER RESET
+constexpr uint8_t kInitialiseReplyLength = 214;
+
+std::string Hex2(uint8_t code) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", code);
+    return text;
+}
+
+const SystemText& PollText() {
+    static const SystemText text("ЗАПРОС СОСТОЯНИЯ(");
+    return text;
+}
+
+void SendStatusMessage(TVM30& driver, uint8_t point, DispenserMessage& message) {
+    static const SystemText kFailed("Невозможно выполнить запрос состояния ТРК");
+    if (SendMessage(driver, point, message) != 0) RaiseSerialIO(kFailed);
+}
+
+// "3" and "4": the delivery is over; take its figures unless they are still those of the previous sale.
+void TakeFinishedDelivery(TVM30& driver, uint8_t point) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    fillingPoint.CurVolume -= 0.003;
+    double amount = 0;
+    ReadDeliveryData(driver, point, &amount, false, true);
+    if (fillingPoint.NewSale &&
+        std::fabs(static_cast<long double>(fillingPoint.LastVolume) - fillingPoint.CurVolume) < 0.01L) {
+        static const SystemText kLocked("Блокировка предидущего отлива 2(");
+        WriteLog(kLevelTrace, kLocked.cp1251 + std::to_string(point) + ")");
+        fillingPoint.CurVolume = 0;
+    } else {
+        fillingPoint.LastVolume = fillingPoint.CurVolume;
+        fillingPoint.NewSale = false;
+    }
+}
+
+void RequestInitialisation(TVM30& driver, uint8_t point) {
+    static const SystemText kTrace("ЗАПРОС СОСТОЯНИЯ: Request INIT(");
+    WriteLog(kLevelTrace, kTrace.cp1251 + std::to_string(point) + ")");
+    platform::Sleep(300);
+    RequestIdentification(driver, point);
+    platform::Sleep(100);
+    Initialise(driver, point);
+    platform::Sleep(400);
+}
+
+}  // namespace
+
+uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t digit) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    uint8_t code = kIdle;
+    switch (statusChar) {
+        case '0':
+        case '7':
+        case '8':
+            fillingPoint.StartHold = 0;
+            break;
+        case '1':
+            if (fillingPoint.StartHold > 0) {
+                code = static_cast<uint8_t>(kStarted + digit);
+                --fillingPoint.StartHold;
+            } else {
+                code = static_cast<uint8_t>(kCalling + digit);
+            }
+            break;
+        case '2':
+        case ':':
+        case ';':
+            code = static_cast<uint8_t>(kDelivering + digit);
+            fillingPoint.StartHold = 0;
+            break;
+        case '3':
+        case '4':
+            code = static_cast<uint8_t>(kFinished + digit);
+            TakeFinishedDelivery(driver, point);
+            break;
+        case '5': {
+            double amount = 0;
+            ReadDeliveryData(driver, point, &amount, false, true);
+            fillingPoint.StartHold = 0;
+            break;
+        }
+        case '9':
+            RequestInitialisation(driver, point);
+            break;
+        default:  // "6", and anything below "0" or above ";": the dispenser needs a MASTER RESET
+            MasterReset(driver, point);
+            fillingPoint.StartHold = 0;
+            break;
+    }
+    fillingPoint.PointState = code;
+    return code;
+}
+
+uint8_t PollStatus(TVM30& driver, uint8_t point) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    platform::LockGuard hold(fillingPoint.PointLock);
+    if (fillingPoint.MasterResetPending) MasterReset(driver, point);
+    uint8_t code = fillingPoint.PointState;
+    const std::string pollPrefix = PollText().cp1251 + std::to_string(point) + ")";
+    WriteLog(kLevelTrace, pollPrefix);
+
+    DispenserMessage message;
+    message.replyLength = 0;
+    if (fillingPoint.NoReplyCount == kStatusRequestAt) {
+        BuildChannel1Header(driver, point, message);
+        AppendText(message, "0000ZD0000");
+        SendStatusMessage(driver, point, message);
+    }
+    if (message.replyLength == 0) {
+        if (fillingPoint.NoReplyCount % kFollowUpEvery == kFollowUpEvery - 1) {
+            DispenserMessage followUp;
+            AppendText(followUp, "0181");
+            followUp.bytes[3] = static_cast<uint8_t>((fillingPoint.ReplyToggle ^ 1) | 0x30);
+            followUp.replyLength = 0;
+            SendStatusMessage(driver, point, followUp);
+            message = followUp;
+        } else {
+            message.replyLength = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
+        }
+    }
+
+    const uint8_t replyLength = message.replyLength;
+    if (fillingPoint.LineResult != 1) {
+        WriteLog(kLevelTrace, pollPrefix + ": Bad (Status=" + std::to_string(fillingPoint.LineResult) + ")");
+    } else if (replyLength == kStatusReportLength) {
+        fillingPoint.NoReplyCount = 0;
+        code = DecodeStatus(driver, point, message.bytes[kStatusCharAt],
+                            static_cast<uint8_t>(message.bytes[kStatusDigitAt] - '0'));
+        static const SystemText kReturn("ВОЗВРАТ СОСТОЯНИЯ(");
+        WriteLog(kLevelTrace, kReturn.cp1251 + std::to_string(point) + "): " + Hex2(code));
+        if (message.bytes[0] == message.bytes[1]) fillingPoint.MasterResetPending = true;
+    } else if (replyLength == 0) {
+        ++fillingPoint.NoReplyCount;
+        if (fillingPoint.NoReplyCount >= kResetAfter) {
+            WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init");
+            fillingPoint.NoReplyCount = 1;
+            MasterReset(driver, point);
+            if (code >= 0xE1 && code <= 0xE5) fillingPoint.LineResult = 2;
+        } else {
+            WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init OFF");
+        }
+    } else {
+        fillingPoint.NoReplyCount = 0;
+        WriteLog(kLevelTrace, pollPrefix + ": Bad (InByte=" + std::to_string(replyLength) + ")");
+        if (replyLength == kInitialiseReplyLength) {
+            Initialise(driver, point);
+            platform::Sleep(300);
+        }
+    }
+    static const SystemText kExit("Выход СОСТОЯНИЕ(");
+    WriteLog(kLevelTrace, kExit.cp1251 + std::to_string(point) + "): " + Hex2(code));
+    return code;
+}
+
+}  // namespace sb

@@ -1,0 +1,20 @@
+// The status request of a filling point and the state code the host gets from it.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/TVM30.h"
+
+namespace sb {
+
+constexpr uint8_t kStatusReportLength = 18;
+constexpr unsigned kStatusCharAt = 15;
+constexpr unsigned kStatusDigitAt = 13;
+
+// Polls the point (asking it when it has been silent), decodes a status report and returns the state code.
+uint8_t PollStatus(TVM30& driver, uint8_t point);
+
+// Turns a status character and its digit into the state code, stored as the point's PointState.
+uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t digit);
+
+}  // namespace sb
