@@ -177,10 +177,17 @@ SB_EXPORT SbDriver* SB_CALL GetDriver25(uint32_t arg1, SbWindow owner, SbPortSer
 #include <string>
 #include <utility>
 
+/* The POSIX build's failures; in the Windows build they never leave the library, so they are not exported. */
+#if defined(_WIN32)
+#define SB_EXCEPTION_CLASS
+#else
+#define SB_EXCEPTION_CLASS SB_EXPORT
+#endif
+
 namespace sb {
 
 /* A dispenser exchange failed and the operation could not absorb it. */
-class SB_EXPORT ESerialIO : public std::exception {
+class SB_EXCEPTION_CLASS ESerialIO : public std::exception {
 public:
     ESerialIO(std::string cp1251, std::string utf8) : message_(std::move(cp1251)), utf8_(std::move(utf8)) {}
     const char* what() const noexcept override { return message_.c_str(); } /* Windows-1251 */
@@ -192,7 +199,7 @@ private:
 };
 
 /* Slot 0 was called: the driver has no operation there. */
-class SB_EXPORT EAbstractError : public std::exception {
+class SB_EXCEPTION_CLASS EAbstractError : public std::exception {
 public:
     const char* what() const noexcept override { return "Abstract Error"; }
 };

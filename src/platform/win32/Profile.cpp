@@ -1,5 +1,7 @@
 // INI files through the system's own profile functions, so the file is the one other Windows programs see.
 #include <windows.h>
+// windows.h maps this name to its own WriteProfileStringA; ours is the portable interface.
+#undef WriteProfileString
 
 #include <vector>
 
