@@ -1,0 +1,146 @@
+// The small slots of the host method table, called through the table as a host calls them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "driver/DriverFactory.h"
+#include "driver/TVM30.h"
+#include "support/LogCapture.h"
+#include "support/RecordingClock.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class SlotsTest : public ::testing::Test {
+protected:
+    SlotsTest() : driver(sb::NewDriver(nullptr, nullptr, dir.File("cnf.INI"))), vm(driver->vtbl) {}
+    ~SlotsTest() override { delete &sb::TVM30::From(driver); }
+
+    sb::TVM30& Table() { return sb::TVM30::From(driver); }
+
+    sbtest::RecordingClock clock;
+    sbtest::LogCapture log;
+    sbtest::TempDir dir;
+    SbDriver* driver;
+    const SbDriverVtbl* vm;
+};
+
+TEST_F(SlotsTest, ConstructionDefaultsOfEveryPoint) {
+    for (uint32_t p = 1; p <= sb::kPointCount; ++p) {
+        const sb::FillingPoint& point = Table().Point(static_cast<uint8_t>(p));
+        EXPECT_EQ(vm->GetLineResult(driver, p), 1u);
+        EXPECT_EQ(point.PointState, 192);
+        for (int g = 1; g <= 6; ++g) EXPECT_EQ(point.Price[g], 20);
+        EXPECT_EQ(point.SeqChar[0], '0');
+        EXPECT_EQ(point.SeqChar[1], '0');
+        EXPECT_EQ(point.ReqChar[0], '0');
+        EXPECT_EQ(point.ReqChar[1], '0');
+        EXPECT_STREQ(point.PointCode, "01");
+        EXPECT_EQ(point.SaleGrade, 1);
+        EXPECT_EQ(point.StartHold, 0);
+        EXPECT_EQ(point.NoReplyCount, 0);
+        EXPECT_FALSE(point.MasterResetPending);
+        EXPECT_FALSE(point.NewSale);
+        EXPECT_EQ(point.CurVolume, 0.0);
+        EXPECT_EQ(point.VolumePreset, 0.0);
+        EXPECT_EQ(point.AmountPreset, 0.0);
+        EXPECT_EQ(point.VolumeTotals[1], 0.0);
+    }
+}
+
+TEST_F(SlotsTest, DescriptionBlockIsExactly32Bytes) {
+    SbDescription block;
+    std::memset(&block, 0xEE, sizeof block);
+    vm->Describe(&block, driver);
+    EXPECT_EQ(block.bytes[0], 31);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(block.bytes + 1), 31),
+              "v2.50#\xCF\xF0\xEE\xF2\xEE\xEA\xEE\xEB \xEA Sheidt&Bachman");
+    EXPECT_EQ(block.bytes[31], 'n');
+}
+
+TEST_F(SlotsTest, CapabilityAnswersAreWrittenOnlyOnTrue) {
+    const int32_t expected[] = {0, 0, 0, 1, 0, 1, 0, 0, 0, 9700};
+    for (uint32_t code = 0; code <= 11; ++code) {
+        int32_t answer = -77;
+        const uint32_t result = vm->Capability(driver, code, &answer);
+        const bool known = (code >= 1 && code <= 6) || code == 9;
+        EXPECT_EQ(result, known ? 1u : 0u) << code;
+        EXPECT_EQ(answer, known ? expected[code] : -77) << code;
+    }
+    int32_t answer = -77;
+    EXPECT_EQ(vm->Capability(driver, 0xFFFFFFFFu, &answer), 0u);
+    EXPECT_EQ(answer, -77);
+}
+
+TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
+    Table().PDec = 1;
+    const double prices[] = {1.5, 2.5, 3.5, 0.5, -1.5};
+    const int32_t stored[] = {2, 2, 4, 0, -2};
+    for (int i = 0; i < 5; ++i) {
+        vm->SetPrice(driver, 7, 0, 3, 0, 0, prices[i]);
+        EXPECT_EQ(Table().Point(7).Price[3], stored[i]) << prices[i];
+    }
+    Table().PDec = 100;
+    vm->SetPrice(driver, 7, 0, 6, 0, 0, 1.25);
+    EXPECT_EQ(Table().Point(7).Price[6], 125);
+    vm->SetPrice(driver, 7, 0, 6, 0, 0, 45.9);
+    EXPECT_EQ(Table().Point(7).Price[6], 4590);
+    // Only the low 32 bits of a huge price are kept, as the host's own integer would hold them.
+    vm->SetPrice(driver, 7, 0, 1, 0, 0, 42949672.97);
+    EXPECT_EQ(Table().Point(7).Price[1], 1);
+    EXPECT_EQ(Table().Point(8).Price[6], 20);
+}
+
+TEST_F(SlotsTest, PresetsClearEachOtherOnlyForTheirOwnPoint) {
+    vm->SetAmountPreset(driver, 4, 0, 0, 0, 300.0);
+    vm->SetVolumePreset(driver, 5, 0, 0, 0, 20.0);
+    vm->SetAmountPreset(driver, 5, 0, 0, 0, 500.0);
+    EXPECT_EQ(Table().Point(5).VolumePreset, 0.0);
+    EXPECT_EQ(Table().Point(5).AmountPreset, 500.0);
+    vm->SetVolumePreset(driver, 5, 0, 0, 0, 12.5);
+    EXPECT_EQ(Table().Point(5).VolumePreset, 12.5);
+    EXPECT_EQ(Table().Point(5).AmountPreset, 0.0);
+    EXPECT_EQ(Table().Point(4).AmountPreset, 300.0);
+    EXPECT_EQ(Table().Point(4).VolumePreset, 0.0);
+}
+
+TEST_F(SlotsTest, LineResultUsesTheLowBytes) {
+    vm->SetLineResult(driver, 0x103, 0x1FF);
+    EXPECT_EQ(vm->GetLineResult(driver, 3), 0xFFu);
+    EXPECT_EQ(vm->GetLineResult(driver, 0x203), 0xFFu);
+}
+
+TEST_F(SlotsTest, EmptySlotsDoNothing) {
+    vm->Reserved5(driver, 1);
+    vm->Reserved8(driver, 1, 2, 3, 4, 5, 6, 7);
+    vm->Reserved12(driver, 1, 2, 3);
+    vm->Reserved17(driver, 1, 2, 3);
+    vm->Reserved18(driver, 1, 2, 3, 4);
+    EXPECT_TRUE(log.Texts().empty());
+}
+
+TEST_F(SlotsTest, AbstractSlotRaises) { EXPECT_THROW(vm->Abstract(driver), sb::EAbstractError); }
+
+TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
+    for (uint32_t bad : {0u, 33u, 255u}) {
+        vm->SetLineResult(driver, bad, 9);
+        EXPECT_EQ(vm->GetLineResult(driver, bad), 0u);
+        vm->SetVolumePreset(driver, bad, 0, 0, 0, 1.0);
+        vm->SetAmountPreset(driver, bad, 0, 0, 0, 1.0);
+        vm->SetPrice(driver, bad, 0, 1, 0, 0, 1.0);
+        EXPECT_EQ(vm->PollStatus(driver, bad, 0), 0u);
+        double amount = 5;
+        EXPECT_EQ(vm->CurrentDeliveryData(driver, bad, 0, &amount), 0.0);
+        EXPECT_EQ(amount, 0.0);
+    }
+    // Preset and price slots take the whole 32-bit point number.
+    vm->SetVolumePreset(driver, 0x101, 0, 0, 0, 1.0);
+    EXPECT_EQ(Table().Point(1).VolumePreset, 0.0);
+    for (int32_t grade : {0, 7, -1}) vm->SetPrice(driver, 1, 0, grade, 0, 0, 9.0);
+    for (int g = 1; g <= 6; ++g) EXPECT_EQ(Table().Point(1).Price[g], 20);
+    EXPECT_TRUE(log.Has("BAD POINT(33): slot 10 refused"));
+    EXPECT_TRUE(log.Has("PRICE(1): grade 7 price 9 refused"));
+}
+
+}  // namespace
