@@ -1,0 +1,124 @@
+// A port service object as a host lends it to the driver, with simulated dispensers on its lines.
+// Every exchange is recorded, and port failures can be scripted.
+#ifndef SBSIM_SIMPORTSERVICE_H
+#define SBSIM_SIMPORTSERVICE_H
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sbdriver/sbdriver.h"
+#include "sim/Dispenser.h"
+#include "sim/SpinLock.h"
+
+namespace sbsim {
+
+// Most bytes one exchange writes into the driver's buffer.
+constexpr std::size_t kMaxAnswerBytes = 255;
+
+// Records kept at most of each kind; the oldest go first, so a long run keeps its recent history.
+constexpr std::size_t kMaxRecords = 65536;
+
+// Line status answers of slot 4.
+constexpr uint32_t kLineGood = 1;
+constexpr uint32_t kLineNoAnswer = 2;
+
+struct ExchangeRecord {
+    uint32_t point = 0;
+    Bytes sent;
+    Bytes received;
+    uint32_t replySize = 0;
+};
+
+// "1 > 04 30 05 (30) < 04": point, bytes sent, reply size, bytes received (nothing after "<" for silence).
+std::string Render(const ExchangeRecord& record);
+
+// One call of a port slot. arg1/arg2: slot 16 send count and reply size, slot 17 the constant and the
+// speed code; 0 for the others.
+struct SlotCall {
+    int slot = 0;
+    uint32_t point = 0;
+    uint32_t arg1 = 0;
+    uint32_t arg2 = 0;
+};
+
+class SimPortService {
+public:
+    SimPortService();
+    SimPortService(const SimPortService&) = delete;
+    SimPortService& operator=(const SimPortService&) = delete;
+
+    // The object to hand to the driver: it begins with the method table pointer.
+    SbPortService* port() { return &object_.base; }
+
+    // Puts a dispenser on the line of a point (replacing one there); a line without one stays silent.
+    Dispenser& Attach(uint32_t point, const PointConfig& config = PointConfig{});
+    // The dispenser on a line, or nullptr. Touch it only while no driver call runs on another thread;
+    // otherwise use Act.
+    Dispenser* dispenser(uint32_t point);
+    // Runs an action on a line's dispenser under the lock that the exchanges take.
+    void Act(uint32_t point, const std::function<void(Dispenser&)>& action);
+
+    void SetErrorResult(int32_t result);      // slot 1's answer
+    void SetConfigureResult(int32_t result);  // slot 17's answer
+    // The next n send-and-receive calls raise a C++ exception before anything is sent.
+    void ThrowOnExchanges(unsigned n);
+    // The next n handler installations (slot 19) raise a C++ exception.
+    void ThrowOnSetReceiveHandler(unsigned n);
+
+    std::vector<ExchangeRecord> exchanges() const;
+    std::vector<std::string> Transcript() const;  // Render of every exchange, in order
+    std::vector<SlotCall> calls() const;
+    void ClearRecords();
+
+    SbReceiveHandler receiveHandler(uint32_t point) const;
+    bool HasLineSetupHandler(uint32_t point) const;
+    // Calls the line-setup handler the driver installed for the point, as a host does when it sets the line
+    // up again; returns its result, or 0 when none is installed.
+    int32_t CallLineSetup(uint32_t point);
+
+private:
+    struct Line {
+        std::unique_ptr<Dispenser> dispenser;
+        SbReceiveHandler receive{nullptr, nullptr};
+        SbLineSetupHandler setup{nullptr, nullptr};
+        uint32_t status = kLineGood;
+    };
+    // Standard-layout, so a pointer to its first member is a pointer to it.
+    struct PortObject {
+        SbPortService base;
+        SimPortService* owner;
+    };
+
+    static SimPortService& Of(SbPortService* port);
+    static int32_t SB_CALL ErrorResult(SbPortService* port, uint32_t point);
+    static uint32_t SB_CALL LineStatus(SbPortService* port, uint32_t point);
+    static int32_t SB_CALL SendReceive(SbPortService* port, uint32_t point, uint8_t* send, uint32_t sendCount,
+                                       uint8_t* receive, uint32_t replySize, uint32_t zero);
+    static int32_t SB_CALL Configure(SbPortService* port, uint32_t point, uint32_t ten, uint32_t speedCode);
+    static void SB_CALL SetReceiveHandler(SbPortService* port, uint32_t point, SbReceiveHandler handler);
+    static void SB_CALL SetLineSetupHandler(SbPortService* port, uint32_t point, SbLineSetupHandler handler);
+    static const SbPortServiceVtbl kVtbl;
+
+    int32_t Exchange(uint32_t point, const uint8_t* send, uint32_t sendCount, uint8_t* receive,
+                     uint32_t replySize);
+    void Record(int slot, uint32_t point, uint32_t arg1 = 0, uint32_t arg2 = 0);
+
+    PortObject object_;
+    mutable SpinLock lock_;  // guards everything below
+    std::map<uint32_t, Line> lines_;
+    std::deque<ExchangeRecord> exchanges_;
+    std::deque<SlotCall> calls_;
+    int32_t errorResult_ = -1;
+    int32_t configureResult_ = 0;
+    unsigned throwOnExchanges_ = 0;
+    unsigned throwOnSetReceiveHandler_ = 0;
+};
+
+}  // namespace sbsim
+
+#endif
