@@ -1,0 +1,37 @@
+#include "support/SimDriver.h"
+
+#include "driver/DriverFactory.h"
+
+namespace sbtest {
+
+SimDriver::SimDriver(const std::string& settingsText) {
+    const std::string settings = dir.File("cnf.INI");
+    if (!settingsText.empty()) WriteFile(settings, settingsText);
+    object_ = sb::NewDriver(nullptr, port.port(), settings);
+}
+
+SimDriver::~SimDriver() { delete &sb::TVM30::From(object_); }
+
+std::vector<std::string> SimDriver::Sent() const {
+    std::vector<std::string> sent;
+    for (const sbsim::ExchangeRecord& record : port.exchanges()) sent.push_back(sbsim::Hex(record.sent));
+    return sent;
+}
+
+sbsim::Bytes Block(const std::string& data, bool last) { return sbsim::FrameBlock(data, last); }
+
+sbsim::Bytes Raw(std::initializer_list<uint8_t> bytes) { return sbsim::Bytes(bytes); }
+
+std::string HexOf(const sbsim::Bytes& bytes) { return sbsim::Hex(bytes); }
+
+std::string StatusReport(char status, char digit, char first, char second) {
+    std::string report = "01000000000000000";
+    report[0] = first;
+    report[1] = second;
+    report.resize(18, '0');
+    report[13] = digit;
+    report[15] = status;
+    return report;
+}
+
+}  // namespace sbtest

@@ -1,0 +1,220 @@
+// Messages to a dispenser in framed, acknowledged blocks: the bytes on the wire, retries and failures.
+#include <gtest/gtest.h>
+
+#include "common/Cp1251.h"
+#include "link/PortExchange.h"
+#include "link/SendMessage.h"
+#include "operations/MessageBuilder.h"
+#include "support/SimDriver.h"
+
+namespace {
+
+using sbtest::Block;
+using sbtest::HexOf;
+using sbtest::Raw;
+
+const sbsim::Bytes kEot = Raw({0x04});
+const sbsim::Bytes kDle0 = Raw({0x10, '0'});
+const sbsim::Bytes kDle1 = Raw({0x10, '1'});
+const sbsim::Bytes kNak = Raw({0x15});
+const sbsim::Bytes kSilence = {};
+
+class BlockTransmissionTest : public ::testing::Test {
+protected:
+    BlockTransmissionTest() { sim.port.Attach(1); }
+
+    sbsim::FaultScript& Script() { return sim.port.dispenser(1)->faults(); }
+
+    void ScriptAnswers(std::initializer_list<sbsim::Bytes> answers) {
+        for (const sbsim::Bytes& answer : answers) Script().ScriptAnswer(answer);
+    }
+
+    // Select answered at once, then nothing to reply: the three polls of reply reception see EOT.
+    void ScriptQuietReply() { ScriptAnswers({kSilence, kEot, kEot, kEot}); }
+
+    sb::DispenserMessage Message(const std::string& text) {
+        sb::DispenserMessage message;
+        sb::AppendText(message, text);
+        return message;
+    }
+
+    sb::DispenserMessage MasterResetMessage() {
+        sb::DispenserMessage message;
+        sb::BuildHeader(sim.Driver(), 1, message);
+        sb::AppendText(message, "9998ZD0000");
+        return message;
+    }
+
+    sbtest::SimDriver sim;
+};
+
+TEST_F(BlockTransmissionTest, ShortMessageGoesOutUnstampedInOneBlock) {
+    ScriptAnswers({kEot, kDle0, kDle0});
+    ScriptQuietReply();
+    sb::DispenserMessage message = Message("0181");
+    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05", "02 30 31 38 31 03 0B", "04", "04 30 05",
+                                                    "04 30 05", "04 30 05"}));
+    EXPECT_EQ(message.replyLength, 0);
+    EXPECT_EQ(std::string(message.bytes.begin(), message.bytes.begin() + 4), "0181");  // request kept
+}
+
+TEST_F(BlockTransmissionTest, StampedFirstBlockFlipsTheChannelsSequenceDigit) {
+    for (int round = 0; round < 2; ++round) {
+        ScriptAnswers({kEot, kDle0, kDle1});
+        ScriptQuietReply();
+        sb::DispenserMessage message = MasterResetMessage();
+        ASSERT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    }
+    const std::vector<std::string> sent = sim.Sent();
+    EXPECT_EQ(sent[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
+    EXPECT_EQ(sent[9], "02 30 30 31 30 39 39 39 38 5A 44 30 30 30 30 03 1D");
+    EXPECT_EQ(sim.Point(1).SeqChar[0], '0');
+    EXPECT_EQ(sim.Point(1).SeqChar[1], '0');
+}
+
+TEST_F(BlockTransmissionTest, MessagesAreCutIntoBlocksOf21DataBytes) {
+    const std::string text21 = "012345678901234567890";
+    ScriptAnswers({kEot, kDle0, kDle0});
+    ScriptQuietReply();
+    sb::DispenserMessage message = Message(text21);
+    sb::SendMessage(sim.Driver(), 1, message);
+    // Bytes 2 and 3 carry channel 1's sequence digit and request byte.
+    EXPECT_EQ(sim.Sent()[2], HexOf(Block("010045678901234567890", true)));
+
+    sim.port.ClearRecords();
+    ScriptAnswers({kEot, kDle0, kDle1, kDle1});
+    ScriptQuietReply();
+    message = Message(text21 + "X");
+    sb::SendMessage(sim.Driver(), 1, message);
+    EXPECT_EQ(sim.Sent()[2], HexOf(Block("011045678901234567890", false)));
+    EXPECT_EQ(sim.Sent()[3], "02 58 03 5B");
+}
+
+TEST_F(BlockTransmissionTest, OnlyMessagesLongerThanEightBytesAreStamped) {
+    ScriptAnswers({kEot, kDle0, kDle0});
+    ScriptQuietReply();
+    sb::DispenserMessage message = Message("01999999");
+    sb::SendMessage(sim.Driver(), 1, message);
+    EXPECT_EQ(sim.Sent()[2], HexOf(Block("01999999")));
+
+    sim.port.ClearRecords();
+    ScriptAnswers({kEot, kDle0, kDle0});
+    ScriptQuietReply();
+    message = Message("019999999");
+    sb::SendMessage(sim.Driver(), 1, message);
+    EXPECT_EQ(sim.Sent()[2], HexOf(Block("010099999")));
+    EXPECT_EQ(sim.Point(1).SeqChar[1], '1');
+}
+
+TEST_F(BlockTransmissionTest, NakedStampedBlockIsResentWithTheOtherDigit) {
+    ScriptAnswers({kEot, kDle0, kNak, kDle1});
+    ScriptQuietReply();
+    sb::DispenserMessage message = MasterResetMessage();
+    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sim.Sent()[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
+    EXPECT_EQ(sim.Sent()[3], "02 30 30 31 30 39 39 39 38 5A 44 30 30 30 30 03 1D");
+    EXPECT_EQ(sim.Sent()[4], "04");
+}
+
+TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
+    // Two NAKs on the first block, three on the second: the attempt ends; the next one gets through.
+    ScriptAnswers({kEot, kDle0, kNak, kNak, kDle1, kNak, kNak, kNak});
+    ScriptAnswers({kEot, kDle0, kDle1, kDle0});
+    ScriptQuietReply();
+    sb::DispenserMessage message = Message(std::string(22, '5'));
+    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sim.log.Count("ERROR(1)"), 1u);
+    EXPECT_EQ(sim.Sent().size(), 8u + 4u + 4u);
+    EXPECT_EQ(sim.Point(1).LineResult, 1);
+}
+
+TEST_F(BlockTransmissionTest, SilentDispenserCostsThreeAttemptsOfTwoSelectsEach) {
+    sb::DispenserMessage message = MasterResetMessage();
+    message.replyLength = 77;
+    EXPECT_EQ(sb::SendMessage(sim.Driver(), 2, message), 0);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6; ++i) {
+        expected.push_back("04 30 05");
+        expected.push_back("04 31 05");
+    }
+    EXPECT_EQ(sim.Sent(), expected);
+    EXPECT_EQ(sim.Point(2).LineResult, 2);
+    EXPECT_EQ(message.replyLength, 77);
+    EXPECT_EQ(sim.log.Count("Запрос(2)"), 6u);
+    for (const std::string& text : sim.log.Texts()) EXPECT_EQ(text.find("ERROR("), std::string::npos);
+}
+
+TEST_F(BlockTransmissionTest, UnacknowledgedBlockLeavesReplyLengthTwo) {
+    sb::DispenserMessage message = Message("0181");
+    message.replyLength = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        ScriptAnswers({kEot, kDle0});
+        for (int i = 0; i < 5; ++i) Script().ScriptAnswer(kNak);
+    }
+    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(message.replyLength, 2);
+    EXPECT_EQ(sim.Point(1).LineResult, 2);
+    EXPECT_EQ(sim.log.Count("ERROR(1)"), 3u);
+}
+
+TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbed) {
+    sim.port.SetErrorResult(7);
+    sim.port.ThrowOnExchanges(1);
+    sim.Point(1).LineResult = 9;
+    uint8_t buffer[256] = {0x04, '0', 0x05};
+    EXPECT_EQ(sb::PortExchange(sim.Driver(), 1, buffer, 3, 30), 7);
+    EXPECT_EQ(sim.Point(1).LineResult, 9);  // the line result query never ran
+
+    sim.port.SetErrorResult(0);
+    sim.port.ThrowOnExchanges(1);
+    EXPECT_EQ(sb::PortExchange(sim.Driver(), 1, buffer, 3, 30), 0);
+    EXPECT_EQ(sim.clock.Sleeps(), (std::vector<uint32_t>{20, 20}));
+}
+
+TEST_F(BlockTransmissionTest, PortFailureWhileInstallingTheHandlerReachesTheCaller) {
+    sim.port.ThrowOnSetReceiveHandler(1);
+    uint8_t buffer[256] = {0x04, '0', 0x05};
+    EXPECT_THROW(sb::PortExchange(sim.Driver(), 1, buffer, 3, 30), std::exception);
+    EXPECT_TRUE(sim.Transcript().empty());
+}
+
+// A port service whose send-and-receive fails on every data block, as a broken line driver might.
+struct DataBlocksFailPort {
+    static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t* send, uint32_t count,
+                                       uint8_t* receive, uint32_t size, uint32_t zero) {
+        auto* port = reinterpret_cast<DataBlocksFailPort*>(self);
+        if (send[0] == 0x02) {
+            ++port->failures;
+            return -3;
+        }
+        return port->inner->vtbl->SendReceive(port->inner, point, send, count, receive, size, zero);
+    }
+    explicit DataBlocksFailPort(SbPortService* wrapped) : inner(wrapped), table(*wrapped->vtbl) {
+        table.SendReceive = &SendReceive;
+        base.vtbl = &table;
+    }
+    SbPortService base;
+    SbPortService* inner;
+    SbPortServiceVtbl table;
+    int failures = 0;
+};
+
+TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCallersText) {
+    DataBlocksFailPort failing(sim.port.port());
+    sim.Driver().Port = sb::PortService(&failing.base);
+    sb::DispenserMessage message = MasterResetMessage();
+    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), -3);
+    EXPECT_EQ(failing.failures, sb::kMaxPortFailuresInRow);
+
+    // Through the host contract: the operation raises its own text.
+    try {
+        sim.Slots().FillingPointControl(sim.Object(), 1, 0, 1);
+        FAIL() << "no failure reached the host";
+    } catch (const sb::ESerialIO& failure) {
+        EXPECT_EQ(failure.Utf8(), "Невозможно выполнить сброс ТРК");
+        EXPECT_EQ(std::string(failure.what()), sb::ToCp1251("Невозможно выполнить сброс ТРК"));
+    }
+}
+
+}  // namespace

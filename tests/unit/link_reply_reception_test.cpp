@@ -1,0 +1,169 @@
+// Polling, selection and reply collection: acknowledgements, short answers, reset requests and bad lines.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "link/PollLimits.h"
+#include "link/PortExchange.h"
+#include "link/ReceiveReply.h"
+#include "link/SelectPoint.h"
+#include "support/SimDriver.h"
+
+namespace {
+
+using sbtest::Block;
+using sbtest::HexOf;
+using sbtest::Raw;
+
+const sbsim::Bytes kEot = Raw({0x04});
+const sbsim::Bytes kDle0 = Raw({0x10, '0'});
+const sbsim::Bytes kDle1 = Raw({0x10, '1'});
+const sbsim::Bytes kNak = Raw({0x15});
+
+class ReplyReceptionTest : public ::testing::Test {
+protected:
+    ReplyReceptionTest() { sim.port.Attach(1); }
+
+    void ScriptAnswers(std::initializer_list<sbsim::Bytes> answers) {
+        for (const sbsim::Bytes& answer : answers) sim.port.dispenser(1)->faults().ScriptAnswer(answer);
+    }
+    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveReply(sim.Driver(), 1, reply, capacity); }
+    std::string ReplyText(size_t count) const { return std::string(reinterpret_cast<const char*>(reply), count); }
+
+    sbtest::SimDriver sim;
+    uint8_t reply[256] = {};
+};
+
+TEST_F(ReplyReceptionTest, TwoBlocksAreAcknowledgedWithAlternatingDigits) {
+    const std::string first(21, 'A');
+    const std::string second = "0123456789012345678";
+    ScriptAnswers({Block(first, false), Block(second, true), kEot});
+    EXPECT_EQ(Receive(), 40);
+    EXPECT_EQ(ReplyText(40), first + second);
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "10 31"}));
+    EXPECT_EQ(sim.log.Texts().front(), "Прием ответа(1)");
+    EXPECT_EQ(sim.log.Texts().back(), "Конец приема ответа(1)");
+}
+
+TEST_F(ReplyReceptionTest, NothingToSayEndsAfterThreePolls) {
+    EXPECT_EQ(Receive(), 0);
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 30 05", "04 30 05"}));
+    EXPECT_EQ(sim.Point(1).LineResult, 1);
+}
+
+TEST_F(ReplyReceptionTest, FourCharacterReplyThatIsNoShortAnswerIsKept) {
+    ScriptAnswers({Block("0123"), kEot});
+    EXPECT_EQ(Receive(), 4);
+    EXPECT_EQ(ReplyText(4), "0123");
+}
+
+TEST_F(ReplyReceptionTest, WaitAnswersAreDiscardedUntilTheEleventhCycleGivesUp) {
+    for (int i = 0; i < 11; ++i) ScriptAnswers({Block("0180"), kEot});
+    try {
+        Receive();
+        FAIL() << "no failure";
+    } catch (const sb::ESerialIO& failure) {
+        EXPECT_EQ(failure.Utf8(), "Невозможно перевести ТРК в режим приема");
+    }
+    EXPECT_EQ(sim.log.Count("Ожидание ответа(1)"), 11u);
+    EXPECT_EQ(sim.Sent().size(), 22u);
+}
+
+TEST_F(ReplyReceptionTest, RefusalFlipsTheRequestByteOfItsChannel) {
+    ScriptAnswers({Block("0190"), kEot});
+    EXPECT_EQ(Receive(), 0);
+    EXPECT_EQ(sim.Point(1).ReqChar[1], '1');
+    EXPECT_EQ(sim.Point(1).ReqChar[0], '0');
+    EXPECT_TRUE(sim.log.Has("Инвертация байта запроса(1)"));
+    EXPECT_TRUE(sim.log.Has("Отказ(1)"));
+    EXPECT_EQ(sim.Sent().size(), 2u + 3u);  // then three polls answered EOT
+}
+
+TEST_F(ReplyReceptionTest, FirstReplyBlockTeachesTheSequenceDigit) {
+    ScriptAnswers({Block(sbtest::StatusReport('0', '0', '0', '1').replace(2, 1, "1")), kEot});
+    EXPECT_EQ(Receive(), 18);
+    EXPECT_EQ(sim.Point(1).ReqChar[1], '0');  // the dispenser's digit "1", inverted
+    EXPECT_EQ(sim.Point(1).ReplyToggle, '1');
+    EXPECT_EQ(sb::LastReceiveCount(1), 1);     // the EOT after the acknowledgement
+}
+
+TEST_F(ReplyReceptionTest, ResetRequestIsConfirmedOnceAndItsDataKept) {
+    ScriptAnswers({Block("01?0"), kEot});
+    // The confirmation's own message: select, one block, EOT, then no reply.
+    ScriptAnswers({kEot, kDle0, kDle0, {}, kEot, kEot, kEot});
+    sim.Point(1).SeqChar[1] = '1';
+    EXPECT_EQ(Receive(), 4);
+    EXPECT_EQ(ReplyText(4), "01?0");
+    EXPECT_EQ(sim.log.Count("Подтверждение RESET(1)"), 1u);
+    EXPECT_EQ(sim.Sent()[4], HexOf(Block("01<600")));
+    EXPECT_EQ(sim.Point(1).SeqChar[1], '0');
+    EXPECT_EQ(sim.Point(1).ReqChar[1], '1');
+}
+
+TEST_F(ReplyReceptionTest, ReplyBeyondTheCapacityIsCut) {
+    ScriptAnswers({Block(std::string(21, 'A'), false), Block(std::string(19, 'B'), true), kEot});
+    std::memset(reply, 0xEE, sizeof reply);
+    EXPECT_EQ(Receive(30), 30);
+    EXPECT_EQ(ReplyText(30), std::string(21, 'A') + std::string(9, 'B'));
+    EXPECT_EQ(reply[30], 0xEE);
+    EXPECT_EQ(sim.Sent().size(), 3u);  // the line was still acknowledged to its end
+}
+
+TEST_F(ReplyReceptionTest, CorruptedBlockIsNakedAndTheRepetitionTaken) {
+    sbsim::Bytes bad = Block("0123456789");
+    bad[5] ^= 0x01;
+    ScriptAnswers({bad, Block("0123456789"), kEot});
+    EXPECT_EQ(Receive(), 10);
+    EXPECT_EQ(ReplyText(10), "0123456789");
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "15", "10 30"}));
+}
+
+TEST_F(ReplyReceptionTest, ThreeNaksForOneBlockGiveTheReplyUp) {
+    sbsim::Bytes bad = Block("0123456789");
+    bad.back() ^= 0x40;
+    ScriptAnswers({Block(std::string(21, 'A'), false), bad, bad, bad, bad});
+    EXPECT_EQ(Receive(), 0);
+    EXPECT_EQ(sim.Point(1).LineResult, 2);
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "15", "15", "15"}));
+}
+
+TEST_F(ReplyReceptionTest, ShortOrUnframedAnswersAddNothing) {
+    ScriptAnswers({Raw({0x02, 0x03}), Raw({0x10, '0'}), Block("12"), kEot});
+    EXPECT_EQ(Receive(), 2);
+    EXPECT_EQ(ReplyText(2), "12");
+}
+
+TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
+    ScriptAnswers({Block("0123", false)});
+    for (int i = 0; i < 2 * sb::kMaxBlocksPerReply; ++i) ScriptAnswers({Block("4567", false)});
+    EXPECT_EQ(Receive(), 0);
+    EXPECT_EQ(sim.Point(1).LineResult, 2);
+    EXPECT_EQ(sim.Sent().size(), static_cast<size_t>(sb::kMaxBlocksPerReply) + 1u);
+}
+
+TEST_F(ReplyReceptionTest, SelectAnsweredReadyAtOnceNeedsNoSelect) {
+    ScriptAnswers({kDle1});
+    EXPECT_TRUE(sb::SelectPoint(sim.Driver(), 1));
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05"}));
+    EXPECT_TRUE(sim.log.Has("Запрос(1)"));
+}
+
+TEST_F(ReplyReceptionTest, SelectAnsweredWithNakIsNotReady) {
+    ScriptAnswers({kEot, kNak});
+    EXPECT_FALSE(sb::SelectPoint(sim.Driver(), 1));
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05"}));
+}
+
+TEST_F(ReplyReceptionTest, SelectDrainsWhatIsPendingBeforeSelecting) {
+    ScriptAnswers({Block(std::string(21, 'A'), false), Block("B", false), Block("C"), kEot, kEot, kDle0});
+    EXPECT_TRUE(sb::SelectPoint(sim.Driver(), 1));
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "10 31", "10 30", "04 30 05", "04 31 05"}));
+}
+
+TEST_F(ReplyReceptionTest, SelectGivesUpOnADispenserThatNeverStopsTalking) {
+    for (int i = 0; i < 11; ++i) ScriptAnswers({Block("0123"), kEot});
+    EXPECT_THROW(sb::SelectPoint(sim.Driver(), 1), sb::ESerialIO);
+    EXPECT_EQ(sim.Sent().size(), 22u);
+}
+
+}  // namespace
