@@ -18,6 +18,23 @@ std::vector<std::string> SimDriver::Sent() const {
     return sent;
 }
 
+std::vector<std::string> SimDriver::SentMessages() const {
+    std::vector<std::string> messages;
+    std::string current;
+    for (const sbsim::ExchangeRecord& record : port.exchanges()) {
+        const sbsim::ParsedBlock block = sbsim::ParseBlock(record.sent);
+        if (!block.wellFormed) continue;
+        // A block that was not acknowledged is sent again: only acknowledged ones count.
+        if (record.received.size() < 2 || record.received[0] != sbsim::kDle) continue;
+        current += block.data;
+        if (block.last) {
+            messages.push_back(current);
+            current.clear();
+        }
+    }
+    return messages;
+}
+
 sbsim::Bytes Block(const std::string& data, bool last) { return sbsim::FrameBlock(data, last); }
 
 sbsim::Bytes Raw(std::initializer_list<uint8_t> bytes) { return sbsim::Bytes(bytes); }

@@ -30,6 +30,9 @@ public:
     std::vector<std::string> Transcript() const { return port.Transcript(); }
     // Only the bytes sent, as hex, one entry per exchange.
     std::vector<std::string> Sent() const;
+    // The messages the driver's data blocks carried, each put together from its blocks.
+    std::vector<std::string> SentMessages() const;
+    sbsim::FaultScript& Script(uint32_t point = 1) { return port.dispenser(point)->faults(); }
 
     RecordingClock clock;
     LogCapture log;

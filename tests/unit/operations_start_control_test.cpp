@@ -1,0 +1,113 @@
+// START with grade, price and preset, and switching filling points on and off.
+#include <gtest/gtest.h>
+
+#include "common/Cp1251.h"
+#include "support/LineScript.h"
+#include "support/SimDriver.h"
+
+namespace {
+
+class StartTest : public ::testing::Test {
+protected:
+    StartTest() { sim.port.Attach(1); }
+
+    // START on point 1 against a dispenser that takes it and answers nothing; returns the message it got.
+    std::string Start(int32_t grade, uint32_t mode) {
+        sim.port.ClearRecords();
+        sbtest::LineScript(sim.Script()).TakeRequest(31).Nothing(3).Nothing(3);
+        sim.Slots().Start(sim.Object(), 1, 0, grade, mode);
+        const std::vector<std::string> messages = sim.SentMessages();
+        return messages.empty() ? "" : messages.back();
+    }
+
+    sbtest::SimDriver sim;
+};
+
+TEST_F(StartTest, MessageCarriesGradePriceAndVolumePreset) {
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 2, 0, 0, 45.90);
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 20.0);
+    EXPECT_EQ(Start(2, 1), "01000001ZD0102J4590002000K10000");
+    EXPECT_TRUE(sim.log.Has("START(1)"));
+    EXPECT_TRUE(sim.log.Has("END START(1)"));
+    // The further reply is collected without the point's lock, then the 80 ms pause.
+    EXPECT_EQ(sim.clock.Sleeps().back(), 80u);
+}
+
+TEST_F(StartTest, AmountAndZeroPresetsAndTheStartModes) {
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 1, 0, 0, 0.12);
+    sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, 500.0);
+    EXPECT_EQ(Start(1, 0), "01000001ZD0101J0012050000K21000");
+    sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, 0.0);
+    EXPECT_EQ(Start(1, 7), "01100001ZD0101J0012000000K20000");
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 0.0011);
+    EXPECT_EQ(Start(1, 1), "01000001ZD0101J0012000000K10000");
+    // A price and preset wider than their fields are sent whole.
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 1, 0, 0, 123.45);
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 12345.67);
+    EXPECT_EQ(Start(1, 1), "01100001ZD0101J123451234567K10000");
+}
+
+TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
+    sb::FillingPoint& point = sim.Point(1);
+    point.CurVolume = 5;
+    point.CurAmount = 7;
+    point.VolumeTotals[1] = 1000;
+    Start(6, 1);
+    EXPECT_EQ(point.PointState, 0xEE);
+    EXPECT_EQ(point.SaleGrade, 6);
+    EXPECT_EQ(point.StartHold, 6);
+    EXPECT_TRUE(point.NewSale);
+    EXPECT_EQ(point.CurVolume, 0.0);
+    EXPECT_EQ(point.CurAmount, 0.0);
+    EXPECT_EQ(point.VolumeTotals[1], 0.0);
+}
+
+TEST_F(StartTest, StartOnASilentLineStillOpensTheDelivery) {
+    sim.Slots().Start(sim.Object(), 2, 0, 1, 1);
+    EXPECT_EQ(sim.Point(2).LineResult, 2);
+    EXPECT_EQ(sim.Point(2).PointState, 0xE9);
+    EXPECT_TRUE(sim.log.Has("END START(2)"));
+}
+
+TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
+    for (int32_t grade : {0, 7, -1}) {
+        try {
+            sim.Slots().Start(sim.Object(), 1, 0, grade, 1);
+            FAIL() << grade;
+        } catch (const sb::ESerialIO& failure) {
+            EXPECT_EQ(failure.Utf8(), "Can't Start");
+        }
+    }
+    EXPECT_TRUE(sim.Transcript().empty());
+    EXPECT_EQ(sim.Point(1).PointState, 192);
+    EXPECT_TRUE(sim.log.Has("START(1): grade 7 refused"));
+}
+
+TEST_F(StartTest, Slot15StartsGradeOneInStartModeOne) {
+    sbtest::LineScript(sim.Script()).TakeRequest(31).Nothing(3).Nothing(3);
+    sim.Slots().StartGrade1(sim.Object(), 1, 55, 66);
+    EXPECT_EQ(sim.SentMessages().back().substr(12, 3), "01J");
+    EXPECT_EQ(sim.SentMessages().back().substr(27), "0000");
+    EXPECT_EQ(sim.Point(1).PointState, 0xE9);
+}
+
+TEST_F(StartTest, FillingPointControlMessages) {
+    sbtest::LineScript(sim.Script()).TakeRequest(18).Nothing(3);
+    sim.Slots().FillingPointControl(sim.Object(), 1, 0, 0);
+    EXPECT_EQ(sim.SentMessages().back(), "01000004ZD01000011");
+    EXPECT_TRUE(sim.log.Has("FILLING POINT CONTROL(1)"));
+
+    // Slot 22: nothing for switch 0, nothing while a finished delivery waits, sent otherwise.
+    sim.port.ClearRecords();
+    sim.Slots().SwitchPoint(sim.Object(), 1, 0, 0, 0);
+    sim.Point(1).PointState = 0xD3;
+    sim.Slots().SwitchPoint(sim.Object(), 1, 0, 0, 1);
+    sim.Slots().SwitchPointAgain(sim.Object(), 1, 0, 0, 1);
+    EXPECT_TRUE(sim.Transcript().empty());
+    sim.Point(1).PointState = 0xC0;
+    sbtest::LineScript(sim.Script()).TakeRequest(18).Nothing(3);
+    sim.Slots().SwitchPointAgain(sim.Object(), 1, 0, 0, 0x101);
+    EXPECT_EQ(sim.SentMessages().back(), "01100004ZD01001011");
+}
+
+}  // namespace
