@@ -14,8 +14,8 @@ void CheckAbstractSlot(HostSetup& host);
 // and the point answers a poll from another thread afterwards (no lock left held).
 void CheckSerialIOReachesHost(HostSetup& host);
 
-// A port whose send-and-receive raises like a host language: absorbed, the port's own finally-handler runs,
-// its error result is asked, and the host sees only the driver's own failure.
-void CheckHostRaiseAbsorbed(HostSetup& host);
+// A port whose send-and-receive raises like a host language, or runs into an access violation: absorbed, the
+// port's own finally-handler runs, its error result is asked, and the host sees only the driver's own failure.
+void CheckPortFailuresAbsorbed(HostSetup& host);
 
 }  // namespace wintest

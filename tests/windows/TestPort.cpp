@@ -44,7 +44,8 @@ int32_t __stdcall TestPort::SendReceive(SbPortService* self, uint32_t point, uin
         case Fault::FailSendReceive:
             return 1;
         case Fault::RaiseInSendReceive:
-            port.RaiseInsideOwnFrame();
+        case Fault::AccessViolation:
+            port.FailInsideOwnFrame();
             return 1;  // not reached
         case Fault::None:
             break;
@@ -68,12 +69,16 @@ void __stdcall TestPort::SetLineSetupHandler(SbPortService* self, uint32_t point
     line->vtbl->SetLineSetupHandler(line, point, handler);
 }
 
-__attribute__((noinline)) void TestPort::RaiseInsideOwnFrame() {
+__attribute__((noinline)) void TestPort::FailInsideOwnFrame() {
     FinallyFrame frame{};
     frame.registration.Next = sb::platform::ExceptionChainHead();
     frame.registration.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&RunFinally);
     frame.ran = &finallyRan_;
     sb::platform::SetExceptionChainHead(&frame.registration);
+    if (fault_ == Fault::AccessViolation) {
+        static volatile int* volatile nowhere = nullptr;  // volatile: the write must really happen
+        *nowhere = 1;
+    }
     RaiseException(kHostRaiseCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
 }
 

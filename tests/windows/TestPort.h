@@ -13,16 +13,21 @@ class TestPort : public SbPortService {
 public:
     enum class Fault {
         None,
-        FailSendReceive,   // send-and-receive answers 1 (failure) without touching the line
-        RaiseInSendReceive // send-and-receive raises a structured exception, as a host language's raise does
+        FailSendReceive,     // send-and-receive answers 1 (failure) without touching the line
+        RaiseInSendReceive,  // send-and-receive raises a structured exception, as a host language's raise does
+        AccessViolation      // send-and-receive writes through a null pointer
     };
     static constexpr uint32_t kHostRaiseCode = 0x0EEDFADEu;  // the code a Delphi host raises with
 
     explicit TestPort(SbPortService* line);
 
-    void SetFault(Fault fault) { fault_ = fault; }
+    void SetFault(Fault fault) {
+        fault_ = fault;
+        finallyRan_ = false;
+    }
 
-    // Set when a raise inside send-and-receive unwound the port's own frame (its finally-handler ran).
+    // Set when a failure inside send-and-receive unwound the port's own frame (its finally-handler ran);
+    // cleared by SetFault.
     bool FinallyRan() const { return finallyRan_; }
 
 private:
@@ -36,7 +41,7 @@ private:
     static const SbPortServiceVtbl kTable;
 
     static TestPort& Of(SbPortService* self) { return *static_cast<TestPort*>(self); }
-    void RaiseInsideOwnFrame();
+    void FailInsideOwnFrame();
 
     SbPortService* line_;
     Fault fault_ = Fault::None;

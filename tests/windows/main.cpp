@@ -46,7 +46,7 @@ int main() {
         CheckStatusRecord(host);
         CheckAbstractSlot(host);
         CheckSerialIOReachesHost(host);
-        CheckHostRaiseAbsorbed(host);
+        CheckPortFailuresAbsorbed(host);
         CheckDelivery(host);
         CheckLogFile();
     }

@@ -9,7 +9,7 @@ build="$root/build/win32"
 limit=300  # seconds for the whole Wine run; the checks take well under a minute
 
 cd "$root"
-cmake --preset win32 >/dev/null
+cmake --preset win32 -DSB_WERROR=ON >/dev/null
 cmake --build "$build" --target sbdriver sbwintest -j2
 
 # Only system DLLs may be imported, and only the two entry points (plain and decorated) exported.
