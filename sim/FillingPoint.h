@@ -22,7 +22,7 @@ constexpr int64_t kMaxDeliveryVolume = 999999;
 
 struct PointConfig {
     int nozzles = 4;              // nozzles 1..nozzles (at most 6); nozzle n carries grade n
-    int64_t flowPerPoll = 100;    // hundredths of a litre a running delivery advances at each poll
+    int64_t flowPerPoll = 10;     // hundredths of a litre a running delivery advances at each poll
     int64_t tankCapacity = 4000;  // hundredths of a litre at which a delivery without preset stops
     int64_t amountScale = 100;    // amount units per money unit (the driver's amount scale)
     int64_t priceScale = 100;     // price units per money unit (the driver's price scale)

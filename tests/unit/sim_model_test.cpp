@@ -144,7 +144,9 @@ TEST(SimModel, DeliveryWithoutPresetFillsTheTankAndHonoursScales) {
 }
 
 TEST(SimModel, DataTransactionReplyFields) {
-    Dispenser dispenser;
+    PointConfig config;
+    config.flowPerPoll = 100;
+    Dispenser dispenser(config);
     dispenser.point().LiftNozzle(4);
     ASSERT_TRUE(SendMessage(dispenser, Start(4, "5120", "000300", '1')));
     DrainReports(dispenser, 6);
