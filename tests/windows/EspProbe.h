@@ -1,7 +1,8 @@
 // Calls a stdcall function through a thunk that records the stack pointer before and after, to measure how many
 // bytes of arguments the callee itself removed. The thunk touches no register the result travels in (EAX, EDX,
 // ST(0)), and afterwards sets the stack pointer to what the caller's prototype expects, so that even a callee
-// removing the wrong count returns safely to the test.
+// removing the wrong count returns safely to the test. The probe keeps its state in globals: one probed call at a
+// time, on one thread.
 #pragma once
 
 #include <cstdint>
