@@ -3,8 +3,6 @@
 #ifndef SBSIM_DISPENSER_H
 #define SBSIM_DISPENSER_H
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "sim/FaultScript.h"
@@ -22,7 +20,6 @@ public:
 
     // One transmission of the driver; returns what the dispenser answers (empty: silence).
     Bytes Exchange(const Bytes& sent);
-    Bytes Exchange(const uint8_t* sent, std::size_t count) { return Exchange(Bytes(sent, sent + count)); }
 
     FillingPoint& point() { return point_; }
     const FillingPoint& point() const { return point_; }

@@ -38,8 +38,6 @@ public:
     // is answered with the next one (an empty one is silence).
     void ScriptAnswer(Bytes bytes) { scripted_.push_back(std::move(bytes)); }
 
-    void Clear() { *this = FaultScript{}; }
-
     // Consumed by the dispenser: each returns whether the fault applies now and counts it off.
     bool TakeSilence() { return Take(silence_); }
     bool TakeNak() { return Take(naks_); }

@@ -139,8 +139,13 @@ void FillingPoint::SwitchPoint(bool on) {
     }
 }
 
-void FillingPoint::Handle(const Request& request) {
+void FillingPoint::Log(const Request& request) {
     received_.push_back(request);
+    if (received_.size() > kMaxReceivedLog) received_.pop_front();
+}
+
+void FillingPoint::Handle(const Request& request) {
+    Log(request);
     const char channel = request.channel;
     switch (request.kind) {
         case RequestKind::Status:
@@ -188,7 +193,7 @@ void FillingPoint::Handle(const Request& request) {
 }
 
 void FillingPoint::Refuse(const Request& request) {
-    received_.push_back(request);
+    Log(request);
     outbox_.push_back(CodeAnswer(request.channel, kRefusalCode));
 }
 

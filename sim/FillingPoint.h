@@ -4,7 +4,9 @@
 #ifndef SBSIM_FILLINGPOINT_H
 #define SBSIM_FILLINGPOINT_H
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,8 @@ namespace sbsim {
 enum class PointState { Idle, NozzleUp, Authorised, Delivering, Finished, Ended, Cancelled, Off };
 
 constexpr int kMaxGrade = 6;
+// Messages kept in the received log; the oldest go first.
+constexpr std::size_t kMaxReceivedLog = 4096;
 // Widest volume the data transaction reply carries, in hundredths of a litre.
 constexpr int64_t kMaxDeliveryVolume = 999999;
 
@@ -64,7 +68,7 @@ public:
     int64_t AmountTotal(int grade) const;               // amount units
     void SetTotals(int grade, int64_t volume, int64_t amount);
     const std::optional<StartFields>& lastStart() const { return lastStart_; }
-    const std::vector<Request>& received() const { return received_; }
+    const std::deque<Request>& received() const { return received_; }  // the latest messages, oldest first
     bool resetRequested() const { return resetRequested_; }
     bool masterResetRequested() const { return masterResetRequested_; }
     bool initialisationRequested() const { return initialisationRequested_; }
@@ -81,6 +85,7 @@ private:
     char NextSequence();
     void QueueReport();
     void ReportChange();
+    void Log(const Request& request);
 
     PointConfig config_;
     PointState state_ = PointState::Idle;
@@ -92,7 +97,7 @@ private:
     Totals volumeTotals_{};
     Totals amountTotals_{};
     std::optional<StartFields> lastStart_;
-    std::vector<Request> received_;
+    std::deque<Request> received_;
     std::vector<std::string> outbox_;
     char sequence_ = '0';
     char reportedStatus_ = '0';

@@ -84,22 +84,4 @@ Request ParseRequest(const std::string& message) {
     return request;
 }
 
-const char* RequestKindName(RequestKind kind) {
-    switch (kind) {
-        case RequestKind::Status: return "STATUS";
-        case RequestKind::StatusFollowUp: return "STATUS FOLLOW-UP";
-        case RequestKind::Start: return "START";
-        case RequestKind::DataTransaction: return "GET DATA TRANSACTION";
-        case RequestKind::Counter: return "GET COUNTER";
-        case RequestKind::PointControl: return "FILLING POINT CONTROL";
-        case RequestKind::Initialisation: return "INITIALISATION";
-        case RequestKind::MasterReset: return "MASTER RESET";
-        case RequestKind::Identification: return "IDENTIFICATION";
-        case RequestKind::ResetConfirmation: return "RESET CONFIRMATION";
-        case RequestKind::Invalid: return "INVALID";
-        case RequestKind::Unknown: return "UNKNOWN";
-    }
-    return "UNKNOWN";
-}
-
 }  // namespace sbsim

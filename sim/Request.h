@@ -44,8 +44,6 @@ struct Request {
 
 Request ParseRequest(const std::string& message);
 
-const char* RequestKindName(RequestKind kind);
-
 }  // namespace sbsim
 
 #endif

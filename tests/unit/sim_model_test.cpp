@@ -205,6 +205,7 @@ TEST(SimModel, MasterResetWantedUntilItArrives) {
 TEST(SimModel, InitialisationWantedUntilItArrives) {
     Dispenser dispenser;
     dispenser.point().RequestInitialisation();
+    EXPECT_TRUE(dispenser.point().initialisationRequested());
     EXPECT_EQ(DrainReports(dispenser, 1), (std::vector<std::string>{"9/0"}));
     EXPECT_EQ(Ask(dispenser, OnChannel('0', "9999ZD000002")).substr(4, 6), "9999ZD");
     EXPECT_EQ(StatusOf(Ask(dispenser, OnChannel('1', "0000ZD0000"))), "9/0");
@@ -212,6 +213,7 @@ TEST(SimModel, InitialisationWantedUntilItArrives) {
                              "01000100010001000100010001000100";
     ASSERT_EQ(init.size(), 78u);
     EXPECT_EQ(Ask(dispenser, init).size(), 4u);
+    EXPECT_FALSE(dispenser.point().initialisationRequested());
     EXPECT_EQ(DrainReports(dispenser, 1), (std::vector<std::string>{"0/0"}));
 }
 
