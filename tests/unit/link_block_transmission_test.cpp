@@ -5,6 +5,7 @@
 #include "link/PortExchange.h"
 #include "link/SendMessage.h"
 #include "operations/MessageBuilder.h"
+#include "support/DataBlocksFailPort.h"
 #include "support/SimDriver.h"
 
 namespace {
@@ -179,29 +180,8 @@ TEST_F(BlockTransmissionTest, PortFailureWhileInstallingTheHandlerReachesTheCall
     EXPECT_TRUE(sim.Transcript().empty());
 }
 
-// A port service whose send-and-receive fails on every data block, as a broken line driver might.
-struct DataBlocksFailPort {
-    static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t* send, uint32_t count,
-                                       uint8_t* receive, uint32_t size, uint32_t zero) {
-        auto* port = reinterpret_cast<DataBlocksFailPort*>(self);
-        if (send[0] == 0x02) {
-            ++port->failures;
-            return -3;
-        }
-        return port->inner->vtbl->SendReceive(port->inner, point, send, count, receive, size, zero);
-    }
-    explicit DataBlocksFailPort(SbPortService* wrapped) : inner(wrapped), table(*wrapped->vtbl) {
-        table.SendReceive = &SendReceive;
-        base.vtbl = &table;
-    }
-    SbPortService base;
-    SbPortService* inner;
-    SbPortServiceVtbl table;
-    int failures = 0;
-};
-
 TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCallersText) {
-    DataBlocksFailPort failing(sim.port.port());
+    sbtest::DataBlocksFailPort failing(sim.port.port());
     sim.Driver().Port = sb::PortService(&failing.base);
     sb::DispenserMessage message = MasterResetMessage();
     EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), -3);

@@ -1,0 +1,234 @@
+// Running and final figures of a delivery: plausibility, answers from memory, the previous-sale lock and the
+// T10 link unit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "operations/DeliveryData.h"
+#include "operations/StatusPolling.h"
+#include "sim/Replies.h"
+#include "support/LineScript.h"
+#include "support/SimDriver.h"
+
+namespace {
+
+std::string DataReply(int64_t volume, int64_t amount, int64_t price = 4590) {
+    sbsim::SaleFigures sale;
+    sale.grade = 1;
+    sale.nozzle = 1;
+    sale.volume = volume;
+    sale.price = price;
+    sale.amount = amount;
+    return sbsim::DataTransactionReply('1', '0', sale, '3');
+}
+
+class DeliveryDataTest : public ::testing::Test {
+protected:
+    DeliveryDataTest() {
+        sim.port.Attach(1);
+        point.Price[1] = 4590;
+    }
+
+    // The dispenser answers the next GET DATA TRANSACTION with this text.
+    void Answer(const std::string& reply, int times = 1) {
+        for (int i = 0; i < times; ++i) sbtest::LineScript(sim.Script()).TakeRequest(14).Reply(reply);
+    }
+    double Read(double* amount, bool markFault = false) {
+        return sb::ReadDeliveryData(sim.Driver(), 1, amount, markFault, true);
+    }
+    double Current(double* amount) { return sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, amount); }
+    size_t Requests() { return sim.SentMessages().size(); }
+
+    sbtest::SimDriver sim;
+    sb::FillingPoint& point = sim.Point(1);
+};
+
+TEST_F(DeliveryDataTest, PlausibleFiguresAreKept) {
+    Answer(DataReply(1000, 45900));
+    double amount = 0;
+    EXPECT_EQ(Read(&amount), 10.0);
+    EXPECT_EQ(amount, 459.0);
+    EXPECT_EQ(point.CurVolume, 10.0);
+    EXPECT_EQ(point.CurAmount, 459.0);
+    EXPECT_EQ(sim.SentMessages().back(), "01000002ZD0100");
+    EXPECT_TRUE(sim.log.Has("GET DATA TRANSACTION(1)"));
+    EXPECT_TRUE(sim.log.Has("BIG JUMP LITER(1): 10"));
+}
+
+TEST_F(DeliveryDataTest, ImplausibleFiguresAreReturnedButNotKept) {
+    point.CurVolume = 9;
+    Answer(DataReply(1000, 46100));
+    double amount = 0;
+    EXPECT_EQ(Read(&amount), 10.0);
+    EXPECT_EQ(amount, 461.0);
+    EXPECT_EQ(point.CurVolume, 9.0);
+    EXPECT_TRUE(sim.log.Has("NO VALID LITER=SUMMA(1): "));
+    EXPECT_FALSE(sim.log.Has("BIG JUMP LITER(1): 1"));
+}
+
+TEST_F(DeliveryDataTest, BigJumpIsLoggedWithItsSize) {
+    point.CurVolume = 0.5;
+    Answer(DataReply(300, 13770));
+    double amount = 0;
+    Read(&amount);
+    EXPECT_TRUE(sim.log.Has("BIG JUMP LITER(1): 2.5"));
+}
+
+TEST_F(DeliveryDataTest, KeptVolumeAtThePresetIsAnsweredFromMemoryThreeTimes) {
+    point.VolumePreset = 10;
+    point.CurVolume = 10;
+    point.CurAmount = 459;
+    double amount = 0;
+    EXPECT_EQ(Current(&amount), 10.0);
+    EXPECT_DOUBLE_EQ(Current(&amount), 9.998);
+    EXPECT_DOUBLE_EQ(Current(&amount), 9.996);
+    EXPECT_EQ(amount, 459.0);
+    EXPECT_EQ(Requests(), 0u);
+    EXPECT_EQ(sim.log.Count("TRANSACTION No Request(1)"), 3u);
+    Answer(DataReply(1000, 45900));
+    EXPECT_EQ(Current(&amount), 10.0);
+    EXPECT_EQ(Requests(), 1u);
+}
+
+TEST_F(DeliveryDataTest, WithoutPresetsTheKeptVolumeIsTheAnswer) {
+    point.CurVolume = 5;
+    double amount = 0;
+    EXPECT_EQ(sb::ReadDeliveryData(sim.Driver(), 1, &amount, false, false), 5.0);
+    EXPECT_DOUBLE_EQ(point.CurVolume, 4.998);
+}
+
+TEST_F(DeliveryDataTest, FiguresOfThePreviousSaleAreRefusedAfterAStart) {
+    point.VolumePreset = 20;
+    point.LastVolume = 0.5;
+    point.NewSale = true;
+    Answer(DataReply(50, 2295), 6);
+    double amount = 0;
+    EXPECT_EQ(Current(&amount), 0.5);
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_TRUE(sim.log.Has("Блокировка предидущего отлива(1). RepeatCount=" + std::to_string(i))) << i;
+    }
+    EXPECT_EQ(Requests(), 6u);
+    EXPECT_TRUE(point.NewSale);
+    const std::vector<uint32_t> sleeps = sim.clock.Sleeps();
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 50u), 5);
+
+    Answer(DataReply(50, 2295));
+    double volume = 9;
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume, 0.0);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_TRUE(sim.log.Has("Блокировка предидущего отлива(1)"));
+    EXPECT_TRUE(sim.log.Has("GET ITOG DATA TRANSACTION(1)"));
+}
+
+TEST_F(DeliveryDataTest, FirstFiguresAboveTheRepeatCountAreAcceptedOnceItCatchesUp) {
+    point.VolumePreset = 20;
+    point.NewSale = true;
+    Answer(DataReply(300, 13770), 3);
+    double amount = 0;
+    EXPECT_EQ(Current(&amount), 3.0);
+    EXPECT_TRUE(sim.log.Has("Блокировка предидущего отлива(1). RepeatCount=2"));
+    EXPECT_FALSE(sim.log.Has("Блокировка предидущего отлива(1). RepeatCount=3"));
+    EXPECT_FALSE(point.NewSale);
+    const std::vector<uint32_t> sleeps = sim.clock.Sleeps();
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 50u), 2);
+}
+
+TEST_F(DeliveryDataTest, FinalDataCloseTheDelivery) {
+    point.VolumePreset = 20;
+    point.NewSale = true;
+    point.CurVolume = 19.0;
+    Answer(DataReply(2000, 91800));
+    double volume = 0;
+    double amount = 0;
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume, 20.0);
+    EXPECT_EQ(amount, 918.0);
+    EXPECT_EQ(point.LastVolume, 20.0);
+    EXPECT_FALSE(point.NewSale);
+}
+
+TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
+    point.VolumePreset = 20;
+    point.NewSale = true;
+    point.LastVolume = 3;
+    Answer(DataReply(2000, 91800).substr(0, 35));
+    double volume = 9;
+    double amount = 9;
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume, 0.0);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_EQ(sim.Slots().GetLineResult(sim.Object(), 1), 3u);
+    EXPECT_EQ(point.LastVolume, 0.0);
+    EXPECT_FALSE(point.NewSale);
+}
+
+TEST_F(DeliveryDataTest, FieldThatIsNotANumberMakesTheReplyUnusable) {
+    std::string reply = DataReply(1000, 45900);
+    reply[17] = ' ';
+    Answer(reply);
+    double amount = 7;
+    EXPECT_EQ(Read(&amount, true), 0.0);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_EQ(point.LineResult, 3);
+    EXPECT_EQ(point.CurVolume, 0.0);
+    EXPECT_TRUE(sim.log.Has("GET DATA TRANSACTION(1): wrong number"));
+}
+
+TEST_F(DeliveryDataTest, ZeroPriceAndZeroScaleNeverProduceInfinities) {
+    point.Price[1] = 0;
+    point.AmountPreset = 100;
+    sim.Driver().SDec = 0;
+    Answer(DataReply(1000, 45900, 0));
+    double amount = 7;
+    const double volume = sb::ReadDeliveryData(sim.Driver(), 1, &amount, false, false);
+    EXPECT_EQ(volume, 10.0);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_TRUE(sim.log.Has("ZERO PRICE(1)"));
+    EXPECT_TRUE(sim.log.Has("SDec=0(1): amount taken as 0"));
+    EXPECT_EQ(Requests(), 1u);  // with no price the dispenser is asked rather than guessed
+}
+
+TEST_F(DeliveryDataTest, LinkUnitCounterGivesTheVolumeInHundredths) {
+    point.T10Line = true;
+    point.Price[1] = 4590;
+    sim.Script().ScriptAnswer({0x02, '2', 0x10, 0x27});
+    double amount = 0;
+    EXPECT_EQ(Current(&amount), 100.0);
+    EXPECT_DOUBLE_EQ(amount, 4590.0);
+    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"30 30 30 32 5A 44"}));
+
+    sim.Script().ScriptAnswer({0x02, '1', 0x10, 0x27});
+    EXPECT_EQ(Current(&amount), 0.0);
+    EXPECT_EQ(amount, 0.0);
+}
+
+TEST_F(DeliveryDataTest, LinkUnitFailureAtThePortRaisesItsOwnText) {
+    point.T10Line = true;
+    sim.port.SetErrorResult(-1);
+    sim.port.ThrowOnExchanges(1);
+    double amount = 0;
+    try {
+        Current(&amount);
+        FAIL() << "no failure";
+    } catch (const sb::ESerialIO& failure) {
+        EXPECT_EQ(failure.Utf8(), "Невозможно запросить данные со счетчика блока связи");
+    }
+}
+
+TEST_F(DeliveryDataTest, FinishedStatusTakesTheFiguresUnlessTheyAreThePreviousSales) {
+    point.NewSale = true;
+    point.LastVolume = 4.0;
+    Answer(DataReply(400, 18360));
+    EXPECT_EQ(sb::DecodeStatus(sim.Driver(), 1, '3', 1), 0xD1);
+    EXPECT_TRUE(sim.log.Has("Блокировка предидущего отлива 2(1)"));
+    EXPECT_EQ(point.CurVolume, 0.0);
+    EXPECT_TRUE(point.NewSale);
+
+    Answer(DataReply(1200, 55080));
+    EXPECT_EQ(sb::DecodeStatus(sim.Driver(), 1, '4', 0), 0xD0);
+    EXPECT_EQ(point.LastVolume, 12.0);
+    EXPECT_FALSE(point.NewSale);
+}
+
+}  // namespace
