@@ -1,0 +1,91 @@
+// A whole delivery through the host contract against the simulated dispenser: price, preset, START, the
+// status walk, the running volume, the final figures and the totalizers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "support/SimDriver.h"
+
+namespace {
+
+class WholeDeliveryTest : public ::testing::Test {
+protected:
+    WholeDeliveryTest() {
+        sbsim::PointConfig config;
+        config.flowPerPoll = 25;
+        sim.port.Attach(1, config);
+        sim.port.Act(1, [](sbsim::Dispenser& dispenser) {
+            dispenser.point().SetTotals(1, 50000, 2295000);
+            dispenser.point().SetTotals(2, 1234567, 56666625);
+        });
+    }
+
+    uint32_t Poll() { return vm.PollStatus(object, 1, 0); }
+    std::pair<double, double> Totals(int32_t grade) {
+        double volume = 0, amount = 0;
+        vm.GetCounter(object, 1, 0, grade, &volume, &amount, 0, 0);
+        return {volume, amount};
+    }
+    void Customer(const std::function<void(sbsim::FillingPoint&)>& action) {
+        sim.port.Act(1, [&](sbsim::Dispenser& dispenser) { action(dispenser.point()); });
+    }
+
+    sbtest::SimDriver sim;
+    SbDriver* object = sim.Object();
+    const SbDriverVtbl& vm = sim.Slots();
+};
+
+TEST_F(WholeDeliveryTest, PresetDeliveryEndsWithTheDispensersFiguresAndGrownTotals) {
+    EXPECT_EQ(vm.OpenLine(object, 1), 0);
+    vm.SetPrice(object, 1, 0, 2, 0, 0, 45.90);
+    vm.SetVolumePreset(object, 1, 0, 0, 0, 5.0);
+    EXPECT_EQ(Poll(), 0xC0u);  // begins with the MASTER RESET the opened line made due
+    EXPECT_TRUE(sim.log.Has("MASTER RESET(1)"));
+    const auto before = Totals(2);
+    EXPECT_DOUBLE_EQ(before.first, 12345.67);
+    EXPECT_DOUBLE_EQ(before.second, 566666.25);
+
+    Customer([](sbsim::FillingPoint& point) { point.LiftNozzle(2); });
+    uint32_t code = 0;
+    for (int i = 0; i < 20 && code != 0xE2; ++i) code = Poll();
+    EXPECT_EQ(code, 0xE2u);  // nozzle 2 lifted, waiting for authorisation
+
+    vm.Start(object, 1, 0, 2, 1);
+    EXPECT_EQ(sim.Point(1).PointState, 0xEA);
+    ASSERT_TRUE(sim.port.dispenser(1)->point().lastStart().has_value());
+
+    std::vector<uint32_t> codes;
+    std::vector<double> volumes;
+    for (int i = 0; i < 200 && (code < 0xD0 || code > 0xD6); ++i) {
+        code = Poll();
+        codes.push_back(code);
+        double amount = 0;
+        volumes.push_back(vm.CurrentDeliveryData(object, 1, 0, &amount));
+    }
+    ASSERT_GE(code, 0xD0u);
+    ASSERT_LE(code, 0xD6u);
+    EXPECT_NE(std::find(codes.begin(), codes.end(), 0xDAu), codes.end());  // delivering grade 2
+    EXPECT_TRUE(std::is_sorted(volumes.begin(), volumes.end()));
+    EXPECT_GT(std::count_if(volumes.begin(), volumes.end(), [](double v) { return v > 0 && v < 5; }), 2);
+
+    Customer([](sbsim::FillingPoint& point) { point.HangNozzle(); });
+    double volume = 0, amount = 0;
+    vm.FinalDeliveryData(object, 1, 0, &volume, &amount);
+    const sbsim::SaleFigures sale = sim.port.dispenser(1)->point().sale();
+    EXPECT_EQ(sale.volume, 500);
+    // Volumes travel in hundredths; answers from memory move the third decimal by a few thousandths only.
+    EXPECT_EQ(std::llround(volume * 100), sale.volume);
+    EXPECT_DOUBLE_EQ(amount, static_cast<double>(sale.amount) / 100);
+    EXPECT_DOUBLE_EQ(amount, 229.50);
+    EXPECT_EQ(vm.GetLineResult(object, 1), 1u);
+
+    const auto after = Totals(2);
+    EXPECT_DOUBLE_EQ(after.first - before.first, static_cast<double>(sale.volume) / 100);
+    EXPECT_DOUBLE_EQ(after.second - before.second, amount);
+    for (int i = 0; i < 10; ++i) code = Poll();
+    EXPECT_EQ(code, 0xC0u);  // collected and back to idle
+}
+
+}  // namespace
