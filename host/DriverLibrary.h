@@ -1,0 +1,30 @@
+// The driver library loaded at run time, as a host loads it, with its two entry points.
+#pragma once
+
+#include <string>
+
+#include "sbdriver/sbdriver.h"
+
+namespace sbhost {
+
+class DriverLibrary {
+public:
+    using GetVM30Fn = SbDriver*(SB_CALL*)(uint32_t, SbWindow, SbPortService*);
+
+    // Loads the library at path; Error() tells why when it could not.
+    explicit DriverLibrary(const std::string& path);
+    ~DriverLibrary();
+    DriverLibrary(const DriverLibrary&) = delete;
+    DriverLibrary& operator=(const DriverLibrary&) = delete;
+
+    bool Loaded() const { return getVM30_ != nullptr; }
+    const std::string& Error() const { return error_; }
+    GetVM30Fn GetVM30() const { return getVM30_; }
+
+private:
+    void* handle_ = nullptr;
+    GetVM30Fn getVM30_ = nullptr;
+    std::string error_;
+};
+
+}  // namespace sbhost

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what building and testing sbdriver needs on a Debian machine: the native toolchain and test
+# libraries, and the 32-bit mingw-w64 toolchain with Wine for the Windows DLL. Packages already present are
+# left alone, so a second run costs nothing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+          g++-mingw-w64-i686 wine wine32:i386 xvfb)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo dpkg --add-architecture i386
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The whole test suite: the native build with warnings as errors, the GoogleTest suite, the same suite under
+# address and undefined-behaviour sanitizers, and the Windows DLL in a real 32-bit process under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+run_suite() {
+  local preset=$1
+  cmake --preset "$preset" -DSB_WERROR=ON >/dev/null
+  cmake --build --preset "$preset"
+  ctest --test-dir "build/$preset" --output-on-failure -j2
+}
+
+run_suite debug
+run_suite asan
+bash tests/windows/run.sh
+echo "All suites passed."
