@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: the native build with warnings as errors, the GoogleTest suite, the same suite under
-# address and undefined-behaviour sanitizers, and the Windows DLL in a real 32-bit process under Wine.
+# address and undefined-behaviour sanitizers, the multi-threaded cases under the thread sanitizer, and the
+# Windows DLL in a real 32-bit process under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,5 +16,9 @@ run_suite() {
 
 run_suite debug
 run_suite asan
+# Host threads on several points at once, under the thread sanitizer.
+cmake --preset tsan -DSB_WERROR=ON >/dev/null
+cmake --build --preset tsan --target sbtests
+./build/tsan/tests/sbtests --gtest_brief=1 --gtest_filter='Concurrency*:SimPort*'
 bash tests/windows/run.sh
 echo "All suites passed."

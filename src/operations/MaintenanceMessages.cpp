@@ -34,13 +34,13 @@ private:
     FillingPoint& point_;
 };
 
-}  // namespace
-
-bool DecodeStatusReply(TVM30& driver, uint8_t point, const uint8_t* reply, uint8_t replyLength) {
-    if (driver.Point(point).LineResult != 1 || replyLength != kStatusReportLength) return false;
+// Hands an 18-character status reply to the status decode when the line is good.
+void DecodeStatusReply(TVM30& driver, uint8_t point, const uint8_t* reply, uint8_t replyLength) {
+    if (driver.Point(point).LineResult != 1 || replyLength != kStatusReportLength) return;
     DecodeStatus(driver, point, reply[kStatusCharAt], static_cast<uint8_t>(reply[kStatusDigitAt] - '0'));
-    return true;
 }
+
+}  // namespace
 
 void ConfirmReset(TVM30& driver, uint8_t point, uint8_t first, uint8_t channel) {
     static const SystemText kTrace("Подтверждение RESET(");

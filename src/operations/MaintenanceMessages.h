@@ -17,7 +17,4 @@ void RequestIdentification(TVM30& driver, uint8_t point);
 
 void Initialise(TVM30& driver, uint8_t point);
 
-// Hands an 18-character status reply in message to the status decode when the line is good.
-bool DecodeStatusReply(TVM30& driver, uint8_t point, const uint8_t* reply, uint8_t replyLength);
-
 }  // namespace sb

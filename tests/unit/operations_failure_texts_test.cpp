@@ -16,6 +16,8 @@ struct Case {
     const char* text;
 };
 
+void PrintTo(const Case& value, std::ostream* out) { *out << value.name; }
+
 class FailureTextsTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
