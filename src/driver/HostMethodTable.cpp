@@ -65,34 +65,32 @@ int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, ui
 
 void SB_CALL DoNothing1(SbDriver*, uint32_t) {}
 
+// The two results of slots 6 and 7: written through the host's addresses, or into scratch where the host
+// passed none, and zero when the call is refused.
+struct PairOut {
+    PairOut(double* hostVolume, double* hostAmount)
+        : volume(hostVolume != nullptr ? hostVolume : &scratch[0]),
+          amount(hostAmount != nullptr ? hostAmount : &scratch[1]) {}
+    void Zero() { *volume = *amount = 0; }
+    double scratch[2] = {};
+    double* volume;
+    double* amount;
+};
+
 void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume, double* amount) {
     AtSlotBoundary([&]() {
-        double unusedVolume = 0;
-        double unusedAmount = 0;
-        double* volumeOut = volume != nullptr ? volume : &unusedVolume;
-        double* amountOut = amount != nullptr ? amount : &unusedAmount;
-        if (Refused(LowByte(point), 6)) {
-            *volumeOut = 0;
-            *amountOut = 0;
-            return;
-        }
-        FinalDeliveryData(Driver(self), LowByte(point), volumeOut, amountOut);
+        PairOut out(volume, amount);
+        out.Zero();
+        if (!Refused(LowByte(point), 6)) FinalDeliveryData(Driver(self), LowByte(point), out.volume, out.amount);
     });
 }
 
 void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, double* volume, double* amount, uint32_t,
                      uint32_t) {
     AtSlotBoundary([&]() {
-        double unusedVolume = 0;
-        double unusedAmount = 0;
-        double* volumeOut = volume != nullptr ? volume : &unusedVolume;
-        double* amountOut = amount != nullptr ? amount : &unusedAmount;
-        if (Refused(LowByte(point), 7)) {
-            *volumeOut = 0;
-            *amountOut = 0;
-            return;
-        }
-        GetCounter(Driver(self), LowByte(point), grade, volumeOut, amountOut);
+        PairOut out(volume, amount);
+        out.Zero();
+        if (!Refused(LowByte(point), 7)) GetCounter(Driver(self), LowByte(point), grade, out.volume, out.amount);
     });
 }
 

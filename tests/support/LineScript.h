@@ -8,6 +8,12 @@
 
 namespace sbtest {
 
+// Single answers of the dispenser's link.
+inline const sbsim::Bytes kEot{sbsim::kEot};
+inline const sbsim::Bytes kDle0{sbsim::kDle, '0'};
+inline const sbsim::Bytes kDle1{sbsim::kDle, '1'};
+inline const sbsim::Bytes kNak{sbsim::kNak};
+
 class LineScript {
 public:
     explicit LineScript(sbsim::FaultScript& script) : script_(script) {}

@@ -6,6 +6,7 @@
 #include "link/SendMessage.h"
 #include "operations/MessageBuilder.h"
 #include "support/DataBlocksFailPort.h"
+#include "support/LineScript.h"
 #include "support/SimDriver.h"
 
 namespace {
@@ -13,11 +14,11 @@ namespace {
 using sbtest::Block;
 using sbtest::HexOf;
 using sbtest::Raw;
+using sbtest::kDle0;
+using sbtest::kDle1;
+using sbtest::kEot;
+using sbtest::kNak;
 
-const sbsim::Bytes kEot = Raw({0x04});
-const sbsim::Bytes kDle0 = Raw({0x10, '0'});
-const sbsim::Bytes kDle1 = Raw({0x10, '1'});
-const sbsim::Bytes kNak = Raw({0x15});
 const sbsim::Bytes kSilence = {};
 
 class BlockTransmissionTest : public ::testing::Test {
