@@ -4,7 +4,7 @@
 # left alone, so a second run costs nothing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb)
 
 missing=()

@@ -20,5 +20,7 @@ run_suite asan
 cmake --preset tsan -DSB_WERROR=ON >/dev/null
 cmake --build --preset tsan --target sbtests
 ./build/tsan/tests/sbtests --gtest_brief=1 --gtest_filter='Concurrency*:SimPort*'
+# A hostile dispenser for a short while: no crash, no out-of-bounds access, no hang.
+bash scripts/fuzz.sh 20
 bash tests/windows/run.sh
 echo "All suites passed."

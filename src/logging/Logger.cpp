@@ -17,10 +17,18 @@ bool Exists(const std::string& path) {
 
 std::string TimeStamp() {
     const platform::TimeOfDay now = platform::LocalTime();
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", now.hour % 100, now.minute % 100, now.second % 100,
-                  now.millisecond % 1000);
-    return text;
+    auto digits = [](int value, int count, char* out) {
+        for (int i = count - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+    };
+    char text[12];
+    digits(now.hour, 2, text);
+    text[2] = ':';
+    digits(now.minute, 2, text + 3);
+    text[5] = ':';
+    digits(now.second, 2, text + 6);
+    text[8] = '.';
+    digits(now.millisecond, 3, text + 9);
+    return std::string(text, sizeof text);
 }
 
 void RotateLog(const std::string& fileName, unsigned long long limit) {
@@ -40,6 +48,11 @@ void Logger::SetFileName(const std::string& fileName) {
     LogFileName = fileName;
 }
 
+bool Logger::HasFile() {
+    platform::LockGuard hold(LogLock_);
+    return !LogFileName.empty();
+}
+
 std::string Logger::FileName() {
     platform::LockGuard hold(LogLock_);
     return LogFileName;
@@ -47,6 +60,7 @@ std::string Logger::FileName() {
 
 void Logger::WriteLog(uint8_t level, std::string_view text) {
     try {
+        if (level != kLevelCritical && !HasFile()) return;  // a trace line with nowhere to go
         std::string line = TimeStamp();
         line += ' ';
         line.append(text.data(), text.size());

@@ -28,6 +28,7 @@ public:
     // Points the log at a file; an empty name stops writing to any file.
     void SetFileName(const std::string& fileName);
     std::string FileName();
+    bool HasFile();
 
     void WriteLog(uint8_t level, std::string_view text);
 

@@ -1,0 +1,100 @@
+// libFuzzer target: a dispenser that answers every exchange with bytes chosen by the fuzzer. Whatever it says,
+// the driver must neither crash, nor read or write out of bounds, nor hang; failures reach the host as ESerialIO.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "driver/DriverFactory.h"
+#include "driver/TVM30.h"
+#include "platform/Clock.h"
+#include "sbdriver/sbdriver.h"
+
+namespace {
+
+// Time that never waits, so an input runs in microseconds.
+class NoWaiting final : public sb::platform::TimeSource {
+public:
+    sb::platform::TimeOfDay LocalTime() override { return {12, 0, 0, 0}; }
+    void Sleep(uint32_t) override {}
+};
+
+// Each exchange takes one length byte and that many answer bytes from the input; an exhausted input is silence.
+struct HostilePort {
+    SbPortService base{};
+    SbPortServiceVtbl table{};
+    SbReceiveHandler handler{};
+    const uint8_t* data = nullptr;
+    size_t left = 0;
+    uint32_t status = 1;
+
+    static HostilePort& Of(SbPortService* self) { return *reinterpret_cast<HostilePort*>(self); }
+    static int32_t SB_CALL ErrorResult(SbPortService*, uint32_t) { return -1; }
+    static uint32_t SB_CALL LineStatus(SbPortService* self, uint32_t) { return Of(self).status; }
+    static int32_t SB_CALL Configure(SbPortService*, uint32_t, uint32_t, uint32_t) { return 0; }
+    static void SB_CALL SetReceive(SbPortService* self, uint32_t, SbReceiveHandler handler) { Of(self).handler = handler; }
+    static void SB_CALL SetSetup(SbPortService*, uint32_t, SbLineSetupHandler) {}
+    static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t*, uint32_t, uint8_t* receive,
+                                       uint32_t replySize, uint32_t) {
+        HostilePort& port = Of(self);
+        size_t count = 0;
+        if (port.left > 0) {
+            count = port.data[0] % 48;
+            ++port.data;
+            --port.left;
+            if (count > port.left) count = port.left;
+            std::memcpy(receive, port.data, count);
+            port.data += count;
+            port.left -= count;
+        }
+        port.status = (count == 0 && replySize != 0) ? 2 : 1;
+        uint8_t received = static_cast<uint8_t>(count);
+        uint8_t size = static_cast<uint8_t>(replySize);
+        if (port.handler.code != nullptr) port.handler.code(port.handler.self, point, receive, 0, &received, &size);
+        return 0;
+    }
+
+    HostilePort() {
+        table.ErrorResult = &ErrorResult;
+        table.LineStatus = &LineStatus;
+        table.SendReceive = &SendReceive;
+        table.Configure = &Configure;
+        table.SetReceiveHandler = &SetReceive;
+        table.SetLineSetupHandler = &SetSetup;
+        base.vtbl = &table;
+    }
+};
+
+template <typename Call>
+void AsHost(Call&& call) {
+    try {
+        call();
+    } catch (const sb::ESerialIO&) {
+        // A failed exchange is an ordinary outcome for a host.
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static NoWaiting clock;
+    sb::platform::InstallTimeSource(&clock);
+    HostilePort port;
+    port.data = data;
+    port.left = size;
+    SbDriver* driver = sb::NewDriver(nullptr, &port.base, "/nonexistent/cnf.INI");
+    const SbDriverVtbl& vm = *driver->vtbl;
+    const uint32_t point = 1 + (size > 0 ? data[0] % 2 : 0);
+    const int32_t grade = size > 1 ? data[1] % 8 : 1;
+
+    AsHost([&] { vm.OpenLine(driver, point); });
+    for (int i = 0; i < 4; ++i) AsHost([&] { vm.PollStatus(driver, point, 0); });
+    vm.SetVolumePreset(driver, point, 0, 0, 0, 2.5);
+    AsHost([&] { vm.Start(driver, point, 0, grade, 1); });
+    double volume = 0, amount = 0;
+    AsHost([&] { vm.CurrentDeliveryData(driver, point, 0, &amount); });
+    AsHost([&] { vm.FinalDeliveryData(driver, point, 0, &volume, &amount); });
+    AsHost([&] { vm.GetCounter(driver, point, 0, grade, &volume, &amount, 0, 0); });
+    AsHost([&] { vm.GetCounter(driver, point, 0, 3, &volume, &amount, 0, 0); });
+    delete &sb::TVM30::From(driver);
+    return 0;
+}
