@@ -1,17 +1,21 @@
 // The two exports through which the host obtains the driver object.
 
 #include "driver/DriverFactory.h"
+#include "driver/SlotBoundary.h"
 #include "logging/Log.h"
 #include "platform/Paths.h"
 #include "sbdriver/sbdriver.h"
 
 namespace {
 
-// One driver per process: a repeated call returns the object already made and leaves the log running.
+// One driver per process: a repeated call returns the object already made and leaves the log running. A failure
+// while it is built (no memory, no system object left) leaves the export the way a slot's failure does.
 SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
-    sb::StartLogging();
-    static SbDriver* const driver = sb::NewDriver(owner, port, sb::platform::SettingsFilePath());
-    return driver;
+    return sb::AtSlotBoundary([&]() -> SbDriver* {
+        sb::StartLogging();
+        static SbDriver* const driver = sb::NewDriver(owner, port, sb::platform::SettingsFilePath());
+        return driver;
+    });
 }
 
 }  // namespace
