@@ -50,7 +50,8 @@ cat "$work/out.txt"
 echo "Wine run: $(($(date +%s) - started)) s (prefix creation included)"
 
 if [ "$status" -ne 0 ]; then
-    echo "sbwintest.exe exited with $status; Wine's messages, the driver's log and the prefix are in $work"
+    rm -rf "$WINEPREFIX"  # hundreds of megabytes; the output, Wine's messages and the driver's log stay
+    echo "sbwintest.exe exited with $status; its output, Wine's messages and the driver's log are in $work"
     exit "$status"
 fi
 rm -rf "$work"
