@@ -166,6 +166,33 @@ struct SbPortService {
 #define SB_EXCEPTION_SERIAL_IO 0xE0534249u
 #define SB_EXCEPTION_ABSTRACT 0xE0534241u
 
+#if !defined(_WIN32)
+/*
+ * POSIX hosts: user-interface services the driver uses when the host lends them. Without them the driver runs
+ * alert routines on its own thread, writes critical lines to standard error and has no settings dialog.
+ */
+typedef struct SbSettingsChoice {
+    int32_t amountScale; /* selected decimals button: 0..3 for 0..3 decimals in amounts, -1 none */
+    int32_t priceScale;  /* the same for prices */
+    int32_t speed;       /* 0: 2400, 1: 9600 */
+    uint8_t t10[8];      /* lines 1..8 carry a T10 counting unit */
+} SbSettingsChoice;
+
+typedef struct SbHostUi {
+    uint32_t size; /* sizeof(SbHostUi), so that the struct can grow */
+    void* context; /* handed back to every callback */
+    /* Runs routine(argument) in the host's user-interface thread and returns after it has returned. */
+    void (*runInUiThread)(void* context, void (*routine)(void*), void* argument);
+    /* Shows a critical log line (Windows-1251, time stamp included) and returns when the operator closed it. */
+    void (*showAlert)(void* context, const char* line);
+    /* Shows the settings dialog on *choice; returns 1 and the new choice for OK, 0 otherwise. */
+    int32_t (*runSettingsDialog)(void* context, SbSettingsChoice* choice);
+} SbHostUi;
+
+/* Lends the driver the host's user-interface services (copied; NULL withdraws them). Any callback may be NULL. */
+SB_EXPORT void SbSetHostUi(const SbHostUi* ui);
+#endif
+
 SB_EXPORT SbDriver* SB_CALL GetVM30(uint32_t arg1, SbWindow owner, SbPortService* port);
 SB_EXPORT SbDriver* SB_CALL GetDriver25(uint32_t arg1, SbWindow owner, SbPortService* port, uint32_t, uint32_t,
                                         uint32_t, uint32_t, uint32_t);

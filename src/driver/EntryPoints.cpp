@@ -4,6 +4,7 @@
 #include "driver/SlotBoundary.h"
 #include "logging/Log.h"
 #include "platform/Paths.h"
+#include "platform/UserInterface.h"
 #include "sbdriver/sbdriver.h"
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
     return sb::AtSlotBoundary([&]() -> SbDriver* {
         sb::StartLogging();
+        sb::platform::AttachUiThread(owner);
         static SbDriver* const driver = sb::NewDriver(owner, port, sb::platform::SettingsFilePath());
         return driver;
     });

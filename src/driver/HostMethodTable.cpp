@@ -1,10 +1,10 @@
 #include "driver/HostMethodTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "common/Cp1251.h"
-#include "common/Failure.h"
 #include "driver/SlotBoundary.h"
 #include "driver/TVM30.h"
 #include "logging/Log.h"
@@ -13,6 +13,7 @@
 #include "operations/StartDelivery.h"
 #include "operations/StatusPolling.h"
 #include "operations/WireNumbers.h"
+#include "settings/MenuHook.h"
 
 namespace sb {
 
@@ -39,20 +40,24 @@ void SB_CALL Abstract(SbDriver*) {
 }
 
 void SB_CALL Describe(SbDescription* out, SbDriver*) {
-    static const SystemText kText("v2.50#Протокол к Sheidt&Bachman");
-    const size_t length = kText.cp1251.size() < sizeof out->bytes ? kText.cp1251.size() : sizeof out->bytes - 1;
-    out->bytes[0] = static_cast<uint8_t>(length);
-    std::memcpy(out->bytes + 1, kText.cp1251.data(), length);
+    AtSlotBoundary([&]() {
+        static const SystemText kText("v2.50#Протокол к Sheidt&Bachman");
+        const size_t length = std::min(kText.cp1251.size(), sizeof out->bytes - 1);
+        out->bytes[0] = static_cast<uint8_t>(length);
+        std::memcpy(out->bytes + 1, kText.cp1251.data(), length);
+    });
 }
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
-    if (Refused(LowByte(point), 2)) return;
-    Driver(self).Point(LowByte(point)).LineResult = LowByte(value);
+    AtSlotBoundary([&]() {
+        if (!Refused(LowByte(point), 2)) Driver(self).Point(LowByte(point)).LineResult = LowByte(value);
+    });
 }
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
-    if (Refused(LowByte(point), 3)) return 0;
-    return Driver(self).Point(LowByte(point)).LineResult;
+    return AtSlotBoundary([&]() -> uint32_t {
+        return Refused(LowByte(point), 3) ? 0 : Driver(self).Point(LowByte(point)).LineResult;
+    });
 }
 
 int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, uint32_t control) {
@@ -116,31 +121,38 @@ uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
 }
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
-    if (Refused(point, 11)) return;
-    TVM30& driver = Driver(self);
-    const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * driver.PDec.load());
-    if (!IsGrade(grade) || !scaled) {
-        WriteLog(kLevelTrace, "PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) + " price " +
-                                  FormatGeneral(price) + " refused");
-        return;
-    }
-    driver.Point(LowByte(point)).Price[grade] = static_cast<int32_t>(static_cast<uint32_t>(*scaled & 0xFFFFFFFF));
+    AtSlotBoundary([&]() {
+        if (Refused(point, 11)) return;
+        TVM30& driver = Driver(self);
+        const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * driver.PDec.load());
+        if (!IsGrade(grade) || !scaled) {
+            WriteLog(kLevelTrace, "PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) +
+                                      " price " + FormatGeneral(price) + " refused");
+            return;
+        }
+        // The low 32 bits, as the host's own 32-bit price field would hold them.
+        driver.Point(LowByte(point)).Price[grade] = static_cast<int32_t>(static_cast<uint32_t>(*scaled & 0xFFFFFFFF));
+    });
 }
 
 void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
+// Slots 13 and 14: one preset kind at a time, the other one cleared.
+void SetPreset(SbDriver* self, uint32_t point, int slot, double volume, double amount) {
+    AtSlotBoundary([&]() {
+        if (Refused(point, slot)) return;
+        FillingPoint& fillingPoint = Driver(self).Point(LowByte(point));
+        fillingPoint.VolumePreset = volume;
+        fillingPoint.AmountPreset = amount;
+    });
+}
+
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
-    if (Refused(point, 13)) return;
-    FillingPoint& fillingPoint = Driver(self).Point(LowByte(point));
-    fillingPoint.VolumePreset = volume;
-    fillingPoint.AmountPreset = 0;
+    SetPreset(self, point, 13, volume, 0);
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
-    if (Refused(point, 14)) return;
-    FillingPoint& fillingPoint = Driver(self).Point(LowByte(point));
-    fillingPoint.AmountPreset = amount;
-    fillingPoint.VolumePreset = 0;
+    SetPreset(self, point, 14, 0, amount);
 }
 
 void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32_t) {
@@ -196,13 +208,8 @@ void SB_CALL SwitchPointAgain(SbDriver* self, uint32_t point, uint32_t second, u
     self->vtbl->SwitchPoint(self, point, second, third, control);
 }
 
-// The settings entry of the host's dispenser menu comes with the settings dialog; until then the slot says so
-// rather than doing nothing.
-void SB_CALL HookMenu(SbDriver*, SbMenuItem*, SbCreateMenuItem) {
-    AtSlotBoundary([]() {
-        static const SystemText kNotAvailable("Программирование параметров недоступно: меню настроек не подключено");
-        RaiseSerialIO(kNotAvailable);
-    });
+void SB_CALL HookMenu(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create) {
+    AtSlotBoundary([&]() { AddSettingsMenuEntry(Driver(self), menus, create); });
 }
 
 const SbDriverVtbl kTable = {

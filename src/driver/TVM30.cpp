@@ -16,8 +16,8 @@ int32_t SB_CALL ConfigureLineHandler(void* self, uint32_t point) {
 }  // namespace
 
 TVM30::TVM30(SbWindow owner, SbPortService* port, const std::string& settingsPath)
-    : SbDriver{&HostMethodTable()}, Owner(owner), Port(port) {
-    ApplySettings(LoadSettings(settingsPath));
+    : SbDriver{&HostMethodTable()}, Owner(owner), SettingsFilePath(settingsPath), Port(port) {
+    ApplySettings(LoadSettings(SettingsFilePath));
 }
 
 DriverSettings TVM30::CurrentSettings() const {

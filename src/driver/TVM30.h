@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "driver/PortService.h"
 #include "driver/PositionTable.h"
@@ -31,11 +32,14 @@ public:
     int32_t ConfigureLine(uint8_t point);
 
     SbWindow Owner;
+    std::string SettingsFilePath;  // cnf.INI, read at construction and written by the settings dialog
     PortService Port;
     PositionTable Points;
     std::atomic<int32_t> Baud{2400};
     std::atomic<int32_t> SDec{100};
     std::atomic<int32_t> PDec{100};
+    // Set until the first call of the menu hook; with one driver object per process it is the process's flag.
+    std::atomic<bool> MenuPending{true};
 };
 
 // The handlers bound to a driver object that the port service calls back.

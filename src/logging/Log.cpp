@@ -1,5 +1,6 @@
 #include "logging/Log.h"
 
+#include "logging/AlertThread.h"
 #include "platform/Paths.h"
 
 namespace sb {
@@ -21,6 +22,7 @@ void StartLogging() {
     // Thread-safe once per process; later calls leave the running log as it is.
     static const bool started = [] {
         ProcessLog().SetFileName(LogFileNameFor(platform::ExecutablePath()));
+        StartAlertThread();
         return true;
     }();
     (void)started;

@@ -12,7 +12,8 @@ namespace sb {
 // The log file name of a host executable: its extension replaced by ".pro" (appended when it has none).
 std::string LogFileNameFor(const std::string& executablePath);
 
-// Sets the log up beside the host executable. A second call keeps the state already running.
+// Sets the log up beside the host executable and starts the alert thread. A second call keeps the state
+// already running.
 void StartLogging();
 
 Logger& ProcessLog();

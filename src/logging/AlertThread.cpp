@@ -1,0 +1,41 @@
+#include "logging/AlertThread.h"
+
+#include <optional>
+#include <string>
+
+#include "logging/Log.h"
+#include "platform/Thread.h"
+#include "platform/UserInterface.h"
+
+namespace sb {
+namespace {
+
+void ShowAlertsRoutine(void*) { ShowAlerts(); }
+
+void TEMThread(void*) {
+    Logger& log = ProcessLog();
+    // Runs for the life of the process, idle in the wait; every signal makes one pass over the queue.
+    for (;;) {
+        log.AlertEvent().Wait(platform::AutoResetEvent::kInfinite);
+        platform::RunInUiThread(&ShowAlertsRoutine, nullptr);
+    }
+}
+
+std::optional<std::string> TakeWaitingLine(Logger& log) {
+    platform::LockGuard hold(log.LogLock());
+    return log.Alerts().TakeFirst();
+}
+
+}  // namespace
+
+void StartAlertThread() { platform::StartDetachedThread(&TEMThread, nullptr); }
+
+void ShowAlerts() {
+    Logger& log = ProcessLog();
+    std::optional<std::string> line = TakeWaitingLine(log);
+    if (!line) return;
+    platform::AlertWindow window;
+    for (; line; line = TakeWaitingLine(log)) window.ShowModal(*line);
+}
+
+}  // namespace sb
