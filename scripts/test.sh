@@ -19,7 +19,7 @@ run_suite asan
 # Host threads on several points at once, under the thread sanitizer.
 cmake --preset tsan -DSB_WERROR=ON >/dev/null
 cmake --build --preset tsan --target sbtests
-./build/tsan/tests/sbtests --gtest_brief=1 --gtest_filter='Concurrency*:SimPort*'
+./build/tsan/tests/sbtests --gtest_brief=1 --gtest_filter='Concurrency*:SimPort*:Alerts*'
 # A hostile dispenser for a short while: no crash, no out-of-bounds access, no hang.
 bash scripts/fuzz.sh 20
 bash tests/windows/run.sh
