@@ -18,96 +18,126 @@ namespace {
 
 constexpr uint8_t kShortAnswerLength = 4;  // a wait answer or a refusal: four characters
 
-void Answer(TVM30& driver, uint8_t point, uint8_t* buffer, uint8_t count) {
-    if (PortExchange(driver, point, buffer, count, line::kAckReplySize) != 0) RaiseResetFailed();
-}
+std::string PointText(const SystemText& text, uint8_t point) { return text.cp1251 + std::to_string(point) + ")"; }
 
-std::string PointText(const SystemText& text, uint8_t point) {
-    return text.cp1251 + std::to_string(point) + ")";
-}
+// One reply reception: the poll cycles, the blocks of each answer and the short answers between them.
+class ReplyCollector {
+public:
+    ReplyCollector(TVM30& driver, uint8_t point, uint8_t* reply, uint8_t capacity)
+        : driver_(driver), point_(point), fillingPoint_(driver.Point(point)), reply_(reply), capacity_(capacity) {}
+
+    uint8_t Collect() {
+        int eotCount = 0;
+        for (int cycles = 1;; ++cycles) {
+            if (Poll()) {
+                ++eotCount;
+            } else {
+                eotCount = 0;
+                if (!TakeBlocks()) return GiveUp();
+            }
+            if (cycles > kMaxPollCycles) RaiseNotReceiving();
+            if (eotCount > 2 || total_ != 0) return total_;
+        }
+    }
+
+private:
+    // True when the dispenser had nothing to say.
+    bool Poll() {
+        buffer_[0] = line::EOT;
+        buffer_[1] = '0';
+        buffer_[2] = line::ENQ;
+        digit_ = '0';
+        Exchange(3);
+        return buffer_[0] == line::EOT;
+    }
+
+    // Takes the answer's blocks up to its EOT; false when the answer could not be taken whole.
+    bool TakeBlocks() {
+        int blocks = 0;
+        int naks = 0;
+        while (buffer_[0] != line::EOT && fillingPoint_.LineResult != 2) {
+            const uint8_t count = LastReceiveCount(point_);
+            if (!IsValidBlock(buffer_, count)) {
+                // A corrupted block: ask for it again without advancing the acknowledgement digit.
+                if (++naks > kMaxNaksPerBlock) return false;
+                buffer_[0] = line::NAK;
+                Exchange(1);
+                continue;
+            }
+            naks = 0;
+            if (++blocks > kMaxBlocksPerReply) return false;
+            Keep(buffer_ + 1, static_cast<uint8_t>(count - 3));
+            const uint8_t first = buffer_[1];
+            Acknowledge();
+            TakeShortAnswer(first);
+        }
+        return true;
+    }
+
+    void Keep(const uint8_t* data, uint8_t count) {
+        const uint8_t kept = std::min<uint8_t>(count, static_cast<uint8_t>(capacity_ - total_));
+        std::memcpy(reply_ + total_, data, kept);
+        total_ = static_cast<uint8_t>(total_ + kept);
+    }
+
+    // The answer is the next block or EOT; after EOT bytes 2 and 3 still hold those of the block just taken.
+    void Acknowledge() {
+        buffer_[0] = line::DLE;
+        buffer_[1] = digit_;
+        digit_ = line::OtherDigit(digit_);
+        Exchange(2);
+    }
+
+    // A reset request is confirmed; a wait answer or a refusal is dropped and polling goes on.
+    void TakeShortAnswer(uint8_t first) {
+        if (buffer_[3] == '?') {
+            ConfirmReset(driver_, point_, first, buffer_[2]);
+            buffer_[3] = 0;
+        }
+        if (total_ != kShortAnswerLength) return;
+        if (buffer_[3] == '8') {
+            total_ = 0;
+            static const SystemText kWait("Ожидание ответа(");
+            WriteLog(kLevelTrace, PointText(kWait, point_));
+        } else if (buffer_[3] == '9') {
+            total_ = 0;
+            const int channel = buffer_[2] - '0';
+            if (channel == 0 || channel == 1) {
+                fillingPoint_.ReqChar[channel] = static_cast<char>(fillingPoint_.ReqChar[channel] ^ 1);
+            }
+            static const SystemText kInvert("Инвертация байта запроса(");
+            WriteLog(kLevelTrace, PointText(kInvert, point_));
+        }
+    }
+
+    void Exchange(uint8_t sendCount) {
+        const uint8_t replySize = sendCount == 3 ? line::kPollReplySize : line::kAckReplySize;
+        if (PortExchange(driver_, point_, buffer_, sendCount, replySize) != 0) RaiseResetFailed();
+    }
+
+    // Rather than hand on a fragment, the exchange counts as failed.
+    uint8_t GiveUp() {
+        fillingPoint_.LineResult = 2;
+        return 0;
+    }
+
+    TVM30& driver_;
+    uint8_t point_;
+    FillingPoint& fillingPoint_;
+    uint8_t* reply_;
+    uint8_t capacity_;
+    uint8_t buffer_[256] = {};
+    uint8_t digit_ = '0';
+    uint8_t total_ = 0;
+};
 
 }  // namespace
 
 uint8_t ReceiveReply(TVM30& driver, uint8_t point, uint8_t* reply, uint8_t capacity) {
     static const SystemText kStart("Прием ответа(");
-    static const SystemText kWait("Ожидание ответа(");
-    static const SystemText kInvert("Инвертация байта запроса(");
     static const SystemText kEnd("Конец приема ответа(");
     WriteLog(kLevelTrace, PointText(kStart, point));
-
-    FillingPoint& fillingPoint = driver.Point(point);
-    uint8_t buffer[256] = {};
-    int eotCount = 0;
-    uint8_t total = 0;
-    bool givenUp = false;
-    for (int cycles = 1; !givenUp; ++cycles) {
-        buffer[0] = line::EOT;
-        buffer[1] = '0';
-        buffer[2] = line::ENQ;
-        uint8_t digit = '0';
-        if (PortExchange(driver, point, buffer, 3, line::kPollReplySize) != 0) RaiseResetFailed();
-
-        if (buffer[0] == line::EOT) {
-            ++eotCount;
-        } else {
-            eotCount = 0;
-            int blocks = 0;
-            int naks = 0;
-            while (buffer[0] != line::EOT && fillingPoint.LineResult != 2) {
-                const uint8_t count = LastReceiveCount(point);
-                if (!IsValidBlock(buffer, count)) {
-                    // A corrupted block: ask for it again without advancing the acknowledgement digit.
-                    if (++naks > kMaxNaksPerBlock) {
-                        givenUp = true;
-                        break;
-                    }
-                    buffer[0] = line::NAK;
-                    Answer(driver, point, buffer, 1);
-                    continue;
-                }
-                naks = 0;
-                if (++blocks > kMaxBlocksPerReply) {
-                    givenUp = true;
-                    break;
-                }
-                const uint8_t data = static_cast<uint8_t>(count - 3);
-                const uint8_t kept = std::min<uint8_t>(data, static_cast<uint8_t>(capacity - total));
-                std::memcpy(reply + total, buffer + 1, kept);
-                total = static_cast<uint8_t>(total + kept);
-
-                const uint8_t first = buffer[1];
-                buffer[0] = line::DLE;
-                buffer[1] = digit;
-                digit = line::OtherDigit(digit);
-                Answer(driver, point, buffer, 2);
-
-                if (buffer[3] == '?') {
-                    ConfirmReset(driver, point, first, buffer[2]);
-                    buffer[3] = 0;
-                }
-                if (total == kShortAnswerLength && buffer[3] == '8') {
-                    total = 0;
-                    WriteLog(kLevelTrace, PointText(kWait, point));
-                }
-                if (total == kShortAnswerLength && buffer[3] == '9') {
-                    total = 0;
-                    const int channel = buffer[2] - '0';
-                    if (channel == 0 || channel == 1) {
-                        fillingPoint.ReqChar[channel] = static_cast<char>(fillingPoint.ReqChar[channel] ^ 1);
-                    }
-                    WriteLog(kLevelTrace, PointText(kInvert, point));
-                }
-            }
-        }
-        if (givenUp) break;
-        if (cycles > kMaxPollCycles) RaiseNotReceiving();
-        if (eotCount > 2 || total != 0) break;
-    }
-    if (givenUp) {
-        // The reply could not be taken whole: report the exchange as failed rather than hand on a fragment.
-        fillingPoint.LineResult = 2;
-        total = 0;
-    }
+    const uint8_t total = ReplyCollector(driver, point, reply, capacity).Collect();
     WriteLog(kLevelTrace, PointText(kEnd, point));
     return total;
 }
