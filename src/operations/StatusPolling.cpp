@@ -119,6 +119,44 @@ uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t d
     return code;
 }
 
+namespace {
+
+// Asks or only listens, depending on how long the point has been silent; the reply lands in message.
+void ReadStatusReply(TVM30& driver, uint8_t point, DispenserMessage& message) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    message.replyLength = 0;
+    if (fillingPoint.NoReplyCount == kStatusRequestAt) {
+        BuildChannel1Header(driver, point, message);
+        AppendText(message, "0000ZD0000");
+        SendStatusMessage(driver, point, message);
+    }
+    if (message.replyLength != 0) return;
+    if (fillingPoint.NoReplyCount % kFollowUpEvery == kFollowUpEvery - 1) {
+        message = DispenserMessage();
+        AppendText(message, "0181");
+        message.bytes[3] = static_cast<uint8_t>((fillingPoint.ReplyToggle ^ 1) | 0x30);
+        SendStatusMessage(driver, point, message);
+    } else {
+        message.replyLength = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
+    }
+}
+
+// A point with a good line that sent nothing: counted, and reset at the fortieth time in a row.
+void CountSilence(TVM30& driver, uint8_t point, uint8_t code, const std::string& pollPrefix) {
+    FillingPoint& fillingPoint = driver.Point(point);
+    if (++fillingPoint.NoReplyCount < kResetAfter) {
+        WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init OFF");
+        return;
+    }
+    WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init");
+    fillingPoint.NoReplyCount = 1;
+    MasterReset(driver, point);
+    // A point that fell silent while its nozzle was up is reported as a failed line.
+    if (code >= 0xE1 && code <= 0xE5) fillingPoint.LineResult = 2;
+}
+
+}  // namespace
+
 uint8_t PollStatus(TVM30& driver, uint8_t point) {
     FillingPoint& fillingPoint = driver.Point(point);
     platform::LockGuard hold(fillingPoint.PointLock);
@@ -128,25 +166,7 @@ uint8_t PollStatus(TVM30& driver, uint8_t point) {
     WriteLog(kLevelTrace, pollPrefix);
 
     DispenserMessage message;
-    message.replyLength = 0;
-    if (fillingPoint.NoReplyCount == kStatusRequestAt) {
-        BuildChannel1Header(driver, point, message);
-        AppendText(message, "0000ZD0000");
-        SendStatusMessage(driver, point, message);
-    }
-    if (message.replyLength == 0) {
-        if (fillingPoint.NoReplyCount % kFollowUpEvery == kFollowUpEvery - 1) {
-            DispenserMessage followUp;
-            AppendText(followUp, "0181");
-            followUp.bytes[3] = static_cast<uint8_t>((fillingPoint.ReplyToggle ^ 1) | 0x30);
-            followUp.replyLength = 0;
-            SendStatusMessage(driver, point, followUp);
-            message = followUp;
-        } else {
-            message.replyLength = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
-        }
-    }
-
+    ReadStatusReply(driver, point, message);
     const uint8_t replyLength = message.replyLength;
     if (fillingPoint.LineResult != 1) {
         WriteLog(kLevelTrace, pollPrefix + ": Bad (Status=" + std::to_string(fillingPoint.LineResult) + ")");
@@ -158,15 +178,7 @@ uint8_t PollStatus(TVM30& driver, uint8_t point) {
         WriteLog(kLevelTrace, kReturn.cp1251 + std::to_string(point) + "): " + Hex2(code));
         if (message.bytes[0] == message.bytes[1]) fillingPoint.MasterResetPending = true;
     } else if (replyLength == 0) {
-        ++fillingPoint.NoReplyCount;
-        if (fillingPoint.NoReplyCount >= kResetAfter) {
-            WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init");
-            fillingPoint.NoReplyCount = 1;
-            MasterReset(driver, point);
-            if (code >= 0xE1 && code <= 0xE5) fillingPoint.LineResult = 2;
-        } else {
-            WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init OFF");
-        }
+        CountSilence(driver, point, code, pollPrefix);
     } else {
         fillingPoint.NoReplyCount = 0;
         WriteLog(kLevelTrace, pollPrefix + ": Bad (InByte=" + std::to_string(replyLength) + ")");
