@@ -37,7 +37,7 @@ bool LoadDriver(HostSetup& host) {
 
 bool CreateDriver(HostSetup& host) {
     constexpr uint32_t kArg1 = 0x12345678;  // only its low byte reaches the constructor, which ignores it
-    const HWND owner = GetDesktopWindow();
+    const HWND owner = host.window;
     uint32_t removed = 0;
     EXCEPTION_RECORD caught{};
     SbDriver* driver = nullptr;

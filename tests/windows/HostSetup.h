@@ -22,6 +22,7 @@ constexpr uint32_t kFailurePoint = 3;
 constexpr uint32_t kT10Point = 8;  // cnf.INI marks its line as carrying a T10 unit
 
 struct HostSetup {
+    HWND window = nullptr;  // the host's main window, handed to the entry points
     HMODULE library = nullptr;
     GetVM30Fn getVM30 = nullptr;
     GetDriver25Fn getDriver25 = nullptr;

@@ -27,6 +27,7 @@ struct AlertWindow::Impl {
 
     void Create();
     void RunModal();
+    void Close(HWND dialog);
     static INT_PTR CALLBACK CritErrorFrmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 };
@@ -72,15 +73,22 @@ INT_PTR AlertWindow::Impl::Handle(HWND dialog, UINT message, WPARAM wParam, LPAR
         }
         case WM_COMMAND:
             // BitBtn1Click; Esc (IDCANCEL) does not close the window, it has no cancel button.
-            if (LOWORD(wParam) == IDOK) closed = true;
+            if (LOWORD(wParam) == IDOK) Close(dialog);
             return TRUE;
         case WM_CLOSE:
-            closed = true;
+            Close(dialog);
             return TRUE;
         default:
             (void)lParam;
             return FALSE;
     }
+}
+
+void AlertWindow::Impl::Close(HWND dialog) {
+    closed = true;
+    // A sent message (a click sent by another program) is handled inside GetMessage, which would go on waiting:
+    // a posted one makes it return to the loop's test.
+    PostMessageW(dialog, WM_NULL, 0, 0);
 }
 
 void AlertWindow::Impl::RunModal() {

@@ -32,29 +32,30 @@ struct Control {
 
 constexpr int kBox1X = 8, kBox1Y = 8, kBox2X = 8, kBox2Y = 63, kBox3X = 247, kBox3Y = 8;
 
-// In creation order, which is the tab order: group boxes before their buttons, the digit pictures after the
-// radio buttons that sit on them (lower in the z-order, clipped by them).
+// In creation order, which is the tab order and the z-order from the top. In each group box the buttons come
+// first, then the digit picture they sit on, then the box: each clips out the siblings above it, so none paints
+// over another.
+constexpr DWORD kUnder = WS_GROUP | WS_CLIPSIBLINGS;
 const Control kControls[] = {
-    {L"BUTTON", L"Количество знаков после запятой в сумме", BS_GROUPBOX | WS_GROUP, {8, 8, 233, 49}, -1, Face::Text},
     {L"BUTTON", L"", kRadio | kGroupStart, {kBox1X + 186, kBox1Y + 29, 15, 17}, kS0 + 1, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox1X + 159, kBox1Y + 29, 15, 17}, kS0 + 2, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox1X + 134, kBox1Y + 29, 15, 17}, kS0 + 3, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox1X + 208, kBox1Y + 29, 15, 17}, kS0 + 0, Face::Text},
-    {L"STATIC", L"6  5  4  3  2  1", SS_LEFTNOWORDWRAP | WS_GROUP | WS_CLIPSIBLINGS,
-     {kBox1X + 74, kBox1Y + 16, 136, 25}, -1, Face::Digits},
-    {L"BUTTON", L"Количество знаков после запятой в цене", BS_GROUPBOX | WS_GROUP, {8, 63, 233, 49}, -1, Face::Text},
+    {L"STATIC", L"6  5  4  3  2  1", SS_LEFTNOWORDWRAP | kUnder, {kBox1X + 74, kBox1Y + 16, 136, 25}, -1, Face::Digits},
+    {L"BUTTON", L"Количество знаков после запятой в сумме", BS_GROUPBOX | kUnder, {kBox1X, kBox1Y, 233, 49}, -1,
+     Face::Text},
     {L"BUTTON", L"", kRadio | kGroupStart, {kBox2X + 186, kBox2Y + 29, 15, 17}, kC0 + 1, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox2X + 159, kBox2Y + 29, 15, 17}, kC0 + 2, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox2X + 134, kBox2Y + 29, 15, 17}, kC0 + 3, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox2X + 208, kBox2Y + 29, 15, 17}, kC0 + 0, Face::Text},
-    {L"STATIC", L"       4  3  2  1", SS_LEFTNOWORDWRAP | WS_GROUP | WS_CLIPSIBLINGS,
-     {kBox2X + 75, kBox2Y + 16, 135, 25}, -1, Face::Digits},
+    {L"STATIC", L"       4  3  2  1", SS_LEFTNOWORDWRAP | kUnder, {kBox2X + 75, kBox2Y + 16, 135, 25}, -1, Face::Digits},
+    {L"BUTTON", L"Количество знаков после запятой в цене", BS_GROUPBOX | kUnder, {kBox2X, kBox2Y, 233, 49}, -1,
+     Face::Text},
     {L"BUTTON", L"OK", BS_DEFPUSHBUTTON | kGroupStart, {82, 158, 75, 25}, IDOK, Face::Text},
     {L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, {165, 158, 75, 25}, IDCANCEL, Face::Text},
     {L"STATIC", L"Скорость связи", SS_LEFTNOWORDWRAP | WS_GROUP, {49, 124, 102, 16}, -1, Face::Caption},
     // The height of a drop-down list is that of its open list; the closed box takes its height from the font.
     {L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | kGroupStart, {157, 118, 78, 120}, kSpeedList, Face::List},
-    {L"BUTTON", L"Отсчетное устройство T10", BS_GROUPBOX | WS_GROUP, {247, 8, 154, 137}, -1, Face::Text},
     {L"BUTTON", L"Com1", BS_AUTOCHECKBOX | kGroupStart, {kBox3X + 16, kBox3Y + 24, 49, 17}, kT10Com0 + 1, Face::Text},
     {L"BUTTON", L"Com2", BS_AUTOCHECKBOX | WS_TABSTOP, {kBox3X + 16, kBox3Y + 47, 49, 17}, kT10Com0 + 2, Face::Text},
     {L"BUTTON", L"Com3", BS_AUTOCHECKBOX | WS_TABSTOP, {kBox3X + 16, kBox3Y + 70, 49, 17}, kT10Com0 + 3, Face::Text},
@@ -63,6 +64,7 @@ const Control kControls[] = {
     {L"BUTTON", L"Com6", BS_AUTOCHECKBOX | WS_TABSTOP, {328, 55, 49, 17}, kT10Com0 + 6, Face::Text},
     {L"BUTTON", L"Com7", BS_AUTOCHECKBOX | WS_TABSTOP, {328, 78, 49, 17}, kT10Com0 + 7, Face::Text},
     {L"BUTTON", L"Com8", BS_AUTOCHECKBOX | WS_TABSTOP, {328, 101, 49, 17}, kT10Com0 + 8, Face::Text},
+    {L"BUTTON", L"Отсчетное устройство T10", BS_GROUPBOX | kUnder, {kBox3X, kBox3Y, 154, 137}, -1, Face::Text},
 };
 
 // The state of one run of the dialog.
