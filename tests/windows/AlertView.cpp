@@ -62,6 +62,8 @@ void CheckAlertLook(HWND alert, HWND owner) {
            "alert: dialog border, fixed size, no minimise or maximise box");
     Expect((GetWindowLongW(alert, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "alert: stays on top of other windows");
     Expect(GetWindow(alert, GW_OWNER) == owner, "alert: owned by the host's window");
+    Expect(GetWindowThreadProcessId(alert, nullptr) == GetWindowThreadProcessId(owner, nullptr),
+           "alert: shown in the host's user-interface thread");
     Expect(!IsWindowEnabled(owner), "alert: modal, the host's window takes no input while it is shown");
 
     HWND label = Label1(alert);

@@ -57,6 +57,22 @@ HWND Control(HWND dialog, const std::string& name) {
     return nullptr;
 }
 
+// The names of the controls an operator tabs through (all but labels and group boxes), in the dialog's order.
+std::string TabOrder(HWND dialog) {
+    std::string order;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT place = PlaceOf(child);
+        for (const Expected& control : kLayout) {
+            const std::string name = control.name;
+            if (place.left != control.place.left || place.top != control.place.top) continue;
+            if (name.compare(0, 5, "Label") != 0 && name.compare(0, 8, "GroupBox") != 0) {
+                order += (order.empty() ? "" : " ") + name;
+            }
+        }
+    }
+    return order;
+}
+
 bool IsChecked(HWND dialog, const std::string& name) {
     LRESULT state = 0;
     return SendWithin(Control(dialog, name), BM_GETCHECK, 0, 0, &state) && state == BST_CHECKED;
@@ -123,6 +139,14 @@ void CheckLayout(HWND dialog) {
     Sleep(300);  // shown a moment ago: let it paint
     Expect(DarkPixels(dialog, {82, 24, 142, 49}) > 20, "settings dialog: the digit picture of Label1 is visible");
     Expect(DarkPixels(dialog, {49, 124, 151, 140}) > 20, "settings dialog: Label3 is visible");
+    ExpectEqual(TabOrder(dialog),
+                std::string("S1 S2 S3 S0 C1 C2 C3 C0 BitBtn1 BitBtn2 SpeedList T10Com1 T10Com2 T10Com3 T10Com4 "
+                            "T10Com5 T10Com6 T10Com7 T10Com8"),
+                "settings dialog: the controls' tab order");
+    Expect((GetWindowLongW(Control(dialog, "BitBtn1"), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON,
+           "settings dialog: OK is the default button");
+    Expect((GetWindowLongW(Control(dialog, "SpeedList"), GWL_STYLE) & 3) == CBS_DROPDOWNLIST,
+           "settings dialog: SpeedList is a drop-down list without typing");
     ExpectEqual(SpeedItems(dialog), std::string("2400 9600"), "settings dialog: SpeedList holds \"2400\" and \"9600\"");
 }
 

@@ -29,13 +29,13 @@ struct AlertWindow::Impl {
     void RunModal();
     void Close(HWND dialog);
     static INT_PTR CALLBACK CritErrorFrmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam);
 };
 
 INT_PTR CALLBACK AlertWindow::Impl::CritErrorFrmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     auto* form = reinterpret_cast<Impl*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return form != nullptr ? form->Handle(dialog, message, wParam, lParam) : FALSE;
+    return form != nullptr ? form->Handle(dialog, message, wParam) : FALSE;
 }
 
 void AlertWindow::Impl::Create() {
@@ -45,7 +45,7 @@ void AlertWindow::Impl::Create() {
                                         reinterpret_cast<LPARAM>(this));
 }
 
-INT_PTR AlertWindow::Impl::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR AlertWindow::Impl::Handle(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
         case WM_INITDIALOG:
             // BitBtn1 first: it leads the tab order.
@@ -79,7 +79,6 @@ INT_PTR AlertWindow::Impl::Handle(HWND dialog, UINT message, WPARAM wParam, LPAR
             Close(dialog);
             return TRUE;
         default:
-            (void)lParam;
             return FALSE;
     }
 }
