@@ -17,7 +17,12 @@ void TEMThread(void*) {
     // Runs for the life of the process, idle in the wait; every signal makes one pass over the queue.
     for (;;) {
         log.AlertEvent().Wait(platform::AutoResetEvent::kInfinite);
-        platform::RunInUiThread(&ShowAlertsRoutine, nullptr);
+        try {
+            platform::RunInUiThread(&ShowAlertsRoutine, nullptr);
+        } catch (...) {
+            // An alert that cannot be shown (no memory for its window) must not end the host's process; the
+            // lines still waiting are shown at the next signal.
+        }
     }
 }
 
