@@ -70,6 +70,11 @@ void FillingPoint::HangNozzle() {
     ReportChange();
 }
 
+void FillingPoint::SwitchAtDispenser(bool on) {
+    SwitchPoint(on);
+    ReportChange();
+}
+
 void FillingPoint::Tick() {
     if (state_ == PointState::Authorised && lifted_ == sale_.grade) {
         state_ = PointState::Delivering;

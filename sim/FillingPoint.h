@@ -40,6 +40,8 @@ public:
     // Customer actions. Lifting is ignored while a nozzle is up or for a nozzle the point does not have.
     void LiftNozzle(int nozzle);
     void HangNozzle();
+    // The attendant switches the point off or on at the dispenser, as FILLING POINT CONTROL does.
+    void SwitchAtDispenser(bool on);
 
     // One poll of the line: an authorised point whose nozzle is up starts to deliver, a running delivery
     // advances by the flow rate and stops at its limit.
