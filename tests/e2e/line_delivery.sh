@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# A whole delivery over a pseudo-terminal: sbsim serves a simulated dispenser on the master side, sbhost drives
+# it through the driver library on the slave side, and the customer's actions go to sbsim's input. Passes when
+# sbhost's final figures are sbsim's sale and the totals sbhost read grew by exactly that sale.
+# Usage: line_delivery.sh SBSIM SBHOST
+set -euo pipefail
+sbsim=$1
+sbhost=$2
+
+work=$(mktemp -d)
+sim_pid=""
+host_pid=""
+cleanup() {
+  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  echo "--- sbhost"; cat "$work/host.out" 2>/dev/null || true
+  echo "--- sbsim"; cat "$work/sim.out" "$work/sim.err" 2>/dev/null || true
+  exit 1
+}
+# The driver's settings file: its defaults (2400 baud, scales 100), not whatever this machine holds.
+export SBDRIVER_CONFIG_DIR=$work
+
+coproc SIM { exec "$sbsim" --pty --flow 20 2>"$work/sim.err"; }
+sim_pid=$SIM_PID
+sim_out=${SIM[0]}
+sim_in=${SIM[1]}
+read -t 5 -r slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
+[ -c "$slave" ] || fail "sbsim printed \"$slave\", not a terminal"
+
+started=$SECONDS
+timeout 45 "$sbhost" --line "1=$slave" deliver 2 45.90 5 >"$work/host.out" 2>&1 &
+host_pid=$!
+echo "lift 2" >&"$sim_in"
+
+# The customer hangs the nozzle up once sbsim tells that the delivery stopped at its preset.
+sale=""
+while read -t 40 -r line <&"$sim_out"; do
+  echo "$line" >>"$work/sim.out"
+  if [[ $line == sale* ]]; then
+    sale=$line
+    echo "hang" >&"$sim_in"
+    break
+  fi
+done
+[ -n "$sale" ] || fail "sbsim told no sale"
+
+host_rc=0
+wait "$host_pid" || host_rc=$?
+host_pid=""
+echo "quit" >&"$sim_in"
+while read -t 5 -r line <&"$sim_out"; do echo "$line" >>"$work/sim.out"; done
+wait "$sim_pid" || fail "sbsim did not end cleanly on quit"
+sim_pid=""
+[ "$host_rc" -eq 0 ] || fail "sbhost ended with $host_rc"
+
+# sale grade 2 nozzle 2 volume 5.00 price 45.90 amount 229.50
+read -r _ _ sale_grade _ _ _ sale_volume _ _ _ sale_amount <<<"$sale"
+final=$(grep '^final: ' "$work/host.out") || fail "sbhost printed no final figures"
+before=$(grep '^totals before: ' "$work/host.out") || fail "sbhost printed no totals before"
+after=$(grep '^totals after: ' "$work/host.out") || fail "sbhost printed no totals after"
+# final: 5.00 l, 229.50 (line result 1)      totals before: 0.00 l, 0.00
+hundredths() { awk -v a="$1" -v b="${2:-0}" 'BEGIN { printf "%d", (a - b) * 100 + ((a - b) < 0 ? -0.5 : 0.5) }'; }
+final_volume=$(awk '{ print $2 }' <<<"$final")
+final_amount=$(awk '{ sub(/,$/, "", $4); print $4 }' <<<"$final")
+read -r before_volume before_amount < <(awk '{ print $3, $5 }' <<<"$before")
+read -r after_volume after_amount < <(awk '{ print $3, $5 }' <<<"$after")
+
+[ "$sale_grade" = 2 ] || fail "sbsim sold grade $sale_grade"
+[ "$(hundredths "$sale_volume")" = 500 ] || fail "sbsim delivered $sale_volume l, not the preset 5 l"
+[ "$(hundredths "$final_volume")" = "$(hundredths "$sale_volume")" ] || fail "final volume $final_volume, sold $sale_volume"
+[ "$(hundredths "$final_amount")" = "$(hundredths "$sale_amount")" ] || fail "final amount $final_amount, sold $sale_amount"
+[ "$(hundredths "$after_volume" "$before_volume")" = "$(hundredths "$sale_volume")" ] ||
+  fail "volume total grew from $before_volume to $after_volume, sold $sale_volume"
+[ "$(hundredths "$after_amount" "$before_amount")" = "$(hundredths "$sale_amount")" ] ||
+  fail "amount total grew from $before_amount to $after_amount, sold $sale_amount"
+echo "delivery over $slave: $sale_volume l for $sale_amount, totals grew by it, in $((SECONDS - started)) s"
