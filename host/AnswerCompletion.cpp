@@ -1,14 +1,16 @@
 #include "host/AnswerCompletion.h"
 
+#include "sim/Wire.h"
+
 namespace sbline {
 namespace {
 
-constexpr uint8_t kStx = 0x02;
-constexpr uint8_t kEtx = 0x03;
-constexpr uint8_t kEot = 0x04;
-constexpr uint8_t kDle = 0x10;
-constexpr uint8_t kNak = 0x15;
-constexpr uint8_t kEtb = 0x17;
+using sbsim::kDle;
+using sbsim::kEot;
+using sbsim::kEtb;
+using sbsim::kEtx;
+using sbsim::kNak;
+using sbsim::kStx;
 
 bool BlockComplete(const uint8_t* bytes, std::size_t count) {
     if (count >= kMaxBlockLength) return true;
