@@ -22,7 +22,7 @@ public:
 struct Station {
     explicit Station(bool logToFile) {
         port.Attach(1);
-        driver = sb::NewDriver(nullptr, port.port(), "/nonexistent/cnf.INI");
+        driver = sb::NewDriver(port.port(), "/nonexistent/cnf.INI");
         if (logToFile) sb::ProcessLog().SetFileName(logName);
     }
     ~Station() {

@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostilePort port;
     port.data = data;
     port.left = size;
-    SbDriver* driver = sb::NewDriver(nullptr, &port.base, "/nonexistent/cnf.INI");
+    SbDriver* driver = sb::NewDriver(&port.base, "/nonexistent/cnf.INI");
     const SbDriverVtbl& vm = *driver->vtbl;
     const uint32_t point = 1 + (size > 0 ? data[0] % 2 : 0);
     const int32_t grade = size > 1 ? data[1] % 8 : 1;

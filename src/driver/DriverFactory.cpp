@@ -4,8 +4,8 @@
 
 namespace sb {
 
-SbDriver* NewDriver(SbWindow owner, SbPortService* port, const std::string& settingsPath) {
-    return new TVM30(owner, port, settingsPath);
+SbDriver* NewDriver(SbPortService* port, const std::string& settingsPath) {
+    return new TVM30(port, settingsPath);
 }
 
 }  // namespace sb

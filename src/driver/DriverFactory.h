@@ -9,6 +9,6 @@ namespace sb {
 
 // A new driver object with its defaults and the settings of the file at settingsPath. The object lives until
 // the process ends; the host calls no release.
-SbDriver* NewDriver(SbWindow owner, SbPortService* port, const std::string& settingsPath);
+SbDriver* NewDriver(SbPortService* port, const std::string& settingsPath);
 
 }  // namespace sb

@@ -15,7 +15,7 @@ SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
     return sb::AtSlotBoundary([&]() -> SbDriver* {
         sb::StartLogging();
         sb::platform::AttachUiThread(owner);
-        static SbDriver* const driver = sb::NewDriver(owner, port, sb::platform::SettingsFilePath());
+        static SbDriver* const driver = sb::NewDriver(port, sb::platform::SettingsFilePath());
         return driver;
     });
 }

@@ -71,7 +71,7 @@ int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, ui
 void SB_CALL DoNothing1(SbDriver*, uint32_t) {}
 
 // The two results of slots 6 and 7: written through the host's addresses, or into scratch where the host
-// passed none, and zero when the call is refused.
+// passed none; both zero when the call is refused.
 struct PairOut {
     PairOut(double* hostVolume, double* hostAmount)
         : volume(hostVolume != nullptr ? hostVolume : &scratch[0]),
@@ -85,8 +85,11 @@ struct PairOut {
 void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume, double* amount) {
     AtSlotBoundary([&]() {
         PairOut out(volume, amount);
-        out.Zero();
-        if (!Refused(LowByte(point), 6)) FinalDeliveryData(Driver(self), LowByte(point), out.volume, out.amount);
+        if (Refused(LowByte(point), 6)) {
+            out.Zero();
+            return;
+        }
+        FinalDeliveryData(Driver(self), LowByte(point), out.volume, out.amount);
     });
 }
 
@@ -94,8 +97,11 @@ void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, do
                      uint32_t) {
     AtSlotBoundary([&]() {
         PairOut out(volume, amount);
-        out.Zero();
-        if (!Refused(LowByte(point), 7)) GetCounter(Driver(self), LowByte(point), grade, out.volume, out.amount);
+        if (Refused(LowByte(point), 7)) {
+            out.Zero();
+            return;
+        }
+        GetCounter(Driver(self), LowByte(point), grade, out.volume, out.amount);
     });
 }
 

@@ -37,7 +37,6 @@ struct FillingPoint {
     const char* PointCode = "01";
     uint8_t PointState = kInitialState;
     bool MasterResetPending = false;
-    bool MasterResetRunning = false;  // guards against a MASTER RESET nested in its own status decode
     uint8_t SaleGrade = 1;
     uint8_t StartHold = 0;
     uint8_t NoReplyCount = 0;

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <exception>
-#include <type_traits>
 
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"

@@ -15,8 +15,8 @@ int32_t SB_CALL ConfigureLineHandler(void* self, uint32_t point) {
 }
 }  // namespace
 
-TVM30::TVM30(SbWindow owner, SbPortService* port, const std::string& settingsPath)
-    : SbDriver{&HostMethodTable()}, Owner(owner), SettingsFilePath(settingsPath), Port(port) {
+TVM30::TVM30(SbPortService* port, const std::string& settingsPath)
+    : SbDriver{&HostMethodTable()}, SettingsFilePath(settingsPath), Port(port) {
     ApplySettings(LoadSettings(SettingsFilePath));
 }
 

@@ -1,5 +1,6 @@
 // The driver object a host gets from the entry points: the host's method table pointer first, then the
-// position table, the settings and the host's port service.
+// settings file's path, the host's port service, the position table and the settings. The host's window
+// belongs to the user-interface thread (platform/UserInterface.h), not to the object.
 #pragma once
 
 #include <atomic>
@@ -16,7 +17,7 @@ namespace sb {
 class TVM30 : public SbDriver {
 public:
     // Builds the object with the settings read from the file at settingsPath.
-    TVM30(SbWindow owner, SbPortService* port, const std::string& settingsPath);
+    TVM30(SbPortService* port, const std::string& settingsPath);
     TVM30(const TVM30&) = delete;
     TVM30& operator=(const TVM30&) = delete;
 
@@ -31,7 +32,6 @@ public:
     // Configures the point's line: speed code 0x07000960 on a T10 line, else Baud; returns port slot 17's answer.
     int32_t ConfigureLine(uint8_t point);
 
-    SbWindow Owner;
     std::string SettingsFilePath;  // cnf.INI, read at construction and written by the settings dialog
     PortService Port;
     PositionTable Points;

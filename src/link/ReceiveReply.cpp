@@ -10,15 +10,14 @@
 #include "link/LinkFailures.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
-#include "logging/Log.h"
+#include "link/LinkSequences.h"
+#include "logging/PointTrace.h"
 #include "operations/MaintenanceMessages.h"
 
 namespace sb {
 namespace {
 
 constexpr uint8_t kShortAnswerLength = 4;  // a wait answer or a refusal: four characters
-
-std::string PointText(const SystemText& text, uint8_t point) { return text.cp1251 + std::to_string(point) + ")"; }
 
 // One reply reception: the poll cycles, the blocks of each answer and the short answers between them.
 class ReplyCollector {
@@ -43,11 +42,9 @@ public:
 private:
     // True when the dispenser had nothing to say.
     bool Poll() {
-        buffer_[0] = line::EOT;
-        buffer_[1] = '0';
-        buffer_[2] = line::ENQ;
+        PutPollOrSelect(buffer_, '0');
         digit_ = '0';
-        Exchange(3);
+        Exchange(3, line::kPollReplySize);
         return buffer_[0] == line::EOT;
     }
 
@@ -60,15 +57,18 @@ private:
             if (!IsValidBlock(buffer_, count)) {
                 // A corrupted block: ask for it again without advancing the acknowledgement digit.
                 if (++naks > kMaxNaksPerBlock) return false;
+                // Asked with the reply size of the exchange that brought it, so that a poll's answer still
+                // teaches the dispenser's sequence digit when it comes again.
                 buffer_[0] = line::NAK;
-                Exchange(1);
+                Exchange(1, answerReplySize_);
                 continue;
             }
             naks = 0;
             if (++blocks > kMaxBlocksPerReply) return false;
             Keep(buffer_ + 1, static_cast<uint8_t>(count - 3));
             const uint8_t first = buffer_[1];
-            Acknowledge();
+            Acknowledge(driver_, point_, buffer_, digit_);
+            answerReplySize_ = line::kAckReplySize;
             TakeShortAnswer(first);
         }
         return true;
@@ -80,15 +80,8 @@ private:
         total_ = static_cast<uint8_t>(total_ + kept);
     }
 
-    // The answer is the next block or EOT; after EOT bytes 2 and 3 still hold those of the block just taken.
-    void Acknowledge() {
-        buffer_[0] = line::DLE;
-        buffer_[1] = digit_;
-        digit_ = line::OtherDigit(digit_);
-        Exchange(2);
-    }
-
-    // A reset request is confirmed; a wait answer or a refusal is dropped and polling goes on.
+    // A reset request is confirmed; a wait answer or a refusal is dropped and polling goes on. After an EOT
+    // answer bytes 2 and 3 still hold those of the block just taken.
     void TakeShortAnswer(uint8_t first) {
         if (buffer_[3] == '?') {
             ConfirmReset(driver_, point_, first, buffer_[2]);
@@ -98,7 +91,7 @@ private:
         if (buffer_[3] == '8') {
             total_ = 0;
             static const SystemText kWait("Ожидание ответа(");
-            WriteLog(kLevelTrace, PointText(kWait, point_));
+            TracePoint(kWait, point_);
         } else if (buffer_[3] == '9') {
             total_ = 0;
             const int channel = buffer_[2] - '0';
@@ -106,13 +99,13 @@ private:
                 fillingPoint_.ReqChar[channel] = static_cast<char>(fillingPoint_.ReqChar[channel] ^ 1);
             }
             static const SystemText kInvert("Инвертация байта запроса(");
-            WriteLog(kLevelTrace, PointText(kInvert, point_));
+            TracePoint(kInvert, point_);
         }
     }
 
-    void Exchange(uint8_t sendCount) {
-        const uint8_t replySize = sendCount == 3 ? line::kPollReplySize : line::kAckReplySize;
+    void Exchange(uint8_t sendCount, uint8_t replySize) {
         if (PortExchange(driver_, point_, buffer_, sendCount, replySize) != 0) RaiseResetFailed();
+        answerReplySize_ = replySize;
     }
 
     // Rather than hand on a fragment, the exchange counts as failed.
@@ -128,6 +121,7 @@ private:
     uint8_t capacity_;
     uint8_t buffer_[256] = {};
     uint8_t digit_ = '0';
+    uint8_t answerReplySize_ = line::kPollReplySize;  // of the exchange whose answer is in buffer_
     uint8_t total_ = 0;
 };
 
@@ -136,9 +130,9 @@ private:
 uint8_t ReceiveReply(TVM30& driver, uint8_t point, uint8_t* reply, uint8_t capacity) {
     static const SystemText kStart("Прием ответа(");
     static const SystemText kEnd("Конец приема ответа(");
-    WriteLog(kLevelTrace, PointText(kStart, point));
+    TracePoint(kStart, point);
     const uint8_t total = ReplyCollector(driver, point, reply, capacity).Collect();
-    WriteLog(kLevelTrace, PointText(kEnd, point));
+    TracePoint(kEnd, point);
     return total;
 }
 

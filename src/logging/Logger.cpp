@@ -85,11 +85,11 @@ void Logger::AppendLine(const std::string& line) {
     if (file == nullptr) file = std::fopen(LogFileName.c_str(), "wb");
     if (file == nullptr) return;
     if (FirstWrite) {
-        FirstWrite = false;
         if (std::fputs("\r\n", file) < 0) {
             std::fclose(file);
             return;
         }
+        FirstWrite = false;
     }
     if (std::fwrite(line.data(), 1, line.size(), file) == line.size()) std::fputs("\r\n", file);
     std::fclose(file);

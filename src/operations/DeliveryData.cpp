@@ -9,7 +9,7 @@
 #include "link/LineBytes.h"
 #include "link/PortExchange.h"
 #include "link/SendMessage.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
@@ -23,7 +23,10 @@ constexpr unsigned kFieldDigits = 6;
 constexpr int kLockRepeats = 5;
 constexpr uint32_t kLockRepeatPauseMs = 50;
 
-std::string Named(const char* name, uint8_t point) { return name + std::to_string(point) + ")"; }
+const SystemText& PreviousSaleLocked() {
+    static const SystemText text("Блокировка предидущего отлива(");
+    return text;
+}
 
 // The volume (hundredths of a litre) the delivery is expected to end at, or nothing when it cannot be told.
 std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
@@ -34,7 +37,7 @@ std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
     if (fillingPoint.AmountPreset != 0) {
         if (price == 0) {
             // No price to turn the amount preset into litres: only the dispenser knows where the delivery ends.
-            WriteLog(kLevelTrace, Named("ZERO PRICE(", point));
+            TracePoint("ZERO PRICE(", point);
             return std::nullopt;
         }
         byAmount = RoundHalfEven(static_cast<long double>(fillingPoint.AmountPreset) * 10000 / price).value_or(0);
@@ -44,7 +47,7 @@ std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
 
 // Asks the dispenser; returns the reply's figures when it gave a usable one.
 bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount) {
-    WriteLog(kLevelTrace, Named("GET DATA TRANSACTION(", point));
+    TracePoint("GET DATA TRANSACTION(", point);
     DispenserMessage message;
     BuildChannel1Header(driver, point, message);
     AppendText(message, "0002ZD");
@@ -82,7 +85,7 @@ double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markF
     if (!skipCheck) {
         const std::optional<int64_t> expected = ExpectedFinalVolume(driver, point);
         if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
-            WriteLog(kLevelTrace, Named("TRANSACTION No Request(", point));
+            TracePoint("TRANSACTION No Request(", point);
             const double kept = fillingPoint.CurVolume;
             fillingPoint.CurVolume -= 0.002;
             *amount = fillingPoint.CurAmount;
@@ -122,7 +125,7 @@ double ReadLinkUnitCounter(TVM30& driver, uint8_t point, double* amount) {
     FillingPoint& fillingPoint = driver.Point(point);
     if (fillingPoint.LineResult != 1 || buffer[0] != line::STX || buffer[1] != '2') return 0;
     const double volume = (buffer[2] | (buffer[3] << 8)) / 100.0;
-    *amount = fillingPoint.Price[fillingPoint.SaleGrade] * volume / 100;
+    *amount = static_cast<double>(static_cast<long double>(fillingPoint.Price[fillingPoint.SaleGrade]) * volume / 100);
     return volume;
 }
 
@@ -141,9 +144,7 @@ double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount) {
         }
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
-        static const SystemText kLocked("Блокировка предидущего отлива(");
-        WriteLog(kLevelTrace,
-                 kLocked.cp1251 + std::to_string(point) + "). RepeatCount=" + std::to_string(repeat));
+        WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
         fillingPoint.CurVolume = 0;
         volume = ReadDeliveryData(driver, point, amount, false, true);
     }
@@ -152,22 +153,19 @@ double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount) {
 
 void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount) {
     FillingPoint& fillingPoint = driver.Point(point);
-    WriteLog(kLevelTrace, Named("GET ITOG DATA TRANSACTION(", point));
+    TracePoint("GET ITOG DATA TRANSACTION(", point);
     fillingPoint.CurVolume += 0.001;
-    double finalAmount = 0;
-    double finalVolume = ReadDeliveryData(driver, point, &finalAmount, true, false);
+    double finalVolume = ReadDeliveryData(driver, point, amount, true, false);
     if (fillingPoint.NewSale &&
         std::fabs(static_cast<long double>(fillingPoint.LastVolume) - finalVolume) < 0.01L) {
-        static const SystemText kLocked("Блокировка предидущего отлива(");
-        WriteLog(kLevelTrace, kLocked.cp1251 + std::to_string(point) + ")");
+        TracePoint(PreviousSaleLocked(), point);
         finalVolume = 0;
-        finalAmount = 0;
+        *amount = 0;
     } else {
         fillingPoint.LastVolume = finalVolume;
         fillingPoint.NewSale = false;
     }
     *volume = finalVolume;
-    *amount = finalAmount;
 }
 
 }  // namespace sb

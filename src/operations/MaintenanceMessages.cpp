@@ -6,45 +6,46 @@
 #include "link/LinkFailures.h"
 #include "link/ReceiveReply.h"
 #include "link/SendMessage.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
+#include "operations/NestedOperation.h"
 #include "operations/StatusPolling.h"
 
 namespace sb {
 namespace {
 
-void Trace(const char* name, uint8_t point) { WriteLog(kLevelTrace, std::string(name) + std::to_string(point) + ")"); }
-
 void Send(TVM30& driver, uint8_t point, DispenserMessage& message) {
     if (SendMessage(driver, point, message) != 0) RaiseResetFailed();
 }
 
-// Clears the point's flags on every way out of a MASTER RESET, exceptions included.
-class MasterResetScope {
+// Hands an 18-character status reply to the status decode when the line is good.
+void DecodeStatusReply(TVM30& driver, uint8_t point, const DispenserMessage& message) {
+    if (driver.Point(point).LineResult != 1 || message.replyLength != kStatusReportLength) return;
+    DecodeStatus(driver, point, message.bytes[kStatusCharAt],
+                 static_cast<uint8_t>(message.bytes[kStatusDigitAt] - '0'));
+}
+
+// Clears MasterResetPending on every way out of a MASTER RESET, exceptions included.
+class PendingCleared {
 public:
-    explicit MasterResetScope(FillingPoint& point) : point_(point) { point_.MasterResetRunning = true; }
-    ~MasterResetScope() {
-        point_.MasterResetPending = false;
-        point_.MasterResetRunning = false;
-    }
-    MasterResetScope(const MasterResetScope&) = delete;
-    MasterResetScope& operator=(const MasterResetScope&) = delete;
+    explicit PendingCleared(FillingPoint& point) : point_(point) {}
+    ~PendingCleared() { point_.MasterResetPending = false; }
+    PendingCleared(const PendingCleared&) = delete;
+    PendingCleared& operator=(const PendingCleared&) = delete;
 
 private:
     FillingPoint& point_;
 };
 
-// Hands an 18-character status reply to the status decode when the line is good.
-void DecodeStatusReply(TVM30& driver, uint8_t point, const uint8_t* reply, uint8_t replyLength) {
-    if (driver.Point(point).LineResult != 1 || replyLength != kStatusReportLength) return;
-    DecodeStatus(driver, point, reply[kStatusCharAt], static_cast<uint8_t>(reply[kStatusDigitAt] - '0'));
-}
-
 }  // namespace
 
 void ConfirmReset(TVM30& driver, uint8_t point, uint8_t first, uint8_t channel) {
+    // A dispenser that asks for a reset again while its confirmation is on the way is answered by the one
+    // already running; confirming again would nest without end.
+    const NestedOperation running(&driver, point, Maintenance::ConfirmReset);
+    if (running.AlreadyRunning()) return;
     static const SystemText kTrace("Подтверждение RESET(");
-    WriteLog(kLevelTrace, kTrace.cp1251 + std::to_string(point) + ")");
+    TracePoint(kTrace, point);
     DispenserMessage message;
     AppendText(message, "00<600");
     message.bytes[0] = first;
@@ -56,30 +57,29 @@ void ConfirmReset(TVM30& driver, uint8_t point, uint8_t first, uint8_t channel) 
         fillingPoint.SeqChar[k] = '0';
         fillingPoint.ReqChar[k] = '1';
     }
-    if (!fillingPoint.MasterResetPending) {
-        DecodeStatusReply(driver, point, message.bytes.data(), message.replyLength);
-    }
+    if (!fillingPoint.MasterResetPending) DecodeStatusReply(driver, point, message);
 }
 
 void MasterReset(TVM30& driver, uint8_t point) {
-    FillingPoint& fillingPoint = driver.Point(point);
     // A status decoded inside a MASTER RESET may ask for another one; that request is already being served.
-    if (fillingPoint.MasterResetRunning) return;
-    MasterResetScope scope(fillingPoint);
-    Trace("MASTER RESET(", point);
+    const NestedOperation running(&driver, point, Maintenance::MasterReset);
+    if (running.AlreadyRunning()) return;
+    FillingPoint& fillingPoint = driver.Point(point);
+    const PendingCleared cleared(fillingPoint);
+    TracePoint("MASTER RESET(", point);
     DispenserMessage message;
     BuildHeader(driver, point, message);
     AppendText(message, "9998ZD0000");
     Send(driver, point, message);
     fillingPoint.MasterResetPending = false;
-    DecodeStatusReply(driver, point, message.bytes.data(), message.replyLength);
+    DecodeStatusReply(driver, point, message);
     if (fillingPoint.LineResult != 1) return;
     message.replyLength = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
-    DecodeStatusReply(driver, point, message.bytes.data(), message.replyLength);
+    DecodeStatusReply(driver, point, message);
 }
 
 void RequestIdentification(TVM30& driver, uint8_t point) {
-    Trace("IDENTIFICATION REQUEST(", point);
+    TracePoint("IDENTIFICATION REQUEST(", point);
     DispenserMessage message;
     BuildHeader(driver, point, message);
     AppendText(message, "9999ZD");
@@ -89,7 +89,7 @@ void RequestIdentification(TVM30& driver, uint8_t point) {
 }
 
 void Initialise(TVM30& driver, uint8_t point) {
-    Trace("INITIALISATION(", point);
+    TracePoint("INITIALISATION(", point);
     DispenserMessage message;
     BuildHeader(driver, point, message);
     AppendText(message, "9997ZD");

@@ -51,16 +51,16 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
         WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
         RaiseCantStart();
     }
+    fillingPoint.CurVolume = 0;
+    fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
+    WriteLog(kLevelTrace, name);
+    // The wire has no sign: a negative price or a preset that cannot be sent is not sent at all.
     const int32_t price = fillingPoint.Price[grade];
     const std::optional<Preset> preset = PresetOf(driver, fillingPoint);
     if (price < 0 || !preset) {
         WriteLog(kLevelTrace, name + ": price or preset refused");
         RaiseCantStart();
     }
-
-    fillingPoint.CurVolume = 0;
-    fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
-    WriteLog(kLevelTrace, name);
     DispenserMessage message;
     BuildChannel1Header(driver, point, message);
     AppendText(message, "0001ZD");

@@ -31,9 +31,14 @@ sim_out=${SIM[0]}
 sim_in=${SIM[1]}
 read -t 5 -r slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
 [ -c "$slave" ] || fail "sbsim printed \"$slave\", not a terminal"
+host_line=$slave
+if [ -n "${LINE_LINK:-}" ]; then
+  ln -sfn "$slave" "$LINE_LINK"
+  host_line=${LINE_NAME:-$LINE_LINK}
+fi
 
 started=$SECONDS
-timeout 45 "$sbhost" --line "1=$slave" deliver 2 45.90 5 >"$work/host.out" 2>&1 &
+timeout 45 "${sbhost[@]}" --line "1=$host_line" deliver 2 45.90 5 >"$work/host.out" 2>&1 &
 host_pid=$!
 echo "lift 2" >&"$sim_in"
 
@@ -57,6 +62,7 @@ while read -t 5 -r line <&"$sim_out"; do echo "$line" >>"$work/sim.out"; done
 wait "$sim_pid" || fail "sbsim did not end cleanly on quit"
 sim_pid=""
 [ "$host_rc" -eq 0 ] || fail "sbhost ended with $host_rc"
+sed -i 's/\r$//' "$work/host.out"  # a Windows host ends its lines with CR LF
 
 # sale grade 2 nozzle 2 volume 5.00 price 45.90 amount 229.50
 read -r _ _ sale_grade _ _ _ sale_volume _ _ _ sale_amount <<<"$sale"
@@ -78,4 +84,4 @@ read -r after_volume after_amount < <(awk '{ print $3, $5 }' <<<"$after")
   fail "volume total grew from $before_volume to $after_volume, sold $sale_volume"
 [ "$(hundredths "$after_amount" "$before_amount")" = "$(hundredths "$sale_amount")" ] ||
   fail "amount total grew from $before_amount to $after_amount, sold $sale_amount"
-echo "delivery over $slave: $sale_volume l for $sale_amount, totals grew by it, in $((SECONDS - started)) s"
+echo "delivery over $host_line: $sale_volume l for $sale_amount, totals grew by it, in $((SECONDS - started)) s"

@@ -7,7 +7,7 @@ namespace sbtest {
 SimDriver::SimDriver(const std::string& settingsText) {
     const std::string settings = dir.File("cnf.INI");
     if (!settingsText.empty()) WriteFile(settings, settingsText);
-    object_ = sb::NewDriver(nullptr, port.port(), settings);
+    object_ = sb::NewDriver(port.port(), settings);
 }
 
 SimDriver::~SimDriver() { delete &sb::TVM30::From(object_); }

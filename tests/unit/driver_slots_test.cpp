@@ -14,7 +14,7 @@ namespace {
 
 class SlotsTest : public ::testing::Test {
 protected:
-    SlotsTest() : driver(sb::NewDriver(nullptr, nullptr, dir.File("cnf.INI"))), vm(driver->vtbl) {}
+    SlotsTest() : driver(sb::NewDriver(nullptr, dir.File("cnf.INI"))), vm(driver->vtbl) {}
     ~SlotsTest() override { delete &sb::TVM30::From(driver); }
 
     sb::TVM30& Table() { return sb::TVM30::From(driver); }

@@ -101,6 +101,30 @@ TEST_F(ReplyReceptionTest, ResetRequestIsConfirmedOnceAndItsDataKept) {
     EXPECT_EQ(sim.Point(1).ReqChar[1], '1');
 }
 
+TEST_F(ReplyReceptionTest, ResetRequestsWhileTheConfirmationIsOnItsWayDoNotNest) {
+    // Every poll, including those of the confirmation's own selection, brings another reset request.
+    for (int i = 0; i < 40; ++i) ScriptAnswers({Block("01?0"), kEot});
+    try {
+        Receive();
+        FAIL() << "no failure";
+    } catch (const sb::ESerialIO& failure) {
+        EXPECT_EQ(failure.Utf8(), "Невозможно перевести ТРК в режим приема");
+    }
+    EXPECT_EQ(sim.log.Count("Подтверждение RESET(1)"), 1u);
+    EXPECT_EQ(sim.Sent().size(), 2u + 22u);  // the first reply, then eleven drained cycles of the selection
+}
+
+TEST_F(ReplyReceptionTest, RepeatedFirstBlockStillTeachesTheSequenceDigit) {
+    const std::string report = sbtest::StatusReport('0', '0').replace(2, 1, "1");
+    sbsim::Bytes bad = Block(report);
+    bad[3] = '0';  // the digit itself damaged on the line
+    ScriptAnswers({bad, Block(report), kEot});
+    EXPECT_EQ(Receive(), 18);
+    EXPECT_EQ(sim.Point(1).ReplyToggle, '1');
+    EXPECT_EQ(sim.Point(1).ReqChar[1], '0');
+    EXPECT_EQ(sim.Transcript()[1].substr(0, 10), "1 > 15 (30");
+}
+
 TEST_F(ReplyReceptionTest, ReplyBeyondTheCapacityIsCut) {
     ScriptAnswers({Block(std::string(21, 'A'), false), Block(std::string(19, 'B'), true), kEot});
     std::memset(reply, 0xEE, sizeof reply);

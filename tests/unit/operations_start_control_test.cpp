@@ -83,6 +83,18 @@ TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(sim.log.Has("START(1): grade 7 refused"));
 }
 
+TEST_F(StartTest, PriceThatCannotBeSentIsRefusedAfterTheDeliveryWasOpened) {
+    sim.Point(1).CurVolume = 3;
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 4, 0, 0, -1.0);
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 4, 1), sb::ESerialIO);
+    EXPECT_EQ(sim.Point(1).CurVolume, 0.0);
+    EXPECT_EQ(sim.Point(1).SaleGrade, 4);
+    EXPECT_EQ(sim.Point(1).PointState, 192);
+    EXPECT_TRUE(sim.log.Has("START(1)"));
+    EXPECT_TRUE(sim.log.Has("START(1): price or preset refused"));
+    EXPECT_TRUE(sim.Transcript().empty());
+}
+
 TEST_F(StartTest, Slot15StartsGradeOneInStartModeOne) {
     sbtest::LineScript(sim.Script()).TakeRequest(31).Nothing(3).Nothing(3);
     sim.Slots().StartGrade1(sim.Object(), 1, 55, 66);

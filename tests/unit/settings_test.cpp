@@ -15,7 +15,7 @@ using sbtest::WriteFile;
 class SettingsTest : public ::testing::Test {
 protected:
     sb::TVM30& Build() {
-        driver_.reset(&sb::TVM30::From(sb::NewDriver(nullptr, nullptr, path)));
+        driver_.reset(&sb::TVM30::From(sb::NewDriver(nullptr, path)));
         return *driver_;
     }
 

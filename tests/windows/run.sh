@@ -11,7 +11,10 @@ limit=180  # seconds for the whole Wine run; the checks take well under a minute
 
 cd "$root"
 cmake --preset win32 -DSB_WERROR=ON >/dev/null
-cmake --build "$build" --target sbdriver sbwintest sbalerttest -j2
+cmake --build "$build" --target sbdriver sbwintest sbalerttest sbhost -j2
+# The dispenser on the Linux side of the Windows host's serial line: sbsim of the native debug build.
+cmake --preset debug -DSB_WERROR=ON >/dev/null
+cmake --build "$root/build/debug" --target sbsim -j2
 
 # Only system DLLs may be imported, and only the two entry points (plain and decorated) exported.
 dump=$(i686-w64-mingw32-objdump -p "$build/sbdriver.dll")
@@ -34,7 +37,8 @@ echo "PASS sbdriver.dll exports $exports"
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 mkdir -p "$work/host"
-cp "$build/sbdriver.dll" "$build/tests/windows/sbwintest.exe" "$build/tests/windows/sbalerttest.exe" "$work/host/"
+cp "$build/sbdriver.dll" "$build/tests/windows/sbwintest.exe" "$build/tests/windows/sbalerttest.exe" \
+    "$build/host/sbhost.exe" "$work/host/"
 
 # wineserver inherits Wine's output: everything goes to files, never into a pipe this script waits on.
 status=0
@@ -44,6 +48,10 @@ wineboot -i >"$work/wineboot.log" 2>&1 || { echo "FAIL wineboot -i (see $work/wi
 for value in Managed Decorated; do
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /d N /f >>"$work/wineboot.log" 2>&1
 done
+# COM1 of the prefix leads to $work/com1, which the delivery below points at sbsim's pseudo-terminal. A link
+# put into dosdevices by hand would not last: Wine's mount manager rewrites the COM links from /dev/ttyS* at
+# every start, except the ports named here.
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$work/com1" /f >>"$work/wineboot.log" 2>&1
 # The prefix was set up without a display: its wineserver must end, or the runs below find no display driver.
 timeout 30 wineserver -w || true
 # Tahoma and MS Sans Serif as the windows ask for them, not a substitute.
@@ -52,10 +60,17 @@ if command -v dpkg >/dev/null && dpkg -L fonts-wine >/dev/null 2>&1; then
         | xargs -r cp -t "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
 
-# The three runs share one display: the main checks, a process whose first menu hook finds no dispenser menu,
-# and the alert queue with the driver's core linked in. Each prints its PASS/FAIL lines.
+# The runs share one display: the main checks, a process whose first menu hook finds no dispenser menu, the
+# alert queue with the driver's core linked in, and a whole delivery by sbhost.exe over COM1 against sbsim
+# (with the driver's default settings, not those the checks left in the Windows directory). Each prints its
+# PASS/FAIL lines.
+export SBSIM="$root/build/debug/sim/sbsim" LINE_DELIVERY="$root/tests/e2e/line_delivery.sh"
+export LINE_LINK="$work/com1" LINE_NAME=COM1
 runs='s=0; wine sbwintest.exe || s=1; wine sbwintest.exe --menu-without-dispenser || s=1
-      wine sbalerttest.exe || s=1; exit $s'
+      wine sbalerttest.exe || s=1
+      rm -f "$WINEPREFIX/drive_c/windows/cnf.INI"
+      if bash "$LINE_DELIVERY" "$SBSIM" wine sbhost.exe; then echo "PASS sbhost.exe over COM1"; else s=1; fi
+      exit $s'
 cd "$work/host"
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
     timeout "$limit" xvfb-run -a -s "-screen 0 1024x768x24" sh -c "$runs" >"$work/out.txt" 2>"$work/err.txt" \
