@@ -88,4 +88,42 @@ TEST_F(WholeDeliveryTest, PresetDeliveryEndsWithTheDispensersFiguresAndGrownTota
     EXPECT_EQ(code, 0xC0u);  // collected and back to idle
 }
 
+TEST(WholeDelivery, AmountPresetOnALineWithALinkUnit) {
+    sbtest::SimDriver sim("[SB]\r\nT10_1=1\r\n");
+    sbsim::PointConfig config;
+    config.flowPerPoll = 10;
+    config.linkUnit = true;
+    sim.port.Attach(1, config);
+    SbDriver* object = sim.Object();
+    const SbDriverVtbl& vm = sim.Slots();
+    EXPECT_EQ(vm.OpenLine(object, 1), 0);
+    EXPECT_EQ(sim.port.calls().back().arg2, 0x07000960u);  // the link unit's fixed line speed
+    vm.SetPrice(object, 1, 0, 1, 0, 0, 45.90);
+    vm.SetAmountPreset(object, 1, 0, 0, 0, 100.0);
+    sim.port.Act(1, [](sbsim::Dispenser& dispenser) { dispenser.point().LiftNozzle(1); });
+    vm.PollStatus(object, 1, 0);
+    vm.StartGrade1(object, 1, 0, 0);
+    EXPECT_EQ(sim.port.dispenser(1)->point().lastStart()->preset, 10000);  // 100.00 in hundredths
+
+    uint32_t code = 0;
+    std::vector<double> running;
+    for (int i = 0; i < 100 && (code < 0xD0 || code > 0xD6); ++i) {
+        code = vm.PollStatus(object, 1, 0);
+        double amount = 0;
+        running.push_back(vm.CurrentDeliveryData(object, 1, 0, &amount));
+        EXPECT_NEAR(amount, running.back() * 45.90, 0.005);  // the link unit counts litres only
+    }
+    ASSERT_GE(code, 0xD0u);
+    EXPECT_TRUE(std::is_sorted(running.begin(), running.end()));
+    EXPECT_GT(running.size(), 3u);
+
+    sim.port.Act(1, [](sbsim::Dispenser& dispenser) { dispenser.point().HangNozzle(); });
+    double volume = 0, amount = 0;
+    vm.FinalDeliveryData(object, 1, 0, &volume, &amount);
+    const sbsim::SaleFigures sale = sim.port.dispenser(1)->point().sale();
+    EXPECT_EQ(sale.amount, 10000);  // ended at the preset exactly
+    EXPECT_EQ(std::llround(volume * 100), sale.volume);
+    EXPECT_DOUBLE_EQ(amount, 100.0);
+}
+
 }  // namespace
