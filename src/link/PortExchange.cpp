@@ -5,7 +5,7 @@
 
 #include "common/Cp1251.h"
 #include "link/LineBytes.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 #include "platform/Boundary.h"
 #include "platform/Clock.h"
 
@@ -59,7 +59,7 @@ bool PortReceived(TVM30& driver, uint8_t point, const uint8_t* data, uint8_t cou
         }
         if (count == 7 && data[3] == '9') {
             static const SystemText kRefusal("Отказ(");
-            WriteLog(kLevelTrace, kRefusal.cp1251 + std::to_string(point) + ")");
+            TracePoint(kRefusal, point);
         }
     }
     const bool ok = !(count == 1 && data[0] == line::NAK);

@@ -10,7 +10,7 @@
 #include "link/PortExchange.h"
 #include "link/ReceiveReply.h"
 #include "link/SelectPoint.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -57,7 +57,7 @@ Attempt SendBlocks(TVM30& driver, uint8_t point, DispenserMessage& message, uint
             sent = static_cast<uint8_t>(sent + blockLength - 3);
         } else if (++errors > kMaxUnacknowledged) {
             fillingPoint.LineResult = 2;
-            WriteLog(kLevelTrace, "ERROR(" + std::to_string(point) + ")");
+            TracePoint("ERROR(", point);
             return Attempt::Failed;
         }
     }

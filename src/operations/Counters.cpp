@@ -7,7 +7,7 @@
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
 #include "link/SendMessage.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/MessageBuilder.h"
 #include "operations/WireNumbers.h"
@@ -63,7 +63,7 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
     *volume = 0;
     *amount = 0;
     const std::string suffix = std::to_string(point) + "): ";
-    WriteLog(kLevelTrace, "GET COUNTER(" + std::to_string(point) + ")");
+    TracePoint("GET COUNTER(", point);
     if (!IsGrade(grade)) {
         WriteLog(kLevelTrace, "GET COUNTER(" + suffix + "grade " + std::to_string(grade) + " refused");
         return;

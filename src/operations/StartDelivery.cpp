@@ -8,7 +8,7 @@
 #include "link/LinkFailures.h"
 #include "link/ReceiveReply.h"
 #include "link/SendMessage.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
@@ -46,7 +46,7 @@ std::optional<Preset> PresetOf(TVM30& driver, const FillingPoint& fillingPoint) 
 
 void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMode) {
     FillingPoint& fillingPoint = driver.Point(point);
-    const std::string name = "START(" + std::to_string(point) + ")";
+    const std::string name = PointTrace("START(", point);
     if (!IsGrade(grade)) {
         WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
         RaiseCantStart();
@@ -91,7 +91,7 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
 }
 
 void SendFillingPointControl(TVM30& driver, uint8_t point, uint8_t switchOn) {
-    WriteLog(kLevelTrace, "FILLING POINT CONTROL(" + std::to_string(point) + ")");
+    TracePoint("FILLING POINT CONTROL(", point);
     DispenserMessage message;
     BuildChannel1Header(driver, point, message);
     AppendText(message, "0004ZD");

@@ -8,7 +8,7 @@
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
 #include "link/SendMessage.h"
-#include "logging/Log.h"
+#include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
@@ -53,7 +53,7 @@ void TakeFinishedDelivery(TVM30& driver, uint8_t point) {
     if (fillingPoint.NewSale &&
         std::fabs(static_cast<long double>(fillingPoint.LastVolume) - fillingPoint.CurVolume) < 0.01L) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
-        WriteLog(kLevelTrace, kLocked.cp1251 + std::to_string(point) + ")");
+        TracePoint(kLocked, point);
         fillingPoint.CurVolume = 0;
     } else {
         fillingPoint.LastVolume = fillingPoint.CurVolume;
@@ -63,7 +63,7 @@ void TakeFinishedDelivery(TVM30& driver, uint8_t point) {
 
 void RequestInitialisation(TVM30& driver, uint8_t point) {
     static const SystemText kTrace("ЗАПРОС СОСТОЯНИЯ: Request INIT(");
-    WriteLog(kLevelTrace, kTrace.cp1251 + std::to_string(point) + ")");
+    TracePoint(kTrace, point);
     platform::Sleep(300);
     RequestIdentification(driver, point);
     platform::Sleep(100);
@@ -162,7 +162,7 @@ uint8_t PollStatus(TVM30& driver, uint8_t point) {
     platform::LockGuard hold(fillingPoint.PointLock);
     if (fillingPoint.MasterResetPending) MasterReset(driver, point);
     uint8_t code = fillingPoint.PointState;
-    const std::string pollPrefix = PollText().cp1251 + std::to_string(point) + ")";
+    const std::string pollPrefix = PointTrace(PollText(), point);
     WriteLog(kLevelTrace, pollPrefix);
 
     DispenserMessage message;
