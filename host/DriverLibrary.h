@@ -1,4 +1,5 @@
-// The driver library loaded at run time, as a host loads it, with its two entry points.
+// The driver library loaded at run time, as a host loads it, with its entry point GetVM30. Each operating
+// system loads it its own way (posix/DriverLibrary, win32/DriverLibrary).
 #pragma once
 
 #include <string>
@@ -10,6 +11,10 @@ namespace sbhost {
 class DriverLibrary {
 public:
     using GetVM30Fn = SbDriver*(SB_CALL*)(uint32_t, SbWindow, SbPortService*);
+
+    // The library loaded when none is named: on POSIX the one built beside this program's build, on Windows
+    // sbdriver.dll in this program's folder.
+    static std::string DefaultPath();
 
     // Loads the library at path; Error() tells why when it could not.
     explicit DriverLibrary(const std::string& path);

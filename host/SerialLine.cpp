@@ -1,16 +1,9 @@
 #include "host/SerialLine.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 
 #include "host/AnswerCompletion.h"
-#include "host/SerialDevice.h"
 
 namespace sbline {
 namespace {
@@ -26,19 +19,11 @@ int MillisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-SerialLine::~SerialLine() {
-    if (fd_ >= 0) close(fd_);
-}
+SerialLine::SerialLine() : device_(NewLineDevice()) {}
 
 bool SerialLine::Configure(const std::string& path, int baud, std::string* error) {
-    if (fd_ < 0) {
-        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0) {
-            *error = SystemError("cannot open " + path);
-            return false;
-        }
-    }
-    if (!SetRawLine(fd_, baud, error)) return false;
+    if (!device_->IsOpen() && !device_->Open(path, error)) return false;
+    if (!device_->SetRaw8N1(baud, error)) return false;
     baud_ = baud;
     return true;
 }
@@ -51,15 +36,12 @@ int SerialLine::TransmitMs(std::size_t count) const {
 bool SerialLine::Exchange(const uint8_t* send, std::size_t sendCount, uint8_t* answer, std::size_t replySize,
                           std::size_t* received, std::string* error) {
     *received = 0;
-    if (fd_ < 0 || baud_ == 0) {
+    if (!device_->IsOpen() || baud_ == 0) {
         *error = "the line is not set up";
         return false;
     }
-    if (tcflush(fd_, TCIFLUSH) != 0) {
-        *error = SystemError("cannot discard the line's input");
-        return false;
-    }
-    if (!WriteAll(fd_, send, sendCount, TransmitMs(sendCount) + kWriteTimeoutMs, error)) return false;
+    if (!device_->DiscardInput(error)) return false;
+    if (!device_->Write(send, sendCount, TransmitMs(sendCount) + kWriteTimeoutMs, error)) return false;
     if (replySize == 0) return true;
     const std::size_t limit = std::min(replySize, kMaxAnswerBytes);
     return Read(answer, limit, TransmitMs(sendCount) + kFirstByteTimeoutMs, received, error);
@@ -72,21 +54,13 @@ bool SerialLine::Read(uint8_t* answer, std::size_t limit, int firstByteWaitMs, s
                       std::string* error) {
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(firstByteWaitMs);
     while (*received < limit && !AnswerComplete(answer, *received, limit)) {
-        pollfd readable{fd_, POLLIN, 0};
-        const int ready = poll(&readable, 1, MillisecondsUntil(deadline));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) {
-            *error = SystemError("waiting for the line failed");
-            return false;
-        }
-        if (ready == 0) return true;  // no (further) answer in time
-        const ssize_t n = read(fd_, answer + *received, 1);
-        if (n > 0) {
-            ++*received;
-            deadline = Clock::now() + std::chrono::milliseconds(kInterByteGapMs);
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            *error = n == 0 ? std::string("the line was closed") : SystemError("reading the line failed");
-            return false;
+        switch (device_->ReadByte(answer + *received, MillisecondsUntil(deadline), error)) {
+            case LineDevice::Read::kByte:
+                ++*received;
+                deadline = Clock::now() + std::chrono::milliseconds(kInterByteGapMs);
+                break;
+            case LineDevice::Read::kSilence: return true;  // no (further) answer in time
+            case LineDevice::Read::kFailed: return false;
         }
     }
     return true;

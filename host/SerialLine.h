@@ -1,10 +1,13 @@
 // One serial line of the host: a device in raw 8N1, written and then read until the dispenser's answer is
-// complete.
+// complete. The same rule on every operating system; the device is the system's own (LineDevice).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "host/LineDevice.h"
 
 namespace sbline {
 
@@ -21,8 +24,7 @@ constexpr std::size_t kMaxAnswerBytes = 255;
 
 class SerialLine {
 public:
-    SerialLine() = default;
-    ~SerialLine();
+    SerialLine();
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
 
@@ -41,7 +43,7 @@ private:
     bool Read(uint8_t* answer, std::size_t limit, int firstByteWaitMs, std::size_t* received, std::string* error);
     int TransmitMs(std::size_t count) const;
 
-    int fd_ = -1;
+    std::unique_ptr<LineDevice> device_;
     int baud_ = 0;
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/SerialDevice.h"
+#include "host/LineSpeeds.h"
 
 namespace sbline {
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/DriverFailures.h"
 #include "host/DriverLibrary.h"
 #include "host/LineCommands.h"
 #include "host/SerialPortService.h"
@@ -18,10 +19,13 @@ void Usage() {
                  "              [--volume LITRES | --amount MONEY]\n"
                  "       sbhost --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
                  "--simulate runs one delivery against a simulated dispenser on the point's line.\n"
-                 "--line serves point N on the serial device (2400 baud, or the driver's Baud setting); the\n"
-                 "commands run in order on the point (default: the lowest line given), in one driver object:\n"
+                 "--line serves point N on the serial device (/dev/ttyS0, COM1...) at 2400 baud, or the driver's\n"
+                 "Baud setting; the commands run in order on the point (default: the lowest line given), in one\n"
+                 "driver object:\n"
               << sbhost::kLineCommandHelp
-              << "\nEvery step is printed. The driver's trace log is written beside this program (.pro).\n";
+              << "\nEvery step is printed. The driver's trace log is written beside this program (.pro).\n"
+                 "--library defaults to "
+              << sbhost::DriverLibrary::DefaultPath() << "\n";
 }
 
 bool Number(const char* text, double* value) {
@@ -44,25 +48,29 @@ bool LineOption(const std::string& text, std::map<uint32_t, std::string>* lines)
 int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, std::string>& lines, uint32_t point,
                const std::vector<sbhost::LineCommand>& commands) {
     sbline::SerialPortService port(lines);
-    sbhost::PointSession session(library.GetVM30()(0, nullptr, port.port()), point, std::cout);
-    try {
-        if (!session.OpenLine()) {
-            std::cerr << "sbhost: line " << point << ": " << port.LastError(point) << "\n";
-            return 1;
-        }
-        return sbhost::RunLineCommands(session, commands);
-    } catch (const sb::ESerialIO& failure) {
-        const std::string lineError = port.LastError(point);
-        std::cerr << "sbhost: the driver failed: " << failure.Utf8()
-                  << (lineError.empty() ? "" : " (line " + std::to_string(point) + ": " + lineError + ")") << "\n";
-        return 1;
-    }
+    int exitCode = 1;
+    std::string failure;
+    const bool ran = sbhost::RunCatchingDriverFailures(
+        [&] {
+            sbhost::PointSession session(library.GetVM30()(0, nullptr, port.port()), point, std::cout);
+            if (!session.OpenLine()) {
+                std::cerr << "sbhost: line " << point << ": " << port.LastError(point) << "\n";
+                return 1;
+            }
+            return sbhost::RunLineCommands(session, commands);
+        },
+        &exitCode, &failure);
+    if (ran) return exitCode;
+    const std::string lineError = port.LastError(point);
+    std::cerr << "sbhost: the driver failed: " << failure
+              << (lineError.empty() ? "" : " (line " + std::to_string(point) + ": " + lineError + ")") << "\n";
+    return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string libraryPath = SB_DEFAULT_LIBRARY;
+    std::string libraryPath = sbhost::DriverLibrary::DefaultPath();
     sbhost::DeliveryOrder order;
     bool simulate = false;
     bool pointGiven = false;
@@ -126,13 +134,11 @@ int main(int argc, char** argv) {
     }
     std::cout << "loaded " << libraryPath << "\n";
     if (!simulate) return RunOnLines(library, lines, order.point, commands);
-    try {
-        return sbhost::RunSimulatedDelivery(library, order, std::cout);
-    } catch (const sb::ESerialIO& failure) {
-        std::cerr << "sbhost: the driver failed: " << failure.Utf8() << "\n";
-        return 1;
-    } catch (const std::exception& failure) {
-        std::cerr << "sbhost: the driver failed: " << failure.what() << "\n";
-        return 1;
-    }
+    int exitCode = 1;
+    std::string failure;
+    if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, std::cout); },
+                                          &exitCode, &failure))
+        return exitCode;
+    std::cerr << "sbhost: the driver failed: " << failure << "\n";
+    return 1;
 }

@@ -2,10 +2,14 @@
 # A whole delivery over a pseudo-terminal: sbsim serves a simulated dispenser on the master side, sbhost drives
 # it through the driver library on the slave side, and the customer's actions go to sbsim's input. Passes when
 # sbhost's final figures are sbsim's sale and the totals sbhost read grew by exactly that sale.
-# Usage: line_delivery.sh SBSIM SBHOST
+# Usage: line_delivery.sh SBSIM SBHOST [WORD...]
+#   SBHOST and the words after it are the host's command ("wine sbhost.exe" for the Windows host).
+#   LINE_LINK=PATH points the symbolic link PATH at the pseudo-terminal and LINE_NAME=NAME gives the host the
+#   line as NAME instead of the terminal's path: a Wine prefix whose COM1 leads to PATH runs with LINE_NAME=COM1.
 set -euo pipefail
 sbsim=$1
-sbhost=$2
+shift
+sbhost=("$@")
 
 work=$(mktemp -d)
 sim_pid=""
@@ -27,8 +31,8 @@ export SBDRIVER_CONFIG_DIR=$work
 
 coproc SIM { exec "$sbsim" --pty --flow 20 2>"$work/sim.err"; }
 sim_pid=$SIM_PID
-sim_out=${SIM[0]}
-sim_in=${SIM[1]}
+# Copies of the pipes: bash closes the coprocess's own ones as soon as it has ended, before its last lines are read.
+exec {sim_out}<&"${SIM[0]}" {sim_in}>&"${SIM[1]}"
 read -t 5 -r slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
 [ -c "$slave" ] || fail "sbsim printed \"$slave\", not a terminal"
 host_line=$slave

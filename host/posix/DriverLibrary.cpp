@@ -4,6 +4,8 @@
 
 namespace sbhost {
 
+std::string DriverLibrary::DefaultPath() { return SB_DEFAULT_LIBRARY; }
+
 DriverLibrary::DriverLibrary(const std::string& path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {

@@ -1,18 +1,14 @@
-// Raw serial devices, shared by the host's port service and the dispenser simulator's program: line
-// settings and writing with a bounded wait.
+// Raw serial devices under termios, shared by the host's line device and the dispenser simulator's program:
+// line settings and writing with a bounded wait.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "host/LineSpeeds.h"
+
 namespace sbline {
-
-// Speeds the dispensers talk at.
-constexpr int kBaud2400 = 2400;
-constexpr int kBaud9600 = 9600;
-
-bool IsSupportedBaud(int baud);
 
 // Sets a serial device or a pseudo-terminal to raw 8N1 at baud, receiver on, no modem control, no flow
 // control, reads that never block inside the device's driver (VMIN 0, VTIME 0). False and the reason in

@@ -1,4 +1,4 @@
-#include "host/SerialDevice.h"
+#include "host/posix/SerialDevice.h"
 
 #include <poll.h>
 #include <termios.h>
@@ -9,8 +9,6 @@
 #include <cstring>
 
 namespace sbline {
-
-bool IsSupportedBaud(int baud) { return baud == kBaud2400 || baud == kBaud9600; }
 
 bool SetRawLine(int fd, int baud, std::string* error) {
     if (!IsSupportedBaud(baud)) {

@@ -1,0 +1,75 @@
+// A host line's device under termios: a tty or a pseudo-terminal, non-blocking, waited on with poll.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "host/LineDevice.h"
+#include "host/posix/SerialDevice.h"
+
+namespace sbline {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class TermiosDevice : public LineDevice {
+public:
+    TermiosDevice() = default;
+    ~TermiosDevice() override {
+        if (fd_ >= 0) close(fd_);
+    }
+    TermiosDevice(const TermiosDevice&) = delete;
+    TermiosDevice& operator=(const TermiosDevice&) = delete;
+
+    bool Open(const std::string& path, std::string* error) override {
+        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd_ < 0) *error = SystemError("cannot open " + path);
+        return fd_ >= 0;
+    }
+    bool IsOpen() const override { return fd_ >= 0; }
+    bool SetRaw8N1(int baud, std::string* error) override { return SetRawLine(fd_, baud, error); }
+    bool DiscardInput(std::string* error) override {
+        if (tcflush(fd_, TCIFLUSH) == 0) return true;
+        *error = SystemError("cannot discard the line's input");
+        return false;
+    }
+    bool Write(const uint8_t* bytes, std::size_t count, int timeoutMs, std::string* error) override {
+        return WriteAll(fd_, bytes, count, timeoutMs, error);
+    }
+
+    // Each round waits until the one deadline and reads the byte or fails; an interrupted wait or a wake-up
+    // without a byte waits again for what is left, so the loop ends by the deadline. Only a device that said
+    // it is readable is read: with VMIN 0 a read of nothing returns 0, as a closed line does.
+    Read ReadByte(uint8_t* byte, int timeoutMs, std::string* error) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            pollfd readable{fd_, POLLIN, 0};
+            const int ready = poll(&readable, 1, static_cast<int>(left > 0 ? left : 0));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready < 0) {
+                *error = SystemError("waiting for the line failed");
+                return Read::kFailed;
+            }
+            if (ready == 0) return Read::kSilence;
+            const ssize_t n = read(fd_, byte, 1);
+            if (n == 1) return Read::kByte;
+            if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                *error = n == 0 ? std::string("the line was closed") : SystemError("reading the line failed");
+                return Read::kFailed;
+            }
+        }
+    }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<LineDevice> NewLineDevice() { return std::make_unique<TermiosDevice>(); }
+
+}  // namespace sbline

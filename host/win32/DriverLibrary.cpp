@@ -1,0 +1,35 @@
+#include "host/DriverLibrary.h"
+
+#include <windows.h>
+
+#include "host/win32/WindowsError.h"
+
+namespace sbhost {
+
+std::string DriverLibrary::DefaultPath() {
+    static const char kLibrary[] = "sbdriver.dll";
+    char program[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length == 0 || length >= sizeof program) return kLibrary;  // the search order finds it beside us first
+    const std::string path(program, length);
+    const std::size_t folderEnd = path.find_last_of("\\/");
+    return folderEnd == std::string::npos ? kLibrary : path.substr(0, folderEnd + 1) + kLibrary;
+}
+
+DriverLibrary::DriverLibrary(const std::string& path) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module == nullptr) {
+        error_ = sbline::WindowsError("LoadLibrary");
+        return;
+    }
+    handle_ = module;
+    // Through the one function pointer type that converts to every other without a warning.
+    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(module, "GetVM30"));
+    getVM30_ = reinterpret_cast<GetVM30Fn>(entry);
+    if (getVM30_ == nullptr) error_ = "the library exports no GetVM30";
+}
+
+// The driver has no teardown and its object lives for the process: the library stays loaded.
+DriverLibrary::~DriverLibrary() = default;
+
+}  // namespace sbhost
