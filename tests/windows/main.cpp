@@ -14,6 +14,7 @@
 #include "DeliveryChecks.h"
 #include "EntryPointChecks.h"
 #include "FailureChecks.h"
+#include "HostFailureChecks.h"
 #include "HostSetup.h"
 #include "LogFileChecks.h"
 #include "MenuHookChecks.h"
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
         CheckAbstractSlot(host);
         CheckSerialIOReachesHost(host);
         CheckPortFailuresAbsorbed(host);
+        CheckHostCatchesDriverFailures(host);
         CheckDelivery(host);
         CheckLogFile();
         // Last: the dialog changes the driver's settings.
