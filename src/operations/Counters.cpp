@@ -8,7 +8,7 @@
 #include "link/ReceiveReply.h"
 #include "link/SendMessage.h"
 #include "logging/PointTrace.h"
-#include "operations/DeliveryData.h"
+#include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/WireNumbers.h"
 
@@ -24,11 +24,11 @@ struct Totals {
 };
 
 // The totals of record k (1..8) of a counter reply; nothing when a field holds something other than digits.
-std::optional<Totals> Record(TVM30& driver, uint8_t point, const uint8_t* reply, int k) {
+std::optional<Totals> Record(const AmountScale& scale, const uint8_t* reply, int k) {
     const auto volume = ReadWireNumber(reply + 21 * k - 6, kTotalDigits);
     const auto amount = ReadWireNumber(reply + 21 * k + 4, kTotalDigits);
     if (!volume || !amount) return std::nullopt;
-    return Totals{*volume / 100, ScaledAmount(driver, point, *amount)};
+    return Totals{*volume / 100, scale.Of(*amount)};
 }
 
 bool IsUsable(const FillingPoint& fillingPoint, uint8_t length) {
@@ -42,9 +42,10 @@ void LogWrongNumber(uint8_t point) {
 // Decodes grades 1..4 of a first answer into the cache; false when a field is not a number.
 bool FillCache(TVM30& driver, uint8_t point, const uint8_t* reply) {
     FillingPoint& fillingPoint = driver.Point(point);
+    const AmountScale scale(driver, point);
     Totals decoded[kCachedGrades + 1] = {};
     for (int k = 1; k <= kCachedGrades; ++k) {
-        const std::optional<Totals> totals = Record(driver, point, reply, k);
+        const std::optional<Totals> totals = Record(scale, reply, k);
         if (!totals) return false;
         decoded[k] = *totals;
     }
@@ -100,7 +101,7 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
         WriteLog(kLevelTrace, "Two-Answer COUNTER(" + suffix + FormatGeneral(*volume));
         const uint8_t length = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
         if (IsUsable(fillingPoint, length)) {
-            if (const std::optional<Totals> totals = Record(driver, point, message.bytes.data(), grade)) {
+            if (const std::optional<Totals> totals = Record(AmountScale(driver, point), message.bytes.data(), grade)) {
                 *volume = totals->volume;
                 *amount = totals->amount;
             } else {

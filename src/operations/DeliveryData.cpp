@@ -10,6 +10,7 @@
 #include "link/PortExchange.h"
 #include "link/SendMessage.h"
 #include "logging/PointTrace.h"
+#include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
@@ -65,20 +66,11 @@ bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* a
         return false;
     }
     *volume = *volumeDigits / 100;
-    *amount = ScaledAmount(driver, point, *amountDigits);
+    *amount = AmountScale(driver, point).Of(*amountDigits);
     return true;
 }
 
 }  // namespace
-
-double ScaledAmount(TVM30& driver, uint8_t point, double digits) {
-    const int32_t sdec = driver.SDec;
-    if (sdec == 0) {
-        WriteLog(kLevelTrace, "SDec=0(" + std::to_string(point) + "): amount taken as 0");
-        return 0;
-    }
-    return digits / sdec;
-}
 
 double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck) {
     FillingPoint& fillingPoint = driver.Point(point);

@@ -22,7 +22,4 @@ double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount);
 // Host slot 6: the final figures of the delivery, closing its bookkeeping.
 void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount);
 
-// An amount from the dispenser in money units: digits divided by SDec. An SDec of 0 gives 0 and a log line.
-double ScaledAmount(TVM30& driver, uint8_t point, double digits);
-
 }  // namespace sb

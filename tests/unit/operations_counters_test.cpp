@@ -99,6 +99,15 @@ TEST_F(CountersTest, AmountScaleDividesTheAmountDigits) {
     }
 }
 
+TEST_F(CountersTest, ZeroAmountScaleGivesZeroAmountsAndOneLogLine) {
+    sim.Driver().SDec = 0;
+    Answer(Reply());
+    Counter(1);
+    EXPECT_DOUBLE_EQ(volume, 1000234.56);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_EQ(sim.log.Count("SDec=0(1): amount taken as 0"), 1u);
+}
+
 TEST_F(CountersTest, FieldThatIsNotANumberIsNotTaken) {
     std::string reply = Reply();
     reply[40] = 'x';  // inside grade 2's volume

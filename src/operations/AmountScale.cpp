@@ -1,0 +1,11 @@
+#include "operations/AmountScale.h"
+
+#include "logging/PointTrace.h"
+
+namespace sb {
+
+AmountScale::AmountScale(TVM30& driver, uint8_t point) : sdec_(driver.SDec) {
+    if (sdec_ == 0) WriteLog(kLevelTrace, PointTrace("SDec=0(", point) + ": amount taken as 0");
+}
+
+}  // namespace sb
