@@ -1,5 +1,6 @@
 // libFuzzer target: a dispenser that answers every exchange with bytes chosen by the fuzzer. Whatever it says,
 // the driver must neither crash, nor read or write out of bounds, nor hang; failures reach the host as ESerialIO.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -18,7 +19,9 @@ public:
     void Sleep(uint32_t) override {}
 };
 
-// Each exchange takes one length byte and that many answer bytes from the input; an exhausted input is silence.
+// Each exchange takes one control byte and answer bytes from the input; an exhausted input is silence. The
+// control byte's low six bits are how many bytes follow; with its top bit set they are sent as one well-framed
+// block (STX, data, ETX, check byte), so that replies get past the block check and into the operations.
 struct HostilePort {
     SbPortService base{};
     SbPortServiceVtbl table{};
@@ -33,19 +36,31 @@ struct HostilePort {
     static int32_t SB_CALL Configure(SbPortService*, uint32_t, uint32_t, uint32_t) { return 0; }
     static void SB_CALL SetReceive(SbPortService* self, uint32_t, SbReceiveHandler handler) { Of(self).handler = handler; }
     static void SB_CALL SetSetup(SbPortService*, uint32_t, SbLineSetupHandler) {}
+
+    size_t Answer(uint8_t* receive) {
+        if (left == 0) return 0;
+        const uint8_t control = data[0];
+        ++data;
+        --left;
+        size_t count = std::min<size_t>(control & 0x3F, left);
+        const bool framed = (control & 0x80) != 0 && count > 0;
+        uint8_t* out = framed ? receive + 1 : receive;
+        std::memcpy(out, data, count);
+        data += count;
+        left -= count;
+        if (!framed) return count;
+        receive[0] = 0x02;
+        receive[count + 1] = 0x03;
+        uint8_t check = 0;
+        for (size_t i = 1; i <= count + 1; ++i) check ^= receive[i];
+        receive[count + 2] = check;
+        return count + 3;
+    }
+
     static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t*, uint32_t, uint8_t* receive,
                                        uint32_t replySize, uint32_t) {
         HostilePort& port = Of(self);
-        size_t count = 0;
-        if (port.left > 0) {
-            count = port.data[0] % 48;
-            ++port.data;
-            --port.left;
-            if (count > port.left) count = port.left;
-            std::memcpy(receive, port.data, count);
-            port.data += count;
-            port.left -= count;
-        }
+        const size_t count = port.Answer(receive);
         port.status = (count == 0 && replySize != 0) ? 2 : 1;
         uint8_t received = static_cast<uint8_t>(count);
         uint8_t size = static_cast<uint8_t>(replySize);
