@@ -1,0 +1,9 @@
+/* The public header is the contract of C hosts too: it must compile as strict C99, and its tables must be
+ * reachable the way a C host reaches them. Built, never run. */
+#include "sbdriver/sbdriver.h"
+
+int sbtest_poll_first_point(SbDriver* driver) {
+    SbDescription description;
+    driver->vtbl->Describe(&description, driver);
+    return (int)driver->vtbl->PollStatus(driver, 1, 0) + description.bytes[0];
+}
