@@ -1,4 +1,5 @@
-// Trace lines that name an operation and its filling point: the text, the point in decimal, ")".
+// Trace lines that name an operation and its filling point: the text, the point in decimal, ")", and a result
+// after ": " where there is one.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,12 @@ inline std::string PointTrace(const SystemText& name, uint8_t point) { return Po
 template <typename Name>
 void TracePoint(const Name& name, uint8_t point) {
     WriteLog(kLevelTrace, PointTrace(name, point));
+}
+
+// Writes "name(n): result" at the trace level.
+template <typename Name>
+void TracePointResult(const Name& name, uint8_t point, const std::string& result) {
+    WriteLog(kLevelTrace, PointTrace(name, point) + ": " + result);
 }
 
 }  // namespace sb

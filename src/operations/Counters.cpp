@@ -36,7 +36,7 @@ bool IsUsable(const FillingPoint& fillingPoint, uint8_t length) {
 }
 
 void LogWrongNumber(uint8_t point) {
-    WriteLog(kLevelTrace, "GET COUNTER(" + std::to_string(point) + "): wrong number");
+    TracePointResult("GET COUNTER(", point, "wrong number");
 }
 
 // Decodes grades 1..4 of a first answer into the cache; false when a field is not a number.
@@ -63,16 +63,15 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
     platform::LockGuard hold(fillingPoint.PointLock);
     *volume = 0;
     *amount = 0;
-    const std::string suffix = std::to_string(point) + "): ";
     TracePoint("GET COUNTER(", point);
     if (!IsGrade(grade)) {
-        WriteLog(kLevelTrace, "GET COUNTER(" + suffix + "grade " + std::to_string(grade) + " refused");
+        TracePointResult("GET COUNTER(", point, "grade " + std::to_string(grade) + " refused");
         return;
     }
     if (fillingPoint.VolumeTotals[1] > 0 && grade > 1) {
         *volume = fillingPoint.VolumeTotals[grade];
         *amount = fillingPoint.AmountTotals[grade];
-        WriteLog(kLevelTrace, "RET FAST COUNTER(" + suffix + FormatGeneral(*volume));
+        TracePointResult("RET FAST COUNTER(", point, FormatGeneral(*volume));
         return;
     }
 
@@ -98,7 +97,7 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
         }
     }
     if (!answered) {
-        WriteLog(kLevelTrace, "Two-Answer COUNTER(" + suffix + FormatGeneral(*volume));
+        TracePointResult("Two-Answer COUNTER(", point, FormatGeneral(*volume));
         const uint8_t length = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
         if (IsUsable(fillingPoint, length)) {
             if (const std::optional<Totals> totals = Record(AmountScale(driver, point), message.bytes.data(), grade)) {
@@ -109,7 +108,7 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
             }
         }
     }
-    WriteLog(kLevelTrace, "RET COUNTER(" + suffix + FormatGeneral(*volume));
+    TracePointResult("RET COUNTER(", point, FormatGeneral(*volume));
 }
 
 }  // namespace sb

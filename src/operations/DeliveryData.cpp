@@ -62,7 +62,7 @@ bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* a
     const std::optional<double> volumeDigits = ReadWireNumber(&message.bytes[kVolumeAt], kFieldDigits);
     const std::optional<double> amountDigits = ReadWireNumber(&message.bytes[kAmountAt], kFieldDigits);
     if (!volumeDigits || !amountDigits) {
-        WriteLog(kLevelTrace, "GET DATA TRANSACTION(" + std::to_string(point) + "): wrong number");
+        TracePointResult("GET DATA TRANSACTION(", point, "wrong number");
         return false;
     }
     *volume = *volumeDigits / 100;
@@ -98,11 +98,11 @@ double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markF
         fillingPoint.CurVolume = volume;
         fillingPoint.CurAmount = *amount;
     } else {
-        WriteLog(kLevelTrace, "NO VALID LITER=SUMMA(" + std::to_string(point) + "): ");
+        TracePointResult("NO VALID LITER=SUMMA(", point, "");
     }
     const double jump = fillingPoint.CurVolume - previous;
     if (static_cast<long double>(jump) > 2.0L) {
-        WriteLog(kLevelTrace, "BIG JUMP LITER(" + std::to_string(point) + "): " + FormatGeneral(jump));
+        TracePointResult("BIG JUMP LITER(", point, FormatGeneral(jump));
     }
     return volume;
 }

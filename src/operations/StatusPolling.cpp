@@ -175,7 +175,7 @@ uint8_t PollStatus(TVM30& driver, uint8_t point) {
         code = DecodeStatus(driver, point, message.bytes[kStatusCharAt],
                             static_cast<uint8_t>(message.bytes[kStatusDigitAt] - '0'));
         static const SystemText kReturn("ВОЗВРАТ СОСТОЯНИЯ(");
-        WriteLog(kLevelTrace, kReturn.cp1251 + std::to_string(point) + "): " + Hex2(code));
+        TracePointResult(kReturn, point, Hex2(code));
         if (message.bytes[0] == message.bytes[1]) fillingPoint.MasterResetPending = true;
     } else if (replyLength == 0) {
         CountSilence(driver, point, code, pollPrefix);
@@ -188,7 +188,7 @@ uint8_t PollStatus(TVM30& driver, uint8_t point) {
         }
     }
     static const SystemText kExit("Выход СОСТОЯНИЕ(");
-    WriteLog(kLevelTrace, kExit.cp1251 + std::to_string(point) + "): " + Hex2(code));
+    TracePointResult(kExit, point, Hex2(code));
     return code;
 }
 
