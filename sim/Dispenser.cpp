@@ -3,7 +3,6 @@
 namespace sbsim {
 namespace {
 
-const char kLinkUnitRequest[] = "0002ZD";
 constexpr char kLinkUnitMark = '2';
 
 }  // namespace

@@ -5,7 +5,6 @@
 namespace sbsim {
 namespace {
 
-const char kLinkUnitRequest[] = "0002ZD";
 constexpr std::size_t kLinkUnitRequestLength = sizeof(kLinkUnitRequest) - 1;
 // Index of a block's terminator when it carries the most data bytes.
 constexpr std::size_t kLastTerminatorIndex = kMaxBlockData + 1;

@@ -22,6 +22,9 @@ constexpr uint8_t kEtb = 0x17;
 // Most data bytes one block carries.
 constexpr std::size_t kMaxBlockData = 21;
 
+// The T10 counting unit's counter request: these six characters, unframed.
+inline constexpr char kLinkUnitRequest[] = "0002ZD";
+
 // XOR of the data bytes and the terminator (everything between STX and the check byte).
 uint8_t BlockCheck(const uint8_t* data, std::size_t count, uint8_t terminator);
 
