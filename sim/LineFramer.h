@@ -23,7 +23,7 @@
 namespace sbsim {
 
 // The longest transmission of the driver: a block of 21 data bytes.
-constexpr std::size_t kMaxTransmission = kMaxBlockData + 3;
+constexpr std::size_t kMaxTransmission = kMaxBlockLength;
 
 class LineFramer {
 public:

@@ -30,7 +30,7 @@ std::vector<Bytes> FrameMessage(const std::string& message) {
 
 ParsedBlock ParseBlock(const Bytes& block) {
     ParsedBlock parsed;
-    if (block.size() < 4 || block.size() > kMaxBlockData + 3 || block.front() != kStx) return parsed;
+    if (block.size() < 4 || block.size() > kMaxBlockLength || block.front() != kStx) return parsed;
     const std::size_t dataCount = block.size() - 3;
     const uint8_t terminator = block[block.size() - 2];
     if (terminator != kEtx && terminator != kEtb) return parsed;

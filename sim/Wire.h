@@ -21,6 +21,8 @@ constexpr uint8_t kEtb = 0x17;
 
 // Most data bytes one block carries.
 constexpr std::size_t kMaxBlockData = 21;
+// Longest framed block: STX, kMaxBlockData data bytes, terminator, check byte.
+constexpr std::size_t kMaxBlockLength = kMaxBlockData + 3;
 
 // The T10 counting unit's counter request: these six characters, unframed.
 inline constexpr char kLinkUnitRequest[] = "0002ZD";
