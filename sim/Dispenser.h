@@ -12,7 +12,7 @@
 
 namespace sbsim {
 
-class Dispenser : private LinkApplication {
+class Dispenser final : private LinkApplication {
 public:
     explicit Dispenser(const PointConfig& config = PointConfig{});
     Dispenser(const Dispenser&) = delete;
