@@ -9,6 +9,7 @@
 #include "driver/TVM30.h"
 #include "platform/Clock.h"
 #include "sbdriver/sbdriver.h"
+#include "sim/Wire.h"
 
 namespace {
 
@@ -49,11 +50,9 @@ struct HostilePort {
         data += count;
         left -= count;
         if (!framed) return count;
-        receive[0] = 0x02;
-        receive[count + 1] = 0x03;
-        uint8_t check = 0;
-        for (size_t i = 1; i <= count + 1; ++i) check ^= receive[i];
-        receive[count + 2] = check;
+        receive[0] = sbsim::kStx;
+        receive[count + 1] = sbsim::kEtx;
+        receive[count + 2] = sbsim::BlockCheck(out, count, sbsim::kEtx);
         return count + 3;
     }
 
