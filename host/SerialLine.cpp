@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "host/AnswerCompletion.h"
+#include "host/Deadline.h"
 
 namespace sbline {
 namespace {
@@ -11,11 +12,6 @@ namespace {
 constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 
 using Clock = std::chrono::steady_clock;
-
-int MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
 
 }  // namespace
 

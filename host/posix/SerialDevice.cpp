@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "host/Deadline.h"
+
 namespace sbline {
 
 bool SetRawLine(int fd, int baud, std::string* error) {
@@ -49,9 +51,9 @@ bool WriteAll(int fd, const uint8_t* bytes, std::size_t count, int timeoutMs, st
             *error = SystemError("writing to the line failed");
             return false;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int left = MillisecondsUntil(deadline);
         pollfd writable{fd, POLLOUT, 0};
-        if (left <= 0 || poll(&writable, 1, static_cast<int>(left)) == 0) {
+        if (left == 0 || poll(&writable, 1, left) == 0) {
             *error = "the line took no bytes for " + std::to_string(timeoutMs) + " ms";
             return false;
         }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "host/Deadline.h"
 #include "host/LineDevice.h"
 #include "host/posix/SerialDevice.h"
 
@@ -46,9 +47,8 @@ public:
     Read ReadByte(uint8_t* byte, int timeoutMs, std::string* error) override {
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             pollfd readable{fd_, POLLIN, 0};
-            const int ready = poll(&readable, 1, static_cast<int>(left > 0 ? left : 0));
+            const int ready = poll(&readable, 1, MillisecondsUntil(deadline));
             if (ready < 0 && errno == EINTR) continue;
             if (ready < 0) {
                 *error = SystemError("waiting for the line failed");

@@ -1,0 +1,16 @@
+// Time left until a deadline, for the bounded waits on a host's serial line.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+
+namespace sbline {
+
+// Whole milliseconds from now until deadline; 0 once it has passed.
+inline int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::max<long long>(left, 0));
+}
+
+}  // namespace sbline
