@@ -56,7 +56,7 @@ void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
     return AtSlotBoundary([&]() -> uint32_t {
-        return Refused(LowByte(point), 3) ? 0 : Driver(self).Point(LowByte(point)).LineResult;
+        return Refused(LowByte(point), 3) ? 0u : Driver(self).Point(LowByte(point)).LineResult.Load();
     });
 }
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 
+#include "common/Relaxed.h"
 #include "platform/Lock.h"
 
 namespace sb {
@@ -19,33 +19,35 @@ inline bool IsGrade(int32_t grade) { return grade >= 1 && grade <= static_cast<i
 // The channel characters '0' and '1' select entry 0 and 1 of the per-channel fields.
 constexpr unsigned kChannels = 2;
 
+// The bookkeeping of one filling point. A slot of one host thread may read a field while an exchange of
+// another thread writes it (a status poll beside a delivery read, say), so every field is a relaxed atomic.
 struct FillingPoint {
     static constexpr int32_t kInitialPrice = 20;
     static constexpr uint8_t kInitialState = 192;
 
-    std::array<int32_t, kGradeCount + 1> Price{0, kInitialPrice, kInitialPrice, kInitialPrice,
-                                               kInitialPrice, kInitialPrice, kInitialPrice};
-    uint8_t LineResult = 1;
-    double CurVolume = 0;
-    double VolumePreset = 0;
-    double CurAmount = 0;
-    double AmountPreset = 0;
+    std::array<Relaxed<int32_t>, kGradeCount + 1> Price{0, kInitialPrice, kInitialPrice, kInitialPrice,
+                                                        kInitialPrice, kInitialPrice, kInitialPrice};
+    Relaxed<uint8_t> LineResult = 1;
+    Relaxed<double> CurVolume = 0;
+    Relaxed<double> VolumePreset = 0;
+    Relaxed<double> CurAmount = 0;
+    Relaxed<double> AmountPreset = 0;
     platform::RecursiveLock PointLock;
-    std::array<char, kChannels> SeqChar{'0', '0'};
-    std::array<char, kChannels> ReqChar{'0', '0'};
-    uint8_t ReplyToggle = 0;
+    std::array<Relaxed<char>, kChannels> SeqChar{'0', '0'};
+    std::array<Relaxed<char>, kChannels> ReqChar{'0', '0'};
+    Relaxed<uint8_t> ReplyToggle = 0;
     const char* PointCode = "01";
-    uint8_t PointState = kInitialState;
-    bool MasterResetPending = false;
-    uint8_t SaleGrade = 1;
-    uint8_t StartHold = 0;
-    uint8_t NoReplyCount = 0;
-    std::array<double, kGradeCount + 1> VolumeTotals{};
-    std::array<double, kGradeCount + 1> AmountTotals{};
-    bool NewSale = false;
-    double LastVolume = 0;
+    Relaxed<uint8_t> PointState = kInitialState;
+    Relaxed<bool> MasterResetPending = false;
+    Relaxed<uint8_t> SaleGrade = 1;
+    Relaxed<uint8_t> StartHold = 0;
+    Relaxed<uint8_t> NoReplyCount = 0;
+    std::array<Relaxed<double>, kGradeCount + 1> VolumeTotals{};
+    std::array<Relaxed<double>, kGradeCount + 1> AmountTotals{};
+    Relaxed<bool> NewSale = false;
+    Relaxed<double> LastVolume = 0;
     // Written by the settings dialog while exchanges may read it.
-    std::atomic<bool> T10Line{false};
+    Relaxed<bool> T10Line = false;
 };
 
 class PositionTable {

@@ -1,5 +1,5 @@
-// Host threads driving different filling points at once, and GET COUNTER racing START on one point: run under
-// the thread sanitizer as well.
+// Host threads driving different filling points at once, and two host threads on one point: run under the
+// thread sanitizer as well.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -32,7 +32,7 @@ TEST(Concurrency, PointsAreDrivenInParallelFromHostThreads) {
     for (const std::string& text : sim.log.Texts()) EXPECT_FALSE(text.empty());
 }
 
-TEST(Concurrency, StartClearsTheCounterCacheWhileAnotherThreadReadsIt) {
+TEST(Concurrency, TwoHostThreadsOnOnePoint) {
     sbtest::SimDriver sim;
     sim.port.Attach(1);
     sim.port.Act(1, [](sbsim::Dispenser& dispenser) { dispenser.point().SetTotals(1, 100, 100); });
@@ -40,11 +40,19 @@ TEST(Concurrency, StartClearsTheCounterCacheWhileAnotherThreadReadsIt) {
     sim.Slots().GetCounter(sim.Object(), 1, 0, 1, &volume, &amount, 0, 0);
     ASSERT_GT(sim.Point(1).VolumeTotals[1], 0.0);
 
+    // A second host thread on the same point counts, polls and reads the line result while this one starts
+    // and reads the delivery: the point's fields are shared without a lock of their own.
     std::thread counter([&] {
         double v = 0, a = 0;
-        for (int i = 0; i < 20; ++i) sim.Slots().GetCounter(sim.Object(), 1, 0, 3, &v, &a, 0, 0);
+        for (int i = 0; i < 20; ++i) {
+            sim.Slots().GetCounter(sim.Object(), 1, 0, 3, &v, &a, 0, 0);
+            sim.Slots().PollStatus(sim.Object(), 1, 0);
+            sim.Slots().GetLineResult(sim.Object(), 1);
+        }
     });
     sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
+    for (int i = 0; i < 5; ++i) sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, &amount);
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
     counter.join();
     EXPECT_TRUE(sim.log.Has("END START(1)"));
 }
