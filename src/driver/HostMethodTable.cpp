@@ -10,9 +10,9 @@
 #include "logging/Log.h"
 #include "operations/Counters.h"
 #include "operations/DeliveryData.h"
+#include "operations/PricesAndPresets.h"
 #include "operations/StartDelivery.h"
 #include "operations/StatusPolling.h"
-#include "operations/WireNumbers.h"
 #include "settings/MenuHook.h"
 
 namespace sb {
@@ -128,37 +128,22 @@ uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
     AtSlotBoundary([&]() {
-        if (Refused(point, 11)) return;
-        TVM30& driver = Driver(self);
-        const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * driver.PDec.load());
-        if (!IsGrade(grade) || !scaled) {
-            WriteLog(kLevelTrace, "PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) +
-                                      " price " + FormatGeneral(price) + " refused");
-            return;
-        }
-        // The low 32 bits, as the host's own 32-bit price field would hold them.
-        driver.Point(LowByte(point)).Price[grade] = static_cast<int32_t>(static_cast<uint32_t>(*scaled & 0xFFFFFFFF));
+        if (!Refused(point, 11)) SetGradePrice(Driver(self), LowByte(point), grade, price);
     });
 }
 
 void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
-// Slots 13 and 14: one preset kind at a time, the other one cleared.
-void SetPreset(SbDriver* self, uint32_t point, int slot, double volume, double amount) {
+void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
     AtSlotBoundary([&]() {
-        if (Refused(point, slot)) return;
-        FillingPoint& fillingPoint = Driver(self).Point(LowByte(point));
-        fillingPoint.VolumePreset = volume;
-        fillingPoint.AmountPreset = amount;
+        if (!Refused(point, 13)) SetVolumePreset(Driver(self), LowByte(point), volume);
     });
 }
 
-void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
-    SetPreset(self, point, 13, volume, 0);
-}
-
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
-    SetPreset(self, point, 14, 0, amount);
+    AtSlotBoundary([&]() {
+        if (!Refused(point, 14)) SetAmountPreset(Driver(self), LowByte(point), amount);
+    });
 }
 
 void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32_t) {

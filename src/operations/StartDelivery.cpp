@@ -10,6 +10,7 @@
 #include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
+#include "operations/PricesAndPresets.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
 
@@ -34,11 +35,11 @@ struct Preset {
 std::optional<Preset> PresetOf(TVM30& driver, const FillingPoint& fillingPoint) {
     if (fillingPoint.VolumePreset > kNoVolumePreset) {
         const auto hundredths = RoundHalfEven(static_cast<long double>(fillingPoint.VolumePreset) * 100);
-        if (!hundredths || *hundredths < 0) return std::nullopt;
+        if (!hundredths || !FitsDigits(*hundredths, kPresetDigits)) return std::nullopt;
         return Preset{static_cast<uint64_t>(*hundredths), '1'};
     }
     const auto units = RoundHalfEven(static_cast<long double>(driver.SDec) * fillingPoint.AmountPreset);
-    if (!units || *units < 0) return std::nullopt;
+    if (!units || !FitsDigits(*units, kPresetDigits)) return std::nullopt;
     return Preset{static_cast<uint64_t>(*units), '2'};
 }
 
@@ -54,10 +55,10 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
     fillingPoint.CurVolume = 0;
     fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
     WriteLog(kLevelTrace, name);
-    // The wire has no sign: a negative price or a preset that cannot be sent is not sent at all.
+    // The wire has no sign and fixed fields: a price or preset that would not fit its field is not sent at all.
     const int32_t price = fillingPoint.Price[grade];
     const std::optional<Preset> preset = PresetOf(driver, fillingPoint);
-    if (price < 0 || !preset) {
+    if (!FitsDigits(price, kPriceDigits) || !preset) {
         WriteLog(kLevelTrace, name + ": price or preset refused");
         RaiseCantStart();
     }
@@ -67,8 +68,8 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
     AppendText(message, fillingPoint.PointCode);
     AppendText(message, "0" + std::to_string(grade));
     AppendText(message, "J");
-    AppendText(message, WireNumber(static_cast<uint64_t>(price), 4));
-    AppendText(message, WireNumber(preset->value, 6));
+    AppendText(message, WireNumber(static_cast<uint64_t>(price), kPriceDigits));
+    AppendText(message, WireNumber(preset->value, kPresetDigits));
     AppendText(message, "K");
     AppendText(message, std::string(1, preset->kind));
     AppendText(message, startMode != 0 ? "0" : "1");

@@ -8,7 +8,7 @@
 namespace sb {
 
 // Sends START with the grade's price and the point's preset and opens the delivery's bookkeeping. A grade
-// outside 1..6, a negative price or a preset that cannot be sent is refused with "Can't Start" before anything
+// outside 1..6, or a price or preset that does not fit its field, is refused with "Can't Start" before anything
 // is sent.
 void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMode);
 

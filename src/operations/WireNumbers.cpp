@@ -2,6 +2,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/Locale.h"
@@ -18,6 +19,12 @@ std::optional<int64_t> RoundHalfEven(long double value) {
     constexpr long double kLimit = 9223372036854775807.0L;
     if (rounded >= kLimit || rounded < -kLimit) return std::nullopt;
     return static_cast<int64_t>(rounded);
+}
+
+bool FitsDigits(int64_t value, unsigned digits) {
+    int64_t limit = 1;
+    for (unsigned i = 0; i < digits && limit <= INT64_MAX / 10; ++i) limit *= 10;
+    return value >= 0 && value < limit;
 }
 
 std::string WireNumber(uint64_t value, unsigned width) {

@@ -12,6 +12,9 @@ namespace sb {
 // fit 64 bits.
 std::optional<int64_t> RoundHalfEven(long double value);
 
+// True when value is written with at most digits decimal digits and no sign.
+bool FitsDigits(int64_t value, unsigned digits);
+
 // The decimal digits of value with "0" added in front until there are at least width of them.
 std::string WireNumber(uint64_t value, unsigned width);
 

@@ -1,6 +1,8 @@
 // The small slots of the host method table, called through the table as a host calls them.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstring>
 #include <memory>
 
@@ -75,8 +77,9 @@ TEST_F(SlotsTest, CapabilityAnswersAreWrittenOnlyOnTrue) {
 
 TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     Table().PDec = 1;
+    // A negative price is refused and leaves the one before it.
     const double prices[] = {1.5, 2.5, 3.5, 0.5, -1.5};
-    const int32_t stored[] = {2, 2, 4, 0, -2};
+    const int32_t stored[] = {2, 2, 4, 0, 0};
     for (int i = 0; i < 5; ++i) {
         vm->SetPrice(driver, 7, 0, 3, 0, 0, prices[i]);
         EXPECT_EQ(Table().Point(7).Price[3], stored[i]) << prices[i];
@@ -86,9 +89,14 @@ TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     EXPECT_EQ(Table().Point(7).Price[6], 125);
     vm->SetPrice(driver, 7, 0, 6, 0, 0, 45.9);
     EXPECT_EQ(Table().Point(7).Price[6], 4590);
-    // Only the low 32 bits of a huge price are kept, as the host's own integer would hold them.
-    vm->SetPrice(driver, 7, 0, 1, 0, 0, 42949672.97);
-    EXPECT_EQ(Table().Point(7).Price[1], 1);
+    // START carries four price digits: a wider price would shift the message and is refused, never wrapped.
+    vm->SetPrice(driver, 7, 0, 1, 0, 0, 99.99);
+    EXPECT_EQ(Table().Point(7).Price[1], 9999);
+    for (double wide : {100.0, 42949672.96, 21474836.48, 99999999.0}) {
+        vm->SetPrice(driver, 7, 0, 1, 0, 0, wide);
+        EXPECT_EQ(Table().Point(7).Price[1], 9999) << wide;
+    }
+    EXPECT_TRUE(log.Has("PRICE(7): grade 1 price 99999999 refused"));
     EXPECT_EQ(Table().Point(8).Price[6], 20);
 }
 
@@ -141,6 +149,14 @@ TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
     for (int g = 1; g <= 6; ++g) EXPECT_EQ(Table().Point(1).Price[g], 20);
     EXPECT_TRUE(log.Has("BAD POINT(33): slot 10 refused"));
     EXPECT_TRUE(log.Has("PRICE(1): grade 7 price 9 refused"));
+    // A preset that is not a number would authorise an unlimited fill: refused, the one before it stays.
+    vm->SetVolumePreset(driver, 1, 0, 0, 0, 2.5);
+    vm->SetVolumePreset(driver, 1, 0, 0, 0, std::nan(""));
+    vm->SetAmountPreset(driver, 1, 0, 0, 0, -HUGE_VAL);
+    EXPECT_EQ(Table().Point(1).VolumePreset, 2.5);
+    EXPECT_EQ(Table().Point(1).AmountPreset, 0.0);
+    EXPECT_TRUE(log.Has("PRESET(1): volume NAN refused"));
+    EXPECT_TRUE(log.Has("PRESET(1): amount -INF refused"));
 }
 
 }  // namespace

@@ -41,10 +41,17 @@ TEST_F(StartTest, AmountAndZeroPresetsAndTheStartModes) {
     EXPECT_EQ(Start(1, 7), "01100001ZD0101J0012000000K20000");
     sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 0.0011);
     EXPECT_EQ(Start(1, 1), "01000001ZD0101J0012000000K10000");
-    // A price and preset wider than their fields are sent whole.
-    sim.Slots().SetPrice(sim.Object(), 1, 0, 1, 0, 0, 123.45);
-    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 12345.67);
-    EXPECT_EQ(Start(1, 1), "01100001ZD0101J123451234567K10000");
+    // A preset wider than its six digits would shift the message: START refuses it and sends nothing.
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 9999.99);
+    EXPECT_EQ(Start(1, 1), "01100001ZD0101J0012999999K10000");
+    for (double wide : {10000.0, 1e6}) {
+        sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, wide);
+        sim.port.ClearRecords();
+        EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO) << wide;
+        EXPECT_TRUE(sim.Transcript().empty()) << wide;
+    }
+    sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, 10000.0);
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
 }
 
 TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
@@ -83,9 +90,9 @@ TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(sim.log.Has("START(1): grade 7 refused"));
 }
 
-TEST_F(StartTest, PriceThatCannotBeSentIsRefusedAfterTheDeliveryWasOpened) {
+TEST_F(StartTest, PresetThatCannotBeSentIsRefusedAfterTheDeliveryWasOpened) {
     sim.Point(1).CurVolume = 3;
-    sim.Slots().SetPrice(sim.Object(), 1, 0, 4, 0, 0, -1.0);
+    sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, -1.0);
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 4, 1), sb::ESerialIO);
     EXPECT_EQ(sim.Point(1).CurVolume, 0.0);
     EXPECT_EQ(sim.Point(1).SaleGrade, 4);
