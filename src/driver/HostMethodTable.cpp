@@ -42,6 +42,7 @@ void SB_CALL Abstract(SbDriver*) {
 void SB_CALL Describe(SbDescription* out, SbDriver*) {
     AtSlotBoundary([&]() {
         static const SystemText kText("v2.50#Протокол к Sheidt&Bachman");
+        if (out == nullptr) return;
         const size_t length = std::min(kText.cp1251.size(), sizeof out->bytes - 1);
         out->bytes[0] = static_cast<uint8_t>(length);
         std::memcpy(out->bytes + 1, kText.cp1251.data(), length);
@@ -179,6 +180,7 @@ uint32_t SB_CALL Capability(SbDriver*, uint32_t code, int32_t* answer) {
 
 void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, uint32_t second, uint32_t) {
     const uint32_t code = self->vtbl->PollStatus(self, LowByte(point), LowByte(second));
+    if (out == nullptr) return;  // polled all the same: the host asked for the point's status
     out->bytes[0] = LowByte(code);
     out->bytes[1] = 0;
     out->bytes[14] = static_cast<uint8_t>(code & 7u);

@@ -38,6 +38,7 @@ auto AtSlotBoundary(Body&& body) -> decltype(body()) {
         // Anything else (out of memory, say) still reaches the host as a failed operation, never a crash.
         failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.what());
     } catch (...) {
+        platform::PassThreadEnd();
         failure.Set(platform::HostFailureKind::SerialIO, "Unknown failure", "Unknown failure");
     }
     platform::RaiseToHost(failure.kind, failure.cp1251, failure.utf8);

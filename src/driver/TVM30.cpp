@@ -2,6 +2,7 @@
 
 #include "driver/HostMethodTable.h"
 #include "link/PortExchange.h"
+#include "platform/Boundary.h"
 
 namespace sb {
 namespace {
@@ -10,6 +11,7 @@ int32_t SB_CALL ConfigureLineHandler(void* self, uint32_t point) {
     try {
         return IsPoint(point & 0xFFu) ? static_cast<TVM30*>(self)->ConfigureLine(static_cast<uint8_t>(point)) : -1;
     } catch (...) {
+        platform::PassThreadEnd();
         return -1;
     }
 }

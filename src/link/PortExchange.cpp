@@ -79,6 +79,7 @@ uint32_t SB_CALL PortReceivedHandler(void* self, uint32_t point, const uint8_t* 
                    ? 1
                    : 0;
     } catch (...) {
+        platform::PassThreadEnd();
         return 1;
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "logging/Log.h"
+#include "platform/Boundary.h"
 #include "platform/Thread.h"
 #include "platform/UserInterface.h"
 
@@ -20,6 +21,7 @@ void TEMThread(void*) {
         try {
             platform::RunInUiThread(&ShowAlertsRoutine, nullptr);
         } catch (...) {
+            platform::PassThreadEnd();
             // An alert that cannot be shown (no memory for its window) must not end the host's process; the
             // lines still waiting are shown at the next signal.
         }

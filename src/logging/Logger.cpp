@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/Boundary.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 
@@ -73,6 +74,7 @@ void Logger::WriteLog(uint8_t level, std::string_view text) {
         }
         AppendLine(line);
     } catch (...) {
+        platform::PassThreadEnd();
         // Logging must never interrupt a dispenser exchange: a line that cannot be built is dropped.
     }
 }

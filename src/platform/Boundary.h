@@ -7,6 +7,11 @@ namespace sb::platform {
 // exception such as a host language's raise. True when the routine completed.
 bool CallAbsorbingFailures(void (*routine)(void*), void* context);
 
+// Called first in a catch-all: rethrows when what was caught is the system ending this thread (a POSIX
+// thread's cancellation or exit unwinds it with an exception that must reach the thread's end); returns
+// otherwise.
+void PassThreadEnd();
+
 enum class HostFailureKind { SerialIO, Abstract };
 
 // Hands a failure to the host the way this platform's hosts catch it. Never returns. The slot calls it after

@@ -4,6 +4,7 @@
 
 #include "common/Cp1251.h"
 #include "logging/Log.h"
+#include "platform/Boundary.h"
 #include "settings/SettingsDialog.h"
 
 namespace sb {
@@ -32,6 +33,7 @@ void SB_CALL OpenSettingsClick(void* self, SbMenuItem*) {
     try {
         OpenSettings(*static_cast<TVM30*>(self));
     } catch (...) {
+        platform::PassThreadEnd();
         static const SystemText kFailed("Программирование параметров: внутренняя ошибка");
         WriteLog(kLevelCritical, kFailed.cp1251);
     }

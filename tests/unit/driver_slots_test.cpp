@@ -157,6 +157,9 @@ TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
     EXPECT_EQ(Table().Point(1).AmountPreset, 0.0);
     EXPECT_TRUE(log.Has("PRESET(1): volume NAN refused"));
     EXPECT_TRUE(log.Has("PRESET(1): amount -INF refused"));
+    // Records the host gave no address for are not written.
+    vm->Describe(nullptr, driver);
+    vm->StatusRecord(nullptr, driver, 33, 0, 0);
 }
 
 }  // namespace

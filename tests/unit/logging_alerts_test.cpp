@@ -1,9 +1,13 @@
 // Critical log lines reach the operator through the alert thread and the host's user-interface thread.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 
 #include "common/Cp1251.h"
 #include "logging/Log.h"
@@ -95,6 +99,24 @@ TEST(Alerts, LinesWaitingAreShownOnceAndInOrder) {
     EXPECT_GE(host.UiRuns(), 1);
     // Critical lines go to the file like any other.
     EXPECT_EQ(log.Count("Нет связи с ТРК 2"), 2u);
+}
+
+// The process ends while an alert is on screen: the system unwinds the alert thread, and that unwinding must
+// pass to the thread's end, not be taken for a failed alert (which aborts the host's process).
+TEST(AlertsDeathTest, ThreadEndWhileAnAlertIsShownPassesThrough) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            SbHostUi ui{};
+            ui.size = sizeof ui;
+            ui.runInUiThread = [](void*, void (*)(void*), void*) { pthread_exit(nullptr); };
+            SbSetHostUi(&ui);
+            sb::StartLogging();
+            sb::WriteLog(3, "on screen");
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

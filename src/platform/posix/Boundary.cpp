@@ -1,5 +1,7 @@
 #include "platform/Boundary.h"
 
+#include <cxxabi.h>
+
 #include "sbdriver/sbdriver.h"
 
 namespace sb::platform {
@@ -9,7 +11,17 @@ bool CallAbsorbingFailures(void (*routine)(void*), void* context) {
         routine(context);
         return true;
     } catch (...) {
+        PassThreadEnd();
         return false;
+    }
+}
+
+void PassThreadEnd() {
+    try {
+        throw;
+    } catch (const abi::__forced_unwind&) {
+        throw;
+    } catch (...) {
     }
 }
 

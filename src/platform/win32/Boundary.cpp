@@ -29,6 +29,9 @@ void RunCatchingCpp(void* argument) {
 
 }  // namespace
 
+// A Windows thread ends without unwinding: there is nothing to let pass.
+void PassThreadEnd() {}
+
 bool CallAbsorbingFailures(void (*routine)(void*), void* context) {
     GuardedCall call{routine, context, false};
     return CallCatchingStructured(&RunCatchingCpp, &call, nullptr) && call.completed;
