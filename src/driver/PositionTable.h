@@ -45,6 +45,9 @@ struct FillingPoint {
     std::array<Relaxed<double>, kGradeCount + 1> VolumeTotals{};
     std::array<Relaxed<double>, kGradeCount + 1> AmountTotals{};
     Relaxed<bool> NewSale = false;
+    // Set once the dispenser has shown that the delivery of the latest START began: it reported delivering,
+    // or figures other than the previous sale's. From then on equal figures are this delivery's own.
+    Relaxed<bool> SaleBegan = false;
     Relaxed<double> LastVolume = 0;
     // Written by the settings dialog while exchanges may read it.
     Relaxed<bool> T10Line = false;

@@ -29,6 +29,9 @@ const SystemText& PreviousSaleLocked() {
     return text;
 }
 
+// Volumes closer than a hundredth of a litre read the same on the wire.
+bool SameVolume(double a, double b) { return std::fabs(static_cast<long double>(a) - b) < 0.01L; }
+
 // The volume (hundredths of a litre) the delivery is expected to end at, or nothing when it cannot be told.
 std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
     const FillingPoint& fillingPoint = driver.Point(point);
@@ -72,6 +75,10 @@ bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* a
 
 }  // namespace
 
+bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
+    return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
+}
+
 double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck) {
     FillingPoint& fillingPoint = driver.Point(point);
     if (!skipCheck) {
@@ -97,6 +104,7 @@ double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markF
     if (std::fabs(price / 100 * volume - *amount) < 1.0L) {
         fillingPoint.CurVolume = volume;
         fillingPoint.CurAmount = *amount;
+        if (!SameVolume(fillingPoint.LastVolume, volume)) fillingPoint.SaleBegan = true;
     } else {
         TracePointResult("NO VALID LITER=SUMMA(", point, "");
     }
@@ -128,8 +136,8 @@ double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount) {
     double volume = ReadDeliveryData(driver, point, amount, false, false);
     for (int repeat = 1; repeat <= kLockRepeats; ++repeat) {
         const bool hadVolume = static_cast<long double>(previous) >= 0.01L;
-        const bool newFigures = fillingPoint.CurVolume <= repeat &&
-                                std::fabs(static_cast<long double>(fillingPoint.LastVolume) - fillingPoint.CurVolume) >= 0.01L;
+        const bool newFigures =
+            fillingPoint.CurVolume <= repeat && !SameVolume(fillingPoint.LastVolume, fillingPoint.CurVolume);
         if (hadVolume || newFigures) {
             fillingPoint.NewSale = false;
             return volume;
@@ -148,8 +156,7 @@ void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amo
     TracePoint("GET ITOG DATA TRANSACTION(", point);
     fillingPoint.CurVolume += 0.001;
     double finalVolume = ReadDeliveryData(driver, point, amount, true, false);
-    if (fillingPoint.NewSale &&
-        std::fabs(static_cast<long double>(fillingPoint.LastVolume) - finalVolume) < 0.01L) {
+    if (IsPreviousSale(fillingPoint, finalVolume)) {
         TracePoint(PreviousSaleLocked(), point);
         finalVolume = 0;
         *amount = 0;

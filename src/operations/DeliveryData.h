@@ -9,6 +9,10 @@ namespace sb {
 
 constexpr uint8_t kDeliveryReplyLength = 36;
 
+// True while figures may still be the previous sale's: the delivery of the latest START has not shown that it
+// began, and volume equals the previous sale's final volume.
+bool IsPreviousSale(const FillingPoint& fillingPoint, double volume);
+
 // GET DATA TRANSACTION, or the kept figures when they have reached the expected end of the delivery
 // (skipCheck false). markFault sets LineResult 3 when no usable reply came.
 double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck);

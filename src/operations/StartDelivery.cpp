@@ -80,6 +80,7 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
     fillingPoint.CurAmount = 0;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
+    fillingPoint.SaleBegan = false;
     fillingPoint.NewSale = true;
     {
         // A GET COUNTER of this point on another thread reads the cache under the point's lock.

@@ -1,6 +1,5 @@
 #include "operations/StatusPolling.h"
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -50,8 +49,7 @@ void TakeFinishedDelivery(TVM30& driver, uint8_t point) {
     fillingPoint.CurVolume -= 0.003;
     double amount = 0;
     ReadDeliveryData(driver, point, &amount, false, true);
-    if (fillingPoint.NewSale &&
-        std::fabs(static_cast<long double>(fillingPoint.LastVolume) - fillingPoint.CurVolume) < 0.01L) {
+    if (IsPreviousSale(fillingPoint, fillingPoint.CurVolume)) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
         fillingPoint.CurVolume = 0;
@@ -95,6 +93,7 @@ uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t d
         case ';':
             code = static_cast<uint8_t>(kDelivering + digit);
             fillingPoint.StartHold = 0;
+            fillingPoint.SaleBegan = true;
             break;
         case '3':
         case '4':

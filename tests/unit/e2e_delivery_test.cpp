@@ -88,6 +88,38 @@ TEST_F(WholeDeliveryTest, PresetDeliveryEndsWithTheDispensersFiguresAndGrownTota
     EXPECT_EQ(code, 0xC0u);  // collected and back to idle
 }
 
+// Sales in a row with the same figures, the host only polling status: each is the dispenser's own, not the
+// previous one still on display; a START after which nothing was pumped gives nothing.
+TEST_F(WholeDeliveryTest, EqualSalesInARowReachAHostThatOnlyPollsStatus) {
+    using Figures = std::pair<int64_t, int64_t>;  // hundredths of a litre, of a money unit
+    vm.OpenLine(object, 1);
+    vm.SetPrice(object, 1, 0, 2, 0, 0, 45.90);
+    const auto deliver = [&](bool pump) {
+        vm.Start(object, 1, 0, 2, 1);
+        if (pump) Customer([](sbsim::FillingPoint& point) { point.LiftNozzle(2); });
+        uint32_t code = 0;
+        for (int i = 0; i < 60 && (code < 0xD0 || code > 0xD6); ++i) code = Poll();
+        Customer([](sbsim::FillingPoint& point) { point.HangNozzle(); });
+        double volume = -1, amount = -1;
+        vm.FinalDeliveryData(object, 1, 0, &volume, &amount);
+        EXPECT_EQ(vm.GetLineResult(object, 1), 1u);
+        return Figures(std::llround(volume * 100), std::llround(amount * 100));
+    };
+    const auto sale = [&] {
+        const sbsim::SaleFigures figures = sim.port.dispenser(1)->point().sale();
+        return Figures(figures.volume, figures.amount);
+    };
+    vm.SetVolumePreset(object, 1, 0, 0, 0, 5.0);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(deliver(true), Figures(500, 22950)) << i;
+    vm.SetAmountPreset(object, 1, 0, 0, 0, 7.30);
+    for (int i = 0; i < 2; ++i) {
+        const Figures accepted = deliver(true);
+        EXPECT_EQ(accepted, sale()) << i;
+        EXPECT_EQ(accepted.second, 730) << i;
+    }
+    EXPECT_EQ(deliver(false), Figures(0, 0));
+}
+
 TEST(WholeDelivery, AmountPresetOnALineWithALinkUnit) {
     sbtest::SimDriver sim("[SB]\r\nT10_1=1\r\n");
     sbsim::PointConfig config;
