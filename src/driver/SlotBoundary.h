@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 
+#include "link/ExchangeBudget.h"
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"
 
@@ -29,6 +30,7 @@ template <typename Body>
 auto AtSlotBoundary(Body&& body) -> decltype(body()) {
     SlotFailure& failure = ThreadSlotFailure();
     try {
+        const CallBudget budget;
         return body();
     } catch (const ESerialIO& error) {
         failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str());

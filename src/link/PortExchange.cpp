@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/Cp1251.h"
+#include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
 #include "logging/PointTrace.h"
 #include "platform/Boundary.h"
@@ -37,6 +38,15 @@ void TraceSendAndReceive(void* context) {
 uint8_t LastReceiveCount(uint8_t point) { return IsPoint(point) ? lastReceiveCount[point] : 0; }
 
 int32_t PortExchange(TVM30& driver, uint8_t point, uint8_t* buffer, uint8_t sendCount, uint8_t replySize) {
+    const ExchangeGrant grant = TakeExchange();
+    if (grant != ExchangeGrant::Granted) {
+        // The call has used up its exchanges: it ends as after a failed exchange, without touching the line.
+        if (grant == ExchangeGrant::JustSpent) {
+            TracePointResult("EXCHANGE LIMIT(", point, std::to_string(kExchangesPerCall));
+        }
+        driver.Point(point).LineResult = 2;
+        return kBudgetSpent;
+    }
     platform::Sleep(kExchangePauseMs);
     driver.Port.SetReceiveHandler(point, ReceiveHandlerOf(driver));
     GuardedExchange exchange{&driver, point, buffer, sendCount, replySize, 0};

@@ -10,7 +10,11 @@ namespace sb {
 
 constexpr uint32_t kExchangePauseMs = 20;
 
-// Sends the first sendCount bytes of buffer and has the answer written over it. 0 = success.
+// The result of an exchange the call had no budget left for (link/ExchangeBudget.h).
+constexpr int32_t kBudgetSpent = -1;
+
+// Sends the first sendCount bytes of buffer and has the answer written over it. 0 = success; otherwise the port
+// service's failing result, or kBudgetSpent.
 int32_t PortExchange(TVM30& driver, uint8_t point, uint8_t* buffer, uint8_t sendCount, uint8_t replySize);
 
 // The driver's half of a reception: counts, learns the sequence digit, traces. False only for a lone NAK.

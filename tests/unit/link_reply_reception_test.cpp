@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "link/ExchangeBudget.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
 #include "link/ReceiveReply.h"
@@ -164,6 +165,17 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     EXPECT_EQ(Receive(), 0);
     EXPECT_EQ(sim.Point(1).LineResult, 2);
     EXPECT_EQ(sim.Sent().size(), static_cast<size_t>(sb::kMaxBlocksPerReply) + 1u);
+
+    // Through the host's slots every call is bounded as a whole: a select that drains an endless talker ten
+    // times over would take hundreds of exchanges; the call ends as after a failed exchange at the budget,
+    // and the next call has a budget of its own.
+    for (int i = 0; i < 2000; ++i) ScriptAnswers({Block("4567", false)});
+    for (size_t call = 1; call <= 2; ++call) {
+        EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+        EXPECT_EQ(sim.Sent().size(), sb::kMaxBlocksPerReply + 1u + call * sb::kExchangesPerCall);
+        EXPECT_EQ(sim.Point(1).LineResult, 2);
+    }
+    EXPECT_EQ(sim.log.Count("EXCHANGE LIMIT(1): " + std::to_string(sb::kExchangesPerCall)), 2u);
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredReadyAtOnceNeedsNoSelect) {
