@@ -118,6 +118,12 @@ TEST_F(LoggerTest, CriticalLinesAreQueuedOnceWhileWaiting) {
     EXPECT_EQ(log.Alerts().TakeFirst(), "10:00:00.000 " + sb::ToCp1251("Нет связи"));
     // Critical lines reach the file like any other.
     EXPECT_NE(ReadFile(name).find("09:05:03.007 " + sb::ToCp1251("Нет связи") + "\r\n"), std::string::npos);
+
+    // Without a log file a critical line still reaches the operator; a trace line goes nowhere.
+    sb::Logger noFile;
+    noFile.WriteLog(3, lost);
+    noFile.WriteLog(1, "trace only");
+    EXPECT_EQ(noFile.Alerts().Size(), 1u);
 }
 
 TEST(LogFileName, ReplacesTheExtensionOfTheLastComponentOnly) {

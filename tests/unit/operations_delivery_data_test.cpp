@@ -88,6 +88,15 @@ TEST_F(DeliveryDataTest, KeptVolumeAtThePresetIsAnsweredFromMemoryThreeTimes) {
     Answer(DataReply(1000, 45900));
     EXPECT_EQ(Current(&amount), 10.0);
     EXPECT_EQ(Requests(), 1u);
+
+    // An amount preset ends at the volume it buys: 459.00 at 45.90 is 10 litres, asked for until reached.
+    point.VolumePreset = 0;
+    point.AmountPreset = 459;
+    point.CurVolume = 9.9;
+    Answer(DataReply(1000, 45900));
+    EXPECT_EQ(Current(&amount), 10.0);
+    EXPECT_EQ(Current(&amount), 10.0);
+    EXPECT_EQ(Requests(), 2u);
 }
 
 TEST_F(DeliveryDataTest, WithoutPresetsTheKeptVolumeIsTheAnswer) {

@@ -1,6 +1,8 @@
 // START with grade, price and preset, and switching filling points on and off.
 #include <gtest/gtest.h>
 
+#include <cfenv>
+
 #include "common/Cp1251.h"
 #include "support/LineScript.h"
 #include "support/SimDriver.h"
@@ -31,6 +33,24 @@ TEST_F(StartTest, MessageCarriesGradePriceAndVolumePreset) {
     EXPECT_TRUE(sim.log.Has("END START(1)"));
     // The further reply is collected without the point's lock, then the 80 ms pause.
     EXPECT_EQ(sim.clock.Sleeps().back(), 80u);
+    // Hundredths are rounded, not cut: 0.29 l is 28.99999... hundredths in binary.
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 0.29);
+    EXPECT_EQ(Start(2, 1), "01100001ZD0102J4590000029K10000");
+    // Half to even whatever rounding mode the host left behind.
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 0.125);
+    std::fesetround(FE_UPWARD);
+    const std::string halfway = Start(2, 1);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(halfway, "01000001ZD0102J4590000012K10000");
+
+    // The amount preset is counted in 1/SDec, the price in 1/PDec.
+    sbtest::SimDriver scaled("[SB]\r\nSDec=10\r\nPDec=1000\r\n");
+    scaled.port.Attach(1);
+    sbtest::LineScript(scaled.Script()).TakeRequest(31).Nothing(3).Nothing(3);
+    scaled.Slots().SetPrice(scaled.Object(), 1, 0, 1, 0, 0, 1.234);
+    scaled.Slots().SetAmountPreset(scaled.Object(), 1, 0, 0, 0, 12.5);
+    scaled.Slots().Start(scaled.Object(), 1, 0, 1, 1);
+    EXPECT_EQ(scaled.SentMessages().back(), "01000001ZD0101J1234000125K20000");
 }
 
 TEST_F(StartTest, AmountAndZeroPresetsAndTheStartModes) {
@@ -121,6 +141,7 @@ TEST_F(StartTest, FillingPointControlMessages) {
     sim.Slots().SwitchPoint(sim.Object(), 1, 0, 0, 0);
     sim.Point(1).PointState = 0xD3;
     sim.Slots().SwitchPoint(sim.Object(), 1, 0, 0, 1);
+    sim.Point(1).PointState = 0xD6;
     sim.Slots().SwitchPointAgain(sim.Object(), 1, 0, 0, 1);
     EXPECT_TRUE(sim.Transcript().empty());
     sim.Point(1).PointState = 0xC0;

@@ -189,7 +189,7 @@ TEST(SilentPoint, IsAskedOnScheduleAndResetAtTheFortiethPoll) {
     std::vector<std::string> asked;  // what each poll sent: "" for listening only
     uint8_t lineResultAfterReset = 0;
     for (int poll = 1; poll <= 41; ++poll) {
-        if (poll == 40) driver.Point(1).PointState = 0xE3;
+        if (poll == 40) driver.Point(1).PointState = 0xE5;
         port.messages.clear();
         object->vtbl->PollStatus(object, 1, 0);
         std::string sent;
@@ -199,7 +199,7 @@ TEST(SilentPoint, IsAskedOnScheduleAndResetAtTheFortiethPoll) {
         if (!sent.empty()) asked.push_back(std::to_string(poll) + ":" + sent);
         if (poll == 40) lineResultAfterReset = driver.Point(1).LineResult;
     }
-    EXPECT_EQ(lineResultAfterReset, 2);  // the state was 0xE3 when the point fell silent
+    EXPECT_EQ(lineResultAfterReset, 2);  // nozzle 5 was up (0xE5) when the point fell silent
     EXPECT_EQ(asked, (std::vector<std::string>{"5:0181", "10:0181", "15:0181", "16:0000ZD0000", "20:0181",
                                                "25:0181", "30:0181", "35:0181", "40:0181+9998ZD0000"}));
     EXPECT_EQ(log.Count("ЗАПРОС СОСТОЯНИЯ(1): bad NO BYTE - Init"), 1u);

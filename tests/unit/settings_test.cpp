@@ -34,7 +34,7 @@ TEST_F(SettingsTest, MissingFileGivesDefaults) {
 
 TEST_F(SettingsTest, ValuesAreReadWithoutRangeChecksAndBadNumbersTakeTheDefault) {
     WriteFile(path, "[Other]\r\nBaud=9600\r\n[sb]\r\nBaud = 1234\r\nSDec=abc\r\nPDec=-10\r\nT10_3=1\r\nT10_9=1\r\n"
-                    "T10_4=7\r\nT10_5=0\r\nT10_6=\r\n");
+                    "T10_4=7\r\nT10_5=0\r\nT10_6=\r\nT10_8=1\r\n");
     sb::TVM30& driver = Build();
     EXPECT_EQ(driver.Baud, 1234);
     EXPECT_EQ(driver.SDec, 100);
@@ -43,6 +43,7 @@ TEST_F(SettingsTest, ValuesAreReadWithoutRangeChecksAndBadNumbersTakeTheDefault)
     EXPECT_TRUE(driver.Point(4).T10Line);
     EXPECT_FALSE(driver.Point(5).T10Line);
     EXPECT_FALSE(driver.Point(6).T10Line);
+    EXPECT_TRUE(driver.Point(8).T10Line);
     EXPECT_FALSE(driver.Point(9).T10Line);
 }
 

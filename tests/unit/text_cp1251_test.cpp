@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/Cp1251.h"
 
 namespace {
@@ -16,6 +18,12 @@ TEST(Cp1251, UnmappableAndBrokenInputBecomeQuestionMarks) {
     EXPECT_EQ(sb::ToCp1251("\xFF"), "?");                    // not UTF-8 at all
     EXPECT_EQ(sb::ToCp1251("日"), "?");                      // no such character in the code page
     EXPECT_EQ(sb::ToCp1251("\xD0"), "?");                    // lead byte at the very end
+    // A text that is not zero-terminated: a sequence cut off at its end is not completed from memory beyond.
+    const char beyond[] = "\xD0\x90\xE2\x82\xAC";
+    EXPECT_EQ(sb::ToCp1251(std::string_view(beyond, 1)), "?");
+    EXPECT_EQ(sb::ToCp1251(std::string_view(beyond + 2, 2)), "??");
+    const std::vector<char> exact{'a', '\xE2', '\x82'};  // nothing after it to read: the sanitizer would say so
+    EXPECT_EQ(sb::ToCp1251(std::string_view(exact.data(), exact.size())), "a??");
 }
 
 TEST(Cp1251, RoundTripsEveryDefinedByte) {
