@@ -12,10 +12,13 @@
 namespace sbsim {
 
 constexpr std::size_t kLastDataByte = static_cast<std::size_t>(-1);
+constexpr std::size_t kNoSecondByte = static_cast<std::size_t>(-1);
 
 struct Corruption {
     std::size_t dataIndex = kLastDataByte;  // data byte of the block; past the end means the last one
     uint8_t mask = 0x01;                     // XORed into that byte after the check byte was computed
+    // A second data byte XORed with the same mask (skipped past the end): the block check cannot see the two.
+    std::size_t secondIndex = kNoSecondByte;
 };
 
 class FaultScript {
@@ -43,7 +46,13 @@ public:
     bool TakeNak() { return Take(naks_); }
     bool TakeWait() { return Take(waits_); }
     bool TakeRefusal() { return Take(refusals_); }
-    std::optional<Corruption> TakeCorruption() { return TakeFront(corruptions_); }
+    std::optional<Corruption> TakeCorruption() {
+        std::optional<Corruption> taken = TakeFront(corruptions_);
+        if (taken && taken->secondIndex != kNoSecondByte) ++unseenCorruptionsSent_;
+        return taken;
+    }
+    // Corruptions with a second byte sent so far.
+    unsigned unseenCorruptionsSent() const { return unseenCorruptionsSent_; }
     std::optional<Bytes> TakeGarble() { return TakeFront(garbles_); }
     std::optional<Bytes> TakeScripted() { return TakeFront(scripted_); }
 
@@ -65,6 +74,7 @@ private:
     unsigned naks_ = 0;
     unsigned waits_ = 0;
     unsigned refusals_ = 0;
+    unsigned unseenCorruptionsSent_ = 0;
     std::deque<Corruption> corruptions_;
     std::deque<Bytes> garbles_;
     std::deque<Bytes> scripted_;

@@ -117,6 +117,8 @@ Bytes LinkStation::SendCurrentBlock() {
         const std::size_t dataCount = block.size() - 3;
         const std::size_t index = corruption->dataIndex < dataCount ? corruption->dataIndex : dataCount - 1;
         block[1 + index] = static_cast<uint8_t>(block[1 + index] ^ corruption->mask);
+        const std::size_t second = corruption->secondIndex;
+        if (second < dataCount) block[1 + second] = static_cast<uint8_t>(block[1 + second] ^ corruption->mask);
     }
     return block;
 }
