@@ -9,8 +9,8 @@
 #include "host/DriverFailures.h"
 #include "host/DriverLibrary.h"
 #include "host/LineCommands.h"
-#include "host/SerialPortService.h"
 #include "host/SimulatedDelivery.h"
+#include "line/SerialPortService.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "host/win32/WindowsError.h"
+#include "line/win32/WindowsError.h"
 
 namespace sbhost {
 

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "host/posix/SerialDevice.h"
+#include "line/posix/SerialDevice.h"
 
 namespace sbsim {
 namespace {

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "host/posix/SerialDevice.h"
+#include "line/posix/SerialDevice.h"
 #include "sim/LineFramer.h"
 #include "sim/program/CustomerCommands.h"
 #include "sim/program/StateReporter.h"

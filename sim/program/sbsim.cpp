@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "host/posix/SerialDevice.h"
+#include "line/posix/SerialDevice.h"
 #include "sim/Dispenser.h"
 #include "sim/program/CustomerCommands.h"
 #include "sim/program/LineOpening.h"

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <chrono>
 
-#include "host/Deadline.h"
-#include "host/LineDevice.h"
-#include "host/posix/SerialDevice.h"
+#include "line/Deadline.h"
+#include "line/LineDevice.h"
+#include "line/posix/SerialDevice.h"
 
 namespace sbline {
 namespace {

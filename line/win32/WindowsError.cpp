@@ -1,4 +1,4 @@
-#include "host/win32/WindowsError.h"
+#include "line/win32/WindowsError.h"
 
 #include <windows.h>
 

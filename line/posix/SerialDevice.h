@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/LineSpeeds.h"
+#include "line/LineSpeeds.h"
 
 namespace sbline {
 

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/AnswerCompletion.h"
-#include "host/SerialPortService.h"
+#include "line/AnswerCompletion.h"
+#include "line/SerialPortService.h"
 
 namespace sbline {
 namespace {

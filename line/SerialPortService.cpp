@@ -1,9 +1,9 @@
-#include "host/SerialPortService.h"
+#include "line/SerialPortService.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "host/LineSpeeds.h"
+#include "line/LineSpeeds.h"
 
 namespace sbline {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/AnswerCompletion.h"
+#include "line/AnswerCompletion.h"
 
 #include "sim/Wire.h"
 

@@ -2,8 +2,8 @@
 // port's own timeout, set before each read and write.
 #include <windows.h>
 
-#include "host/LineDevice.h"
-#include "host/win32/WindowsError.h"
+#include "line/LineDevice.h"
+#include "line/win32/WindowsError.h"
 
 namespace sbline {
 namespace {

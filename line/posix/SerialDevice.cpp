@@ -1,4 +1,4 @@
-#include "host/posix/SerialDevice.h"
+#include "line/posix/SerialDevice.h"
 
 #include <poll.h>
 #include <termios.h>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "host/Deadline.h"
+#include "line/Deadline.h"
 
 namespace sbline {
 

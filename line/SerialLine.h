@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "host/LineDevice.h"
+#include "line/LineDevice.h"
 
 namespace sbline {
 

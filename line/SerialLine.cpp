@@ -1,10 +1,10 @@
-#include "host/SerialLine.h"
+#include "line/SerialLine.h"
 
 #include <algorithm>
 #include <chrono>
 
-#include "host/AnswerCompletion.h"
-#include "host/Deadline.h"
+#include "line/AnswerCompletion.h"
+#include "line/Deadline.h"
 
 namespace sbline {
 namespace {

@@ -16,7 +16,7 @@
 #include <map>
 #include <string>
 
-#include "host/SerialLine.h"
+#include "line/SerialLine.h"
 #include "sbdriver/sbdriver.h"
 
 namespace sbline {
