@@ -10,6 +10,7 @@
 #include "logging/Log.h"
 #include "operations/Counters.h"
 #include "operations/DeliveryData.h"
+#include "operations/FillingPointControl.h"
 #include "operations/PricesAndPresets.h"
 #include "operations/StartDelivery.h"
 #include "operations/StatusPolling.h"
@@ -51,13 +52,13 @@ void SB_CALL Describe(SbDescription* out, SbDriver*) {
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
     AtSlotBoundary([&]() {
-        if (!Refused(LowByte(point), 2)) Driver(self).Point(LowByte(point)).LineResult = LowByte(value);
+        if (!Refused(LowByte(point), 2)) Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
     });
 }
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
     return AtSlotBoundary([&]() -> uint32_t {
-        return Refused(LowByte(point), 3) ? 0u : Driver(self).Point(LowByte(point)).LineResult.Load();
+        return Refused(LowByte(point), 3) ? 0u : static_cast<uint8_t>(Driver(self).LinkOf(LowByte(point)).Line.Load());
     });
 }
 
@@ -154,11 +155,7 @@ void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32
 int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
     return AtSlotBoundary([&]() -> int32_t {
         if (Refused(LowByte(point), 16)) return 0;
-        TVM30& driver = Driver(self);
-        const uint8_t line = LowByte(point);
-        driver.Point(line).MasterResetPending = true;
-        driver.Port.SetLineSetupHandler(line, LineSetupHandlerOf(driver));
-        return driver.ConfigureLine(line);
+        return Driver(self).OpenLine(LowByte(point));
     });
 }
 
@@ -190,10 +187,7 @@ void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, u
 void SB_CALL SwitchPoint(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control) {
     AtSlotBoundary([&]() {
         if (LowByte(control) == 0 || Refused(LowByte(point), 22)) return;
-        TVM30& driver = Driver(self);
-        const uint8_t state = driver.Point(LowByte(point)).PointState;
-        if (state >= 0xD0 && state <= 0xD6) return;  // a finished delivery waits to be taken
-        SendFillingPointControl(driver, LowByte(point), LowByte(control));
+        SwitchOnUnlessFinished(Driver(self), LowByte(point), LowByte(control));
     });
 }
 
@@ -202,7 +196,10 @@ void SB_CALL SwitchPointAgain(SbDriver* self, uint32_t point, uint32_t second, u
 }
 
 void SB_CALL HookMenu(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create) {
-    AtSlotBoundary([&]() { AddSettingsMenuEntry(Driver(self), menus, create); });
+    AtSlotBoundary([&]() {
+        TVM30& driver = Driver(self);
+        AddSettingsMenuEntry(driver.MenuPending, driver.SettingsClickHandler(), menus, create);
+    });
 }
 
 const SbDriverVtbl kTable = {

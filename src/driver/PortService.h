@@ -4,11 +4,12 @@
 
 #include <cstdint>
 
+#include "link/PortLine.h"
 #include "sbdriver/sbdriver.h"
 
 namespace sb {
 
-class PortService {
+class PortService final : public PortLine {
 public:
     static constexpr uint32_t kConfigureTen = 10;
 
@@ -16,11 +17,11 @@ public:
 
     SbPortService* Object() const { return port_; }
 
-    int32_t ErrorResult(uint8_t point) const;                                                         // slot 1
-    uint8_t LineStatus(uint8_t point) const;                                                          // slot 4
-    int32_t SendReceive(uint8_t point, uint8_t* buffer, uint8_t sendCount, uint8_t replySize) const;  // slot 16
+    int32_t ErrorResult(uint8_t point) override;                                                      // slot 1
+    uint8_t LineStatus(uint8_t point) override;                                                       // slot 4
+    int32_t SendReceive(uint8_t point, uint8_t* buffer, uint8_t sendCount, uint8_t replySize) override;  // 16
     int32_t Configure(uint8_t point, uint32_t speedCode) const;                                       // slot 17
-    void SetReceiveHandler(uint8_t point, SbReceiveHandler handler) const;                            // slot 19
+    void SetReceiveHandler(uint8_t point, SbReceiveHandler handler) override;                         // slot 19
     void SetLineSetupHandler(uint8_t point, SbLineSetupHandler handler) const;                        // slot 21
 
 private:

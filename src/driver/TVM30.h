@@ -1,6 +1,6 @@
-// The driver object a host gets from the entry points: the host's method table pointer first, then the
-// settings file's path, the host's port service, the position table and the settings. The host's window
-// belongs to the user-interface thread (platform/UserInterface.h), not to the object.
+// The driver object a host gets from the entry points: the host's method table pointer first, then the host's
+// port service, the station (position table, settings in force, the link of every point) and the settings
+// file. The host's window belongs to the user-interface thread (platform/UserInterface.h), not to the object.
 #pragma once
 
 #include <atomic>
@@ -8,13 +8,19 @@
 #include <string>
 
 #include "driver/PortService.h"
-#include "driver/PositionTable.h"
+#include "operations/Station.h"
 #include "sbdriver/sbdriver.h"
-#include "settings/DriverSettings.h"
+#include "settings/SettingsInForce.h"
 
 namespace sb {
 
-class TVM30 : public SbDriver {
+// The host's port service in a base of its own, so that it is built before the station that talks through it.
+struct HostPort {
+    explicit HostPort(SbPortService* port) : Port(port) {}
+    PortService Port;
+};
+
+class TVM30 final : public SbDriver, public HostPort, public Station {
 public:
     // Builds the object with the settings read from the file at settingsPath.
     TVM30(SbPortService* port, const std::string& settingsPath);
@@ -23,27 +29,19 @@ public:
 
     static TVM30& From(SbDriver* self) { return *static_cast<TVM30*>(self); }
 
-    FillingPoint& Point(uint8_t point) { return Points[point]; }
-
-    // The settings as they stand now, for writing back to cnf.INI.
-    DriverSettings CurrentSettings() const;
-    void ApplySettings(const DriverSettings& settings);
-
+    // Opens the point's line (slot 16): a MASTER RESET becomes due, the line-setup handler is installed and the
+    // line configured; returns port slot 17's answer.
+    int32_t OpenLine(uint8_t point);
     // Configures the point's line: speed code 0x07000960 on a T10 line, else Baud; returns port slot 17's answer.
     int32_t ConfigureLine(uint8_t point);
+    // The line-setup handler bound to this object, which the port service calls back.
+    SbLineSetupHandler LineSetupHandler();
+    // The click handler of the settings menu entry, bound to this object.
+    SbMenuClickHandler SettingsClickHandler();
 
-    std::string SettingsFilePath;  // cnf.INI, read at construction and written by the settings dialog
-    PortService Port;
-    PositionTable Points;
-    std::atomic<int32_t> Baud{2400};
-    std::atomic<int32_t> SDec{100};
-    std::atomic<int32_t> PDec{100};
+    SettingsInForce Settings;
     // Set until the first call of the menu hook; with one driver object per process it is the process's flag.
     std::atomic<bool> MenuPending{true};
 };
-
-// The handlers bound to a driver object that the port service calls back.
-SbReceiveHandler ReceiveHandlerOf(TVM30& driver);
-SbLineSetupHandler LineSetupHandlerOf(TVM30& driver);
 
 }  // namespace sb

@@ -12,11 +12,17 @@ void PutPollOrSelect(uint8_t* buffer, uint8_t middle) {
     buffer[2] = line::ENQ;
 }
 
-void Acknowledge(TVM30& driver, uint8_t point, uint8_t* buffer, uint8_t& digit) {
+uint8_t Acknowledge(LinkContext& link, uint8_t* buffer, uint8_t& digit) {
     buffer[0] = line::DLE;
     buffer[1] = digit;
     digit = line::OtherDigit(digit);
-    if (PortExchange(driver, point, buffer, 2, line::kAckReplySize) != 0) RaiseResetFailed();
+    const ExchangeOutcome outcome = PortExchange(link, buffer, 2, line::kAckReplySize);
+    if (outcome.Failed()) RaiseResetFailed();
+    return outcome.received;
+}
+
+void ReportResetRequest(LinkContext& link, uint8_t first, uint8_t channel) {
+    if (link.Resets() != nullptr) link.Resets()->ResetRequested(link, first, channel);
 }
 
 }  // namespace sb

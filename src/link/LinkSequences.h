@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
+#include "link/LinkContext.h"
 
 namespace sb {
 
@@ -11,7 +11,10 @@ namespace sb {
 void PutPollOrSelect(uint8_t* buffer, uint8_t middle);
 
 // Acknowledges what the dispenser just sent with DLE and digit, then flips the digit; its answer (the next block
-// or EOT) lands in buffer. A port failure raises "Невозможно выполнить сброс ТРК".
-void Acknowledge(TVM30& driver, uint8_t point, uint8_t* buffer, uint8_t& digit);
+// or EOT) lands in buffer and its size is returned. A port failure raises "Невозможно выполнить сброс ТРК".
+uint8_t Acknowledge(LinkContext& link, uint8_t* buffer, uint8_t& digit);
+
+// Hands a dispenser's reset request on the channel to whoever confirms it for the link.
+void ReportResetRequest(LinkContext& link, uint8_t first, uint8_t channel);
 
 }  // namespace sb

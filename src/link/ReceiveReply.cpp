@@ -12,7 +12,6 @@
 #include "link/PortExchange.h"
 #include "link/LinkSequences.h"
 #include "logging/PointTrace.h"
-#include "operations/MaintenanceMessages.h"
 
 namespace sb {
 namespace {
@@ -22,8 +21,8 @@ constexpr uint8_t kShortAnswerLength = 4;  // a wait answer or a refusal: four c
 // One reply reception: the poll cycles, the blocks of each answer and the short answers between them.
 class ReplyCollector {
 public:
-    ReplyCollector(TVM30& driver, uint8_t point, uint8_t* reply, uint8_t capacity)
-        : driver_(driver), point_(point), fillingPoint_(driver.Point(point)), reply_(reply), capacity_(capacity) {}
+    ReplyCollector(LinkContext& link, uint8_t* reply, uint8_t capacity)
+        : link_(link), reply_(reply), capacity_(capacity) {}
 
     uint8_t Collect() {
         int eotCount = 0;
@@ -52,8 +51,8 @@ private:
     bool TakeBlocks() {
         int blocks = 0;
         int naks = 0;
-        while (buffer_[0] != line::EOT && fillingPoint_.LineResult != 2) {
-            const uint8_t count = LastReceiveCount(point_);
+        while (buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed) {
+            const uint8_t count = received_;
             if (!IsValidBlock(buffer_, count)) {
                 // A corrupted block: ask for it again without advancing the acknowledgement digit.
                 if (++naks > kMaxNaksPerBlock) return false;
@@ -67,7 +66,7 @@ private:
             if (++blocks > kMaxBlocksPerReply) return false;
             Keep(buffer_ + 1, static_cast<uint8_t>(count - 3));
             const uint8_t first = buffer_[1];
-            Acknowledge(driver_, point_, buffer_, digit_);
+            received_ = Acknowledge(link_, buffer_, digit_);
             answerReplySize_ = line::kAckReplySize;
             TakeShortAnswer(first);
         }
@@ -84,55 +83,54 @@ private:
     // answer bytes 2 and 3 still hold those of the block just taken.
     void TakeShortAnswer(uint8_t first) {
         if (buffer_[3] == '?') {
-            ConfirmReset(driver_, point_, first, buffer_[2]);
+            ReportResetRequest(link_, first, buffer_[2]);
             buffer_[3] = 0;
         }
         if (total_ != kShortAnswerLength) return;
         if (buffer_[3] == '8') {
             total_ = 0;
             static const SystemText kWait("Ожидание ответа(");
-            TracePoint(kWait, point_);
+            TracePoint(kWait, link_.Point());
         } else if (buffer_[3] == '9') {
             total_ = 0;
             const int channel = buffer_[2] - '0';
-            if (channel == 0 || channel == 1) {
-                fillingPoint_.ReqChar[channel] = static_cast<char>(fillingPoint_.ReqChar[channel] ^ 1);
-            }
+            if (channel == 0 || channel == 1) link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
             static const SystemText kInvert("Инвертация байта запроса(");
-            TracePoint(kInvert, point_);
+            TracePoint(kInvert, link_.Point());
         }
     }
 
     void Exchange(uint8_t sendCount, uint8_t replySize) {
-        if (PortExchange(driver_, point_, buffer_, sendCount, replySize) != 0) RaiseResetFailed();
+        const ExchangeOutcome outcome = PortExchange(link_, buffer_, sendCount, replySize);
+        if (outcome.Failed()) RaiseResetFailed();
+        received_ = outcome.received;
         answerReplySize_ = replySize;
     }
 
     // Rather than hand on a fragment, the exchange counts as failed.
     uint8_t GiveUp() {
-        fillingPoint_.LineResult = 2;
+        link_.Line = LineState::LinkFailed;
         return 0;
     }
 
-    TVM30& driver_;
-    uint8_t point_;
-    FillingPoint& fillingPoint_;
+    LinkContext& link_;
     uint8_t* reply_;
     uint8_t capacity_;
     uint8_t buffer_[256] = {};
     uint8_t digit_ = '0';
     uint8_t answerReplySize_ = line::kPollReplySize;  // of the exchange whose answer is in buffer_
     uint8_t total_ = 0;
+    uint8_t received_ = 0;  // bytes of the answer in buffer_
 };
 
 }  // namespace
 
-uint8_t ReceiveReply(TVM30& driver, uint8_t point, uint8_t* reply, uint8_t capacity) {
+uint8_t ReceiveReply(LinkContext& link, uint8_t* reply, uint8_t capacity) {
     static const SystemText kStart("Прием ответа(");
     static const SystemText kEnd("Конец приема ответа(");
-    TracePoint(kStart, point);
-    const uint8_t total = ReplyCollector(driver, point, reply, capacity).Collect();
-    TracePoint(kEnd, point);
+    TracePoint(kStart, link.Point());
+    const uint8_t total = ReplyCollector(link, reply, capacity).Collect();
+    TracePoint(kEnd, link.Point());
     return total;
 }
 

@@ -9,33 +9,32 @@
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
 #include "logging/PointTrace.h"
-#include "operations/MaintenanceMessages.h"
 
 namespace sb {
 
-bool SelectPoint(TVM30& driver, uint8_t point) {
+bool SelectPoint(LinkContext& link) {
     static const SystemText kTrace("Запрос(");
-    TracePoint(kTrace, point);
+    TracePoint(kTrace, link.Point());
 
     uint8_t buffer[256] = {};
     for (int cycles = 1;; ++cycles) {
         PutPollOrSelect(buffer, '0');
         uint8_t digit = '0';
-        if (PortExchange(driver, point, buffer, 3, line::kPollReplySize) != 0) RaiseResetFailed();
+        if (PortExchange(link, buffer, 3, line::kPollReplySize).Failed()) RaiseResetFailed();
         if (line::IsAcknowledgement(buffer)) return true;
 
         const bool answeredEot = buffer[0] == line::EOT;
         if (!answeredEot) {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer[1];
-            Acknowledge(driver, point, buffer, digit);
+            Acknowledge(link, buffer, digit);
             if (buffer[3] == '?') {
-                ConfirmReset(driver, point, first, buffer[2]);
+                ReportResetRequest(link, first, buffer[2]);
             } else {
-                for (int drained = 1; buffer[0] != line::EOT && driver.Point(point).LineResult != 2 &&
+                for (int drained = 1; buffer[0] != line::EOT && link.Line != LineState::LinkFailed &&
                                       drained < kMaxBlocksPerReply;
                      ++drained) {
-                    Acknowledge(driver, point, buffer, digit);
+                    Acknowledge(link, buffer, digit);
                 }
             }
         }
@@ -44,7 +43,7 @@ bool SelectPoint(TVM30& driver, uint8_t point) {
     }
 
     PutPollOrSelect(buffer, '1');
-    if (PortExchange(driver, point, buffer, 3, line::kPollReplySize) != 0) RaiseSelectFailed();
+    if (PortExchange(link, buffer, 3, line::kPollReplySize).Failed()) RaiseSelectFailed();
     return line::IsAcknowledgement(buffer);
 }
 

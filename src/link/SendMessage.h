@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
 #include "link/DispenserMessage.h"
+#include "link/LinkContext.h"
 
 namespace sb {
 
@@ -14,7 +14,7 @@ constexpr int kMaxPortFailuresInRow = 3;   // a block whose exchange fails this 
 
 // Delivers message.bytes[0..length) to the point in acknowledged blocks under the point's lock and collects
 // the reply into message (replyLength). 0 when the message was handled, including a dispenser that never
-// answered (LineResult 2); the nonzero exchange result when the port kept failing on a data block.
-int32_t SendMessage(TVM30& driver, uint8_t point, DispenserMessage& message);
+// answered (line state LinkFailed); the nonzero exchange result when the port kept failing on a data block.
+int32_t SendMessage(LinkContext& link, DispenserMessage& message);
 
 }  // namespace sb

@@ -4,7 +4,7 @@
 
 namespace sb {
 
-AmountScale::AmountScale(TVM30& driver, uint8_t point) : sdec_(driver.SDec) {
+AmountScale::AmountScale(Station& station, uint8_t point) : sdec_(station.SDec) {
     if (sdec_ == 0) WriteLog(kLevelTrace, PointTrace("SDec=0(", point) + ": amount taken as 0");
 }
 

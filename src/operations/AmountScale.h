@@ -4,13 +4,13 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
+#include "operations/Station.h"
 
 namespace sb {
 
 class AmountScale {
 public:
-    AmountScale(TVM30& driver, uint8_t point);
+    AmountScale(Station& station, uint8_t point);
 
     double Of(double digits) const { return sdec_ != 0 ? digits / sdec_ : 0; }
 

@@ -31,8 +31,8 @@ std::optional<Totals> Record(const AmountScale& scale, const uint8_t* reply, int
     return Totals{*volume / 100, scale.Of(*amount)};
 }
 
-bool IsUsable(const FillingPoint& fillingPoint, uint8_t length) {
-    return fillingPoint.LineResult == 1 && length == kCounterReplyLength;
+bool IsUsable(const LinkContext& link, uint8_t length) {
+    return link.Line == LineState::Good && length == kCounterReplyLength;
 }
 
 void LogWrongNumber(uint8_t point) {
@@ -40,9 +40,9 @@ void LogWrongNumber(uint8_t point) {
 }
 
 // Decodes grades 1..4 of a first answer into the cache; false when a field is not a number.
-bool FillCache(TVM30& driver, uint8_t point, const uint8_t* reply) {
-    FillingPoint& fillingPoint = driver.Point(point);
-    const AmountScale scale(driver, point);
+bool FillCache(Station& station, uint8_t point, const uint8_t* reply) {
+    FillingPoint& fillingPoint = station.Point(point);
+    const AmountScale scale(station, point);
     Totals decoded[kCachedGrades + 1] = {};
     for (int k = 1; k <= kCachedGrades; ++k) {
         const std::optional<Totals> totals = Record(scale, reply, k);
@@ -58,9 +58,10 @@ bool FillCache(TVM30& driver, uint8_t point, const uint8_t* reply) {
 
 }  // namespace
 
-void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, double* amount) {
-    FillingPoint& fillingPoint = driver.Point(point);
-    platform::LockGuard hold(fillingPoint.PointLock);
+void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, double* amount) {
+    FillingPoint& fillingPoint = station.Point(point);
+    LinkContext& link = station.LinkOf(point);
+    platform::LockGuard hold(link.PointLock);
     *volume = 0;
     *amount = 0;
     TracePoint("GET COUNTER(", point);
@@ -76,19 +77,19 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
     }
 
     DispenserMessage message;
-    BuildChannel1Header(driver, point, message);
+    BuildChannel1Header(station, point, message);
     AppendText(message, "0003ZD");
     AppendText(message, fillingPoint.PointCode);
     AppendText(message, "00");
-    if (SendMessage(driver, point, message) != 0) {
+    if (SendMessage(link, message) != 0) {
         static const SystemText kFailed("Невозможно выполнить запрос счетчиков ТРК");
         RaiseSerialIO(kFailed);
     }
     fillingPoint.VolumeTotals[1] = 0;
 
     bool answered = false;
-    if (IsUsable(fillingPoint, message.replyLength)) {
-        answered = FillCache(driver, point, message.bytes.data());
+    if (IsUsable(link, message.replyLength)) {
+        answered = FillCache(station, point, message.bytes.data());
         if (answered) {
             *volume = fillingPoint.VolumeTotals[grade];
             *amount = fillingPoint.AmountTotals[grade];
@@ -98,9 +99,9 @@ void GetCounter(TVM30& driver, uint8_t point, int32_t grade, double* volume, dou
     }
     if (!answered) {
         TracePointResult("Two-Answer COUNTER(", point, FormatGeneral(*volume));
-        const uint8_t length = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
-        if (IsUsable(fillingPoint, length)) {
-            if (const std::optional<Totals> totals = Record(AmountScale(driver, point), message.bytes.data(), grade)) {
+        const uint8_t length = ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
+        if (IsUsable(link, length)) {
+            if (const std::optional<Totals> totals = Record(AmountScale(station, point), message.bytes.data(), grade)) {
                 *volume = totals->volume;
                 *amount = totals->amount;
             } else {

@@ -33,8 +33,8 @@ const SystemText& PreviousSaleLocked() {
 bool SameVolume(double a, double b) { return std::fabs(static_cast<long double>(a) - b) < 0.01L; }
 
 // The volume (hundredths of a litre) the delivery is expected to end at, or nothing when it cannot be told.
-std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
-    const FillingPoint& fillingPoint = driver.Point(point);
+std::optional<int64_t> ExpectedFinalVolume(Station& station, uint8_t point) {
+    const FillingPoint& fillingPoint = station.Point(point);
     const int64_t byVolume = RoundHalfEven(static_cast<long double>(fillingPoint.VolumePreset) * 100).value_or(0);
     const int32_t price = fillingPoint.Price[fillingPoint.SaleGrade];
     int64_t byAmount = 0;
@@ -50,18 +50,18 @@ std::optional<int64_t> ExpectedFinalVolume(TVM30& driver, uint8_t point) {
 }
 
 // Asks the dispenser; returns the reply's figures when it gave a usable one.
-bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount) {
+bool RequestDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
     TracePoint("GET DATA TRANSACTION(", point);
     DispenserMessage message;
-    BuildChannel1Header(driver, point, message);
+    BuildChannel1Header(station, point, message);
     AppendText(message, "0002ZD");
-    AppendText(message, driver.Point(point).PointCode);
+    AppendText(message, station.Point(point).PointCode);
     AppendText(message, "00");
-    if (SendMessage(driver, point, message) != 0) {
+    if (SendMessage(station.LinkOf(point), message) != 0) {
         static const SystemText kFailed("Невозможно выполнить запрос данных отлива ТРК");
         RaiseSerialIO(kFailed);
     }
-    if (driver.Point(point).LineResult != 1 || message.replyLength != kDeliveryReplyLength) return false;
+    if (station.LinkOf(point).Line != LineState::Good || message.replyLength != kDeliveryReplyLength) return false;
     const std::optional<double> volumeDigits = ReadWireNumber(&message.bytes[kVolumeAt], kFieldDigits);
     const std::optional<double> amountDigits = ReadWireNumber(&message.bytes[kAmountAt], kFieldDigits);
     if (!volumeDigits || !amountDigits) {
@@ -69,7 +69,7 @@ bool RequestDeliveryData(TVM30& driver, uint8_t point, double* volume, double* a
         return false;
     }
     *volume = *volumeDigits / 100;
-    *amount = AmountScale(driver, point).Of(*amountDigits);
+    *amount = AmountScale(station, point).Of(*amountDigits);
     return true;
 }
 
@@ -79,10 +79,10 @@ bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
     return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
 }
 
-double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck) {
-    FillingPoint& fillingPoint = driver.Point(point);
+double ReadDeliveryData(Station& station, uint8_t point, double* amount, bool markFault, bool skipCheck) {
+    FillingPoint& fillingPoint = station.Point(point);
     if (!skipCheck) {
-        const std::optional<int64_t> expected = ExpectedFinalVolume(driver, point);
+        const std::optional<int64_t> expected = ExpectedFinalVolume(station, point);
         if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
             TracePoint("TRANSACTION No Request(", point);
             const double kept = fillingPoint.CurVolume;
@@ -94,8 +94,8 @@ double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markF
     const double previous = fillingPoint.CurVolume;
     double volume = 0;
     *amount = 0;
-    if (!RequestDeliveryData(driver, point, &volume, amount)) {
-        if (markFault) fillingPoint.LineResult = 3;
+    if (!RequestDeliveryData(station, point, &volume, amount)) {
+        if (markFault) station.LinkOf(point).Line = LineState::FinalDataUnread;
         volume = 0;
         *amount = 0;
         return volume;
@@ -115,25 +115,26 @@ double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markF
     return volume;
 }
 
-double ReadLinkUnitCounter(TVM30& driver, uint8_t point, double* amount) {
+double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
     *amount = 0;
     uint8_t buffer[256] = {'0', '0', '0', '2', 'Z', 'D'};
-    if (PortExchange(driver, point, buffer, 6, 4) != 0) {
+    LinkContext& link = station.LinkOf(point);
+    if (PortExchange(link, buffer, 6, 4).Failed()) {
         static const SystemText kFailed("Невозможно запросить данные со счетчика блока связи");
         RaiseSerialIO(kFailed);
     }
-    FillingPoint& fillingPoint = driver.Point(point);
-    if (fillingPoint.LineResult != 1 || buffer[0] != line::STX || buffer[1] != '2') return 0;
+    FillingPoint& fillingPoint = station.Point(point);
+    if (link.Line != LineState::Good || buffer[0] != line::STX || buffer[1] != '2') return 0;
     const double volume = (buffer[2] | (buffer[3] << 8)) / 100.0;
     *amount = static_cast<double>(static_cast<long double>(fillingPoint.Price[fillingPoint.SaleGrade]) * volume / 100);
     return volume;
 }
 
-double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount) {
-    FillingPoint& fillingPoint = driver.Point(point);
-    if (fillingPoint.T10Line) return ReadLinkUnitCounter(driver, point, amount);
+double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
+    FillingPoint& fillingPoint = station.Point(point);
+    if (fillingPoint.T10Line) return ReadLinkUnitCounter(station, point, amount);
     const double previous = fillingPoint.CurVolume;
-    double volume = ReadDeliveryData(driver, point, amount, false, false);
+    double volume = ReadDeliveryData(station, point, amount, false, false);
     for (int repeat = 1; repeat <= kLockRepeats; ++repeat) {
         const bool hadVolume = static_cast<long double>(previous) >= 0.01L;
         const bool newFigures =
@@ -146,16 +147,16 @@ double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount) {
         platform::Sleep(kLockRepeatPauseMs);
         WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
         fillingPoint.CurVolume = 0;
-        volume = ReadDeliveryData(driver, point, amount, false, true);
+        volume = ReadDeliveryData(station, point, amount, false, true);
     }
     return volume;
 }
 
-void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount) {
-    FillingPoint& fillingPoint = driver.Point(point);
+void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
+    FillingPoint& fillingPoint = station.Point(point);
     TracePoint("GET ITOG DATA TRANSACTION(", point);
     fillingPoint.CurVolume += 0.001;
-    double finalVolume = ReadDeliveryData(driver, point, amount, true, false);
+    double finalVolume = ReadDeliveryData(station, point, amount, true, false);
     if (IsPreviousSale(fillingPoint, finalVolume)) {
         TracePoint(PreviousSaleLocked(), point);
         finalVolume = 0;

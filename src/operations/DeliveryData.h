@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
+#include "operations/Station.h"
 
 namespace sb {
 
@@ -14,16 +14,16 @@ constexpr uint8_t kDeliveryReplyLength = 36;
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume);
 
 // GET DATA TRANSACTION, or the kept figures when they have reached the expected end of the delivery
-// (skipCheck false). markFault sets LineResult 3 when no usable reply came.
-double ReadDeliveryData(TVM30& driver, uint8_t point, double* amount, bool markFault, bool skipCheck);
+// (skipCheck false). markFault sets the line state FinalDataUnread when no usable reply came.
+double ReadDeliveryData(Station& station, uint8_t point, double* amount, bool markFault, bool skipCheck);
 
 // The volume counter of a T10 link unit, by one unframed exchange.
-double ReadLinkUnitCounter(TVM30& driver, uint8_t point, double* amount);
+double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount);
 
 // Host slot 9: the figures of the current delivery, refusing those of the previous sale right after a START.
-double CurrentDeliveryData(TVM30& driver, uint8_t point, double* amount);
+double CurrentDeliveryData(Station& station, uint8_t point, double* amount);
 
 // Host slot 6: the final figures of the delivery, closing its bookkeeping.
-void FinalDeliveryData(TVM30& driver, uint8_t point, double* volume, double* amount);
+void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount);
 
 }  // namespace sb

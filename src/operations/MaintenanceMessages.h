@@ -3,18 +3,18 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
+#include "operations/Station.h"
 
 namespace sb {
 
 // The RESET confirmation: answers a dispenser's reset request on the given channel.
-void ConfirmReset(TVM30& driver, uint8_t point, uint8_t first, uint8_t channel);
+void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channel);
 
 // MASTER RESET, decoding the status replies it brings. Not started again while one runs for the point.
-void MasterReset(TVM30& driver, uint8_t point);
+void MasterReset(Station& station, uint8_t point);
 
-void RequestIdentification(TVM30& driver, uint8_t point);
+void RequestIdentification(Station& station, uint8_t point);
 
-void Initialise(TVM30& driver, uint8_t point);
+void Initialise(Station& station, uint8_t point);
 
 }  // namespace sb

@@ -5,9 +5,9 @@
 
 namespace sb {
 
-void BuildHeader(TVM30& driver, uint8_t point, DispenserMessage& message) {
-    const FillingPoint& fillingPoint = driver.Point(point);
-    const char header[4] = {'0', '0', fillingPoint.SeqChar[0], fillingPoint.ReqChar[0]};
+void BuildHeader(Station& station, uint8_t point, DispenserMessage& message) {
+    const LinkContext& link = station.LinkOf(point);
+    const char header[4] = {'0', '0', link.SeqChar[0], link.ReqChar[0]};
     AppendText(message, std::string_view(header, sizeof header));
 }
 
@@ -18,8 +18,8 @@ void AppendText(DispenserMessage& message, std::string_view text) {
     message.length = static_cast<uint8_t>(message.length + count);
 }
 
-void BuildChannel1Header(TVM30& driver, uint8_t point, DispenserMessage& message) {
-    BuildHeader(driver, point, message);
+void BuildChannel1Header(Station& station, uint8_t point, DispenserMessage& message) {
+    BuildHeader(station, point, message);
     message.bytes[1] = '1';
 }
 

@@ -16,26 +16,26 @@ void RefusePreset(uint8_t point, const char* kind, double value) {
 
 }  // namespace
 
-void SetGradePrice(TVM30& driver, uint8_t point, int32_t grade, double price) {
-    const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * driver.PDec.load());
+void SetGradePrice(Station& station, uint8_t point, int32_t grade, double price) {
+    const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * station.PDec.Load());
     if (!IsGrade(grade) || !scaled || !FitsDigits(*scaled, kPriceDigits)) {
         WriteLog(kLevelTrace, "PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) + " price " +
                                   FormatGeneral(price) + " refused");
         return;
     }
-    driver.Point(point).Price[grade] = static_cast<int32_t>(*scaled);
+    station.Point(point).Price[grade] = static_cast<int32_t>(*scaled);
 }
 
-void SetVolumePreset(TVM30& driver, uint8_t point, double volume) {
+void SetVolumePreset(Station& station, uint8_t point, double volume) {
     if (!std::isfinite(volume)) return RefusePreset(point, "volume", volume);
-    FillingPoint& fillingPoint = driver.Point(point);
+    FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.VolumePreset = volume;
     fillingPoint.AmountPreset = 0;
 }
 
-void SetAmountPreset(TVM30& driver, uint8_t point, double amount) {
+void SetAmountPreset(Station& station, uint8_t point, double amount) {
     if (!std::isfinite(amount)) return RefusePreset(point, "amount", amount);
-    FillingPoint& fillingPoint = driver.Point(point);
+    FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.VolumePreset = 0;
     fillingPoint.AmountPreset = amount;
 }

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
+#include "operations/Station.h"
 
 namespace sb {
 
@@ -13,11 +13,11 @@ constexpr unsigned kPresetDigits = 6;
 
 // Keeps price × PDec, rounded, for the grade. A grade outside 1..6, or a price that is not finite, negative or
 // too wide for START's price field, is refused with one log line and changes nothing.
-void SetGradePrice(TVM30& driver, uint8_t point, int32_t grade, double price);
+void SetGradePrice(Station& station, uint8_t point, int32_t grade, double price);
 
 // Keeps a volume preset (litres) and clears the amount preset, or the other way round. A value that is not
 // finite is refused with one log line and changes nothing.
-void SetVolumePreset(TVM30& driver, uint8_t point, double volume);
-void SetAmountPreset(TVM30& driver, uint8_t point, double amount);
+void SetVolumePreset(Station& station, uint8_t point, double volume);
+void SetAmountPreset(Station& station, uint8_t point, double amount);
 
 }  // namespace sb

@@ -5,7 +5,6 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/LinkFailures.h"
 #include "link/ReceiveReply.h"
 #include "link/SendMessage.h"
 #include "logging/PointTrace.h"
@@ -32,21 +31,21 @@ struct Preset {
     char kind;  // "1" volume in hundredths of a litre, "2" amount in units of 1/SDec
 };
 
-std::optional<Preset> PresetOf(TVM30& driver, const FillingPoint& fillingPoint) {
+std::optional<Preset> PresetOf(Station& station, const FillingPoint& fillingPoint) {
     if (fillingPoint.VolumePreset > kNoVolumePreset) {
         const auto hundredths = RoundHalfEven(static_cast<long double>(fillingPoint.VolumePreset) * 100);
         if (!hundredths || !FitsDigits(*hundredths, kPresetDigits)) return std::nullopt;
         return Preset{static_cast<uint64_t>(*hundredths), '1'};
     }
-    const auto units = RoundHalfEven(static_cast<long double>(driver.SDec) * fillingPoint.AmountPreset);
+    const auto units = RoundHalfEven(static_cast<long double>(station.SDec) * fillingPoint.AmountPreset);
     if (!units || !FitsDigits(*units, kPresetDigits)) return std::nullopt;
     return Preset{static_cast<uint64_t>(*units), '2'};
 }
 
 }  // namespace
 
-void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMode) {
-    FillingPoint& fillingPoint = driver.Point(point);
+void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode) {
+    FillingPoint& fillingPoint = station.Point(point);
     const std::string name = PointTrace("START(", point);
     if (!IsGrade(grade)) {
         WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
@@ -57,13 +56,13 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
     WriteLog(kLevelTrace, name);
     // The wire has no sign and fixed fields: a price or preset that would not fit its field is not sent at all.
     const int32_t price = fillingPoint.Price[grade];
-    const std::optional<Preset> preset = PresetOf(driver, fillingPoint);
+    const std::optional<Preset> preset = PresetOf(station, fillingPoint);
     if (!FitsDigits(price, kPriceDigits) || !preset) {
         WriteLog(kLevelTrace, name + ": price or preset refused");
         RaiseCantStart();
     }
     DispenserMessage message;
-    BuildChannel1Header(driver, point, message);
+    BuildChannel1Header(station, point, message);
     AppendText(message, "0001ZD");
     AppendText(message, fillingPoint.PointCode);
     AppendText(message, "0" + std::to_string(grade));
@@ -74,7 +73,8 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
     AppendText(message, std::string(1, preset->kind));
     AppendText(message, startMode != 0 ? "0" : "1");
     AppendText(message, "000");
-    if (SendMessage(driver, point, message) != 0) RaiseCantStart();
+    LinkContext& link = station.LinkOf(point);
+    if (SendMessage(link, message) != 0) RaiseCantStart();
 
     fillingPoint.CurVolume = 0;
     fillingPoint.CurAmount = 0;
@@ -84,24 +84,12 @@ void StartDelivery(TVM30& driver, uint8_t point, int32_t grade, uint8_t startMod
     fillingPoint.NewSale = true;
     {
         // A GET COUNTER of this point on another thread reads the cache under the point's lock.
-        platform::LockGuard hold(fillingPoint.PointLock);
+        platform::LockGuard hold(link.PointLock);
         fillingPoint.VolumeTotals[1] = 0;
     }
-    ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
+    ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
     platform::Sleep(kAfterStartPauseMs);
     WriteLog(kLevelTrace, "END " + name);
-}
-
-void SendFillingPointControl(TVM30& driver, uint8_t point, uint8_t switchOn) {
-    TracePoint("FILLING POINT CONTROL(", point);
-    DispenserMessage message;
-    BuildChannel1Header(driver, point, message);
-    AppendText(message, "0004ZD");
-    AppendText(message, driver.Point(point).PointCode);
-    AppendText(message, "00");
-    AppendText(message, switchOn != 0 ? "1" : "0");
-    AppendText(message, "011");
-    if (SendMessage(driver, point, message) != 0) RaiseResetFailed();
 }
 
 }  // namespace sb

@@ -38,17 +38,17 @@ const SystemText& PollText() {
     return text;
 }
 
-void SendStatusMessage(TVM30& driver, uint8_t point, DispenserMessage& message) {
+void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& message) {
     static const SystemText kFailed("Невозможно выполнить запрос состояния ТРК");
-    if (SendMessage(driver, point, message) != 0) RaiseSerialIO(kFailed);
+    if (SendMessage(station.LinkOf(point), message) != 0) RaiseSerialIO(kFailed);
 }
 
 // "3" and "4": the delivery is over; take its figures unless they are still those of the previous sale.
-void TakeFinishedDelivery(TVM30& driver, uint8_t point) {
-    FillingPoint& fillingPoint = driver.Point(point);
+void TakeFinishedDelivery(Station& station, uint8_t point) {
+    FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.CurVolume -= 0.003;
     double amount = 0;
-    ReadDeliveryData(driver, point, &amount, false, true);
+    ReadDeliveryData(station, point, &amount, false, true);
     if (IsPreviousSale(fillingPoint, fillingPoint.CurVolume)) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
@@ -59,20 +59,20 @@ void TakeFinishedDelivery(TVM30& driver, uint8_t point) {
     }
 }
 
-void RequestInitialisation(TVM30& driver, uint8_t point) {
+void RequestInitialisation(Station& station, uint8_t point) {
     static const SystemText kTrace("ЗАПРОС СОСТОЯНИЯ: Request INIT(");
     TracePoint(kTrace, point);
     platform::Sleep(300);
-    RequestIdentification(driver, point);
+    RequestIdentification(station, point);
     platform::Sleep(100);
-    Initialise(driver, point);
+    Initialise(station, point);
     platform::Sleep(400);
 }
 
 }  // namespace
 
-uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t digit) {
-    FillingPoint& fillingPoint = driver.Point(point);
+uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_t digit) {
+    FillingPoint& fillingPoint = station.Point(point);
     uint8_t code = kIdle;
     switch (statusChar) {
         case '0':
@@ -98,19 +98,19 @@ uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t d
         case '3':
         case '4':
             code = static_cast<uint8_t>(kFinished + digit);
-            TakeFinishedDelivery(driver, point);
+            TakeFinishedDelivery(station, point);
             break;
         case '5': {
             double amount = 0;
-            ReadDeliveryData(driver, point, &amount, false, true);
+            ReadDeliveryData(station, point, &amount, false, true);
             fillingPoint.StartHold = 0;
             break;
         }
         case '9':
-            RequestInitialisation(driver, point);
+            RequestInitialisation(station, point);
             break;
         default:  // "6", and anything below "0" or above ";": the dispenser needs a MASTER RESET
-            MasterReset(driver, point);
+            MasterReset(station, point);
             fillingPoint.StartHold = 0;
             break;
     }
@@ -121,68 +121,70 @@ uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t d
 namespace {
 
 // Asks or only listens, depending on how long the point has been silent; the reply lands in message.
-void ReadStatusReply(TVM30& driver, uint8_t point, DispenserMessage& message) {
-    FillingPoint& fillingPoint = driver.Point(point);
+void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message) {
+    FillingPoint& fillingPoint = station.Point(point);
     message.replyLength = 0;
     if (fillingPoint.NoReplyCount == kStatusRequestAt) {
-        BuildChannel1Header(driver, point, message);
+        BuildChannel1Header(station, point, message);
         AppendText(message, "0000ZD0000");
-        SendStatusMessage(driver, point, message);
+        SendStatusMessage(station, point, message);
     }
     if (message.replyLength != 0) return;
     if (fillingPoint.NoReplyCount % kFollowUpEvery == kFollowUpEvery - 1) {
         message = DispenserMessage();
         AppendText(message, "0181");
-        message.bytes[3] = static_cast<uint8_t>((fillingPoint.ReplyToggle ^ 1) | 0x30);
-        SendStatusMessage(driver, point, message);
+        message.bytes[3] = static_cast<uint8_t>((station.LinkOf(point).ReplyToggle ^ 1) | 0x30);
+        SendStatusMessage(station, point, message);
     } else {
-        message.replyLength = ReceiveReply(driver, point, message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength = ReceiveReply(station.LinkOf(point), message.bytes.data(), DispenserMessage::kCapacity);
     }
 }
 
 // A point with a good line that sent nothing: counted, and reset at the fortieth time in a row.
-void CountSilence(TVM30& driver, uint8_t point, uint8_t code, const std::string& pollPrefix) {
-    FillingPoint& fillingPoint = driver.Point(point);
+void CountSilence(Station& station, uint8_t point, uint8_t code, const std::string& pollPrefix) {
+    FillingPoint& fillingPoint = station.Point(point);
     if (++fillingPoint.NoReplyCount < kResetAfter) {
         WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init OFF");
         return;
     }
     WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init");
     fillingPoint.NoReplyCount = 1;
-    MasterReset(driver, point);
+    MasterReset(station, point);
     // A point that fell silent while its nozzle was up is reported as a failed line.
-    if (code >= 0xE1 && code <= 0xE5) fillingPoint.LineResult = 2;
+    if (code >= 0xE1 && code <= 0xE5) station.LinkOf(point).Line = LineState::LinkFailed;
 }
 
 }  // namespace
 
-uint8_t PollStatus(TVM30& driver, uint8_t point) {
-    FillingPoint& fillingPoint = driver.Point(point);
-    platform::LockGuard hold(fillingPoint.PointLock);
-    if (fillingPoint.MasterResetPending) MasterReset(driver, point);
+uint8_t PollStatus(Station& station, uint8_t point) {
+    FillingPoint& fillingPoint = station.Point(point);
+    LinkContext& link = station.LinkOf(point);
+    platform::LockGuard hold(link.PointLock);
+    if (fillingPoint.MasterResetPending) MasterReset(station, point);
     uint8_t code = fillingPoint.PointState;
     const std::string pollPrefix = PointTrace(PollText(), point);
     WriteLog(kLevelTrace, pollPrefix);
 
     DispenserMessage message;
-    ReadStatusReply(driver, point, message);
+    ReadStatusReply(station, point, message);
     const uint8_t replyLength = message.replyLength;
-    if (fillingPoint.LineResult != 1) {
-        WriteLog(kLevelTrace, pollPrefix + ": Bad (Status=" + std::to_string(fillingPoint.LineResult) + ")");
+    if (link.Line != LineState::Good) {
+        const int status = static_cast<uint8_t>(link.Line.Load());
+        WriteLog(kLevelTrace, pollPrefix + ": Bad (Status=" + std::to_string(status) + ")");
     } else if (replyLength == kStatusReportLength) {
         fillingPoint.NoReplyCount = 0;
-        code = DecodeStatus(driver, point, message.bytes[kStatusCharAt],
+        code = DecodeStatus(station, point, message.bytes[kStatusCharAt],
                             static_cast<uint8_t>(message.bytes[kStatusDigitAt] - '0'));
         static const SystemText kReturn("ВОЗВРАТ СОСТОЯНИЯ(");
         TracePointResult(kReturn, point, Hex2(code));
         if (message.bytes[0] == message.bytes[1]) fillingPoint.MasterResetPending = true;
     } else if (replyLength == 0) {
-        CountSilence(driver, point, code, pollPrefix);
+        CountSilence(station, point, code, pollPrefix);
     } else {
         fillingPoint.NoReplyCount = 0;
         WriteLog(kLevelTrace, pollPrefix + ": Bad (InByte=" + std::to_string(replyLength) + ")");
         if (replyLength == kInitialiseReplyLength) {
-            Initialise(driver, point);
+            Initialise(station, point);
             platform::Sleep(300);
         }
     }

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "driver/TVM30.h"
+#include "operations/Station.h"
 
 namespace sb {
 
@@ -12,9 +12,9 @@ constexpr unsigned kStatusCharAt = 15;
 constexpr unsigned kStatusDigitAt = 13;
 
 // Polls the point (asking it when it has been silent), decodes a status report and returns the state code.
-uint8_t PollStatus(TVM30& driver, uint8_t point);
+uint8_t PollStatus(Station& station, uint8_t point);
 
 // Turns a status character and its digit into the state code, stored as the point's PointState.
-uint8_t DecodeStatus(TVM30& driver, uint8_t point, uint8_t statusChar, uint8_t digit);
+uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_t digit);
 
 }  // namespace sb

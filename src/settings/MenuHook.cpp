@@ -28,21 +28,11 @@ SbMenuItem* DispenserMenu(SbMenuItem* menus) {
     return nullptr;
 }
 
-void SB_CALL OpenSettingsClick(void* self, SbMenuItem*) {
-    // Runs in the host's menu dispatch: nothing of ours may travel into its frames.
-    try {
-        OpenSettings(*static_cast<TVM30*>(self));
-    } catch (...) {
-        platform::PassThreadEnd();
-        static const SystemText kFailed("Программирование параметров: внутренняя ошибка");
-        WriteLog(kLevelCritical, kFailed.cp1251);
-    }
-}
-
 }  // namespace
 
-void AddSettingsMenuEntry(TVM30& driver, SbMenuItem* menus, SbCreateMenuItem create) {
-    if (!driver.MenuPending.exchange(false) || menus == nullptr || create == nullptr) return;
+void AddSettingsMenuEntry(std::atomic<bool>& pending, SbMenuClickHandler onClick, SbMenuItem* menus,
+                          SbCreateMenuItem create) {
+    if (!pending.exchange(false) || menus == nullptr || create == nullptr) return;
     SbMenuItem* dispenserMenu = DispenserMenu(menus);
     if (dispenserMenu == nullptr) return;
     SbMenuItem* entry = create(dispenserMenu, -1);
@@ -53,17 +43,23 @@ void AddSettingsMenuEntry(TVM30& driver, SbMenuItem* menus, SbCreateMenuItem cre
     entry->vtbl->SetHint(entry, kHint.cp1251.c_str());
     entry->vtbl->SetHelpContext(entry, 0);
     entry->vtbl->SetShortcut(entry, 0);
-    entry->vtbl->SetOnClick(entry, SbMenuClickHandler{&OpenSettingsClick, &driver});
+    entry->vtbl->SetOnClick(entry, onClick);
 }
 
-void OpenSettings(TVM30& driver) {
-    DriverSettings settings = driver.CurrentSettings();
-    if (!RunSettingsDialog(settings)) return;
-    driver.ApplySettings(settings);
-    if (!SaveSettings(driver.SettingsFilePath, settings)) {
-        // The new values stay in force; the operator must know they will not survive a restart.
-        static const SystemText kNotSaved("Не удалось записать настройки в файл ");
-        WriteLog(kLevelCritical, kNotSaved.cp1251 + driver.SettingsFilePath);
+void OpenSettings(SettingsInForce& settings) {
+    try {
+        DriverSettings chosen = settings.Current();
+        if (!RunSettingsDialog(chosen)) return;
+        settings.Apply(chosen);
+        if (!SaveSettings(settings.FilePath, chosen)) {
+            // The new values stay in force; the operator must know they will not survive a restart.
+            static const SystemText kNotSaved("Не удалось записать настройки в файл ");
+            WriteLog(kLevelCritical, kNotSaved.cp1251 + settings.FilePath);
+        }
+    } catch (...) {
+        platform::PassThreadEnd();
+        static const SystemText kFailed("Программирование параметров: внутренняя ошибка");
+        WriteLog(kLevelCritical, kFailed.cp1251);
     }
 }
 

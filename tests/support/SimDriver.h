@@ -25,6 +25,9 @@ public:
     const SbDriverVtbl& Slots() { return *object_->vtbl; }
     sb::TVM30& Driver() { return sb::TVM30::From(object_); }
     sb::FillingPoint& Point(uint8_t point) { return Driver().Point(point); }
+    sb::LinkContext& Link(uint8_t point) { return Driver().LinkOf(point); }
+    // The line result as the host reads it (slot 3).
+    uint32_t LineResult(uint32_t point) { return Slots().GetLineResult(Object(), point); }
 
     // Exchanges rendered as "1 > 04 30 05 (30) < 04", from the last ClearRecords on.
     std::vector<std::string> Transcript() const { return port.Transcript(); }

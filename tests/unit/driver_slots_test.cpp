@@ -34,10 +34,11 @@ TEST_F(SlotsTest, ConstructionDefaultsOfEveryPoint) {
         EXPECT_EQ(vm->GetLineResult(driver, p), 1u);
         EXPECT_EQ(point.PointState, 192);
         for (int g = 1; g <= 6; ++g) EXPECT_EQ(point.Price[g], 20);
-        EXPECT_EQ(point.SeqChar[0], '0');
-        EXPECT_EQ(point.SeqChar[1], '0');
-        EXPECT_EQ(point.ReqChar[0], '0');
-        EXPECT_EQ(point.ReqChar[1], '0');
+        const sb::LinkContext& link = Table().LinkOf(static_cast<uint8_t>(p));
+        EXPECT_EQ(link.SeqChar[0], '0');
+        EXPECT_EQ(link.SeqChar[1], '0');
+        EXPECT_EQ(link.ReqChar[0], '0');
+        EXPECT_EQ(link.ReqChar[1], '0');
         EXPECT_STREQ(point.PointCode, "01");
         EXPECT_EQ(point.SaleGrade, 1);
         EXPECT_EQ(point.StartHold, 0);

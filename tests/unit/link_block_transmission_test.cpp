@@ -54,7 +54,7 @@ TEST_F(BlockTransmissionTest, ShortMessageGoesOutUnstampedInOneBlock) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message("0181");
-    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05", "02 30 31 38 31 03 0B", "04", "04 30 05",
                                                     "04 30 05", "04 30 05"}));
     EXPECT_EQ(message.replyLength, 0);
@@ -66,13 +66,13 @@ TEST_F(BlockTransmissionTest, StampedFirstBlockFlipsTheChannelsSequenceDigit) {
         ScriptAnswers({kEot, kDle0, kDle1});
         ScriptQuietReply();
         sb::DispenserMessage message = MasterResetMessage();
-        ASSERT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+        ASSERT_EQ(sb::SendMessage(sim.Link(1), message), 0);
     }
     const std::vector<std::string> sent = sim.Sent();
     EXPECT_EQ(sent[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
     EXPECT_EQ(sent[9], "02 30 30 31 30 39 39 39 38 5A 44 30 30 30 30 03 1D");
-    EXPECT_EQ(sim.Point(1).SeqChar[0], '0');
-    EXPECT_EQ(sim.Point(1).SeqChar[1], '0');
+    EXPECT_EQ(sim.Link(1).SeqChar[0], '0');
+    EXPECT_EQ(sim.Link(1).SeqChar[1], '0');
 }
 
 TEST_F(BlockTransmissionTest, MessagesAreCutIntoBlocksOf21DataBytes) {
@@ -80,7 +80,7 @@ TEST_F(BlockTransmissionTest, MessagesAreCutIntoBlocksOf21DataBytes) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message(text21);
-    sb::SendMessage(sim.Driver(), 1, message);
+    sb::SendMessage(sim.Link(1), message);
     // Bytes 2 and 3 carry channel 1's sequence digit and request byte.
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("010045678901234567890", true)));
 
@@ -88,7 +88,7 @@ TEST_F(BlockTransmissionTest, MessagesAreCutIntoBlocksOf21DataBytes) {
     ScriptAnswers({kEot, kDle0, kDle1, kDle1});
     ScriptQuietReply();
     message = Message(text21 + "X");
-    sb::SendMessage(sim.Driver(), 1, message);
+    sb::SendMessage(sim.Link(1), message);
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("011045678901234567890", false)));
     EXPECT_EQ(sim.Sent()[3], "02 58 03 5B");
 }
@@ -97,23 +97,23 @@ TEST_F(BlockTransmissionTest, OnlyMessagesLongerThanEightBytesAreStamped) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message("01999999");
-    sb::SendMessage(sim.Driver(), 1, message);
+    sb::SendMessage(sim.Link(1), message);
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("01999999")));
 
     sim.port.ClearRecords();
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     message = Message("019999999");
-    sb::SendMessage(sim.Driver(), 1, message);
+    sb::SendMessage(sim.Link(1), message);
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("010099999")));
-    EXPECT_EQ(sim.Point(1).SeqChar[1], '1');
+    EXPECT_EQ(sim.Link(1).SeqChar[1], '1');
 }
 
 TEST_F(BlockTransmissionTest, NakedStampedBlockIsResentWithTheOtherDigit) {
     ScriptAnswers({kEot, kDle0, kNak, kDle1});
     ScriptQuietReply();
     sb::DispenserMessage message = MasterResetMessage();
-    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
     EXPECT_EQ(sim.Sent()[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
     EXPECT_EQ(sim.Sent()[3], "02 30 30 31 30 39 39 39 38 5A 44 30 30 30 30 03 1D");
     EXPECT_EQ(sim.Sent()[4], "04");
@@ -125,23 +125,23 @@ TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
     ScriptAnswers({kEot, kDle0, kDle1, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message(std::string(22, '5'));
-    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 1u);
     EXPECT_EQ(sim.Sent().size(), 8u + 4u + 4u);
-    EXPECT_EQ(sim.Point(1).LineResult, 1);
+    EXPECT_EQ(sim.LineResult(1), 1u);
 }
 
 TEST_F(BlockTransmissionTest, SilentDispenserCostsThreeAttemptsOfTwoSelectsEach) {
     sb::DispenserMessage message = MasterResetMessage();
     message.replyLength = 77;
-    EXPECT_EQ(sb::SendMessage(sim.Driver(), 2, message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(2), message), 0);
     std::vector<std::string> expected;
     for (int i = 0; i < 6; ++i) {
         expected.push_back("04 30 05");
         expected.push_back("04 31 05");
     }
     EXPECT_EQ(sim.Sent(), expected);
-    EXPECT_EQ(sim.Point(2).LineResult, 2);
+    EXPECT_EQ(sim.LineResult(2), 2u);
     EXPECT_EQ(message.replyLength, 77);
     EXPECT_EQ(sim.log.Count("Запрос(2)"), 6u);
     for (const std::string& text : sim.log.Texts()) EXPECT_EQ(text.find("ERROR("), std::string::npos);
@@ -154,30 +154,30 @@ TEST_F(BlockTransmissionTest, UnacknowledgedBlockLeavesReplyLengthTwo) {
         ScriptAnswers({kEot, kDle0});
         for (int i = 0; i < 5; ++i) Script().ScriptAnswer(kNak);
     }
-    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
     EXPECT_EQ(message.replyLength, 2);
-    EXPECT_EQ(sim.Point(1).LineResult, 2);
+    EXPECT_EQ(sim.LineResult(1), 2u);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 3u);
 }
 
 TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbed) {
     sim.port.SetErrorResult(7);
     sim.port.ThrowOnExchanges(1);
-    sim.Point(1).LineResult = 9;
+    sim.Slots().SetLineResult(sim.Object(), 1, 9);
     uint8_t buffer[256] = {0x04, '0', 0x05};
-    EXPECT_EQ(sb::PortExchange(sim.Driver(), 1, buffer, 3, 30), 7);
-    EXPECT_EQ(sim.Point(1).LineResult, 9);  // the line result query never ran
+    EXPECT_EQ(sb::PortExchange(sim.Link(1), buffer, 3, 30).portResult, 7);
+    EXPECT_EQ(sim.LineResult(1), 9u);  // the line result query never ran
 
     sim.port.SetErrorResult(0);
     sim.port.ThrowOnExchanges(1);
-    EXPECT_EQ(sb::PortExchange(sim.Driver(), 1, buffer, 3, 30), 0);
+    EXPECT_EQ(sb::PortExchange(sim.Link(1), buffer, 3, 30).portResult, 0);
     EXPECT_EQ(sim.clock.Sleeps(), (std::vector<uint32_t>{20, 20}));
 }
 
 TEST_F(BlockTransmissionTest, PortFailureWhileInstallingTheHandlerReachesTheCaller) {
     sim.port.ThrowOnSetReceiveHandler(1);
     uint8_t buffer[256] = {0x04, '0', 0x05};
-    EXPECT_THROW(sb::PortExchange(sim.Driver(), 1, buffer, 3, 30), std::exception);
+    EXPECT_THROW(sb::PortExchange(sim.Link(1), buffer, 3, 30), std::exception);
     EXPECT_TRUE(sim.Transcript().empty());
 }
 
@@ -185,7 +185,7 @@ TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCall
     sbtest::DataBlocksFailPort failing(sim.port.port());
     sim.Driver().Port = sb::PortService(&failing.base);
     sb::DispenserMessage message = MasterResetMessage();
-    EXPECT_EQ(sb::SendMessage(sim.Driver(), 1, message), -3);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), -3);
     EXPECT_EQ(failing.failures, sb::kMaxPortFailuresInRow);
 
     // Through the host contract: the operation raises its own text.

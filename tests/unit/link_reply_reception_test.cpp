@@ -29,7 +29,7 @@ protected:
     void ScriptAnswers(std::initializer_list<sbsim::Bytes> answers) {
         for (const sbsim::Bytes& answer : answers) sim.port.dispenser(1)->faults().ScriptAnswer(answer);
     }
-    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveReply(sim.Driver(), 1, reply, capacity); }
+    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveReply(sim.Link(1), reply, capacity); }
     std::string ReplyText(size_t count) const { return std::string(reinterpret_cast<const char*>(reply), count); }
 
     sbtest::SimDriver sim;
@@ -50,7 +50,7 @@ TEST_F(ReplyReceptionTest, TwoBlocksAreAcknowledgedWithAlternatingDigits) {
 TEST_F(ReplyReceptionTest, NothingToSayEndsAfterThreePolls) {
     EXPECT_EQ(Receive(), 0);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 30 05", "04 30 05"}));
-    EXPECT_EQ(sim.Point(1).LineResult, 1);
+    EXPECT_EQ(sim.LineResult(1), 1u);
 }
 
 TEST_F(ReplyReceptionTest, FourCharacterReplyThatIsNoShortAnswerIsKept) {
@@ -74,8 +74,8 @@ TEST_F(ReplyReceptionTest, WaitAnswersAreDiscardedUntilTheEleventhCycleGivesUp) 
 TEST_F(ReplyReceptionTest, RefusalFlipsTheRequestByteOfItsChannel) {
     ScriptAnswers({Block("0190"), kEot});
     EXPECT_EQ(Receive(), 0);
-    EXPECT_EQ(sim.Point(1).ReqChar[1], '1');
-    EXPECT_EQ(sim.Point(1).ReqChar[0], '0');
+    EXPECT_EQ(sim.Link(1).ReqChar[1], '1');
+    EXPECT_EQ(sim.Link(1).ReqChar[0], '0');
     EXPECT_TRUE(sim.log.Has("Инвертация байта запроса(1)"));
     EXPECT_TRUE(sim.log.Has("Отказ(1)"));
     EXPECT_EQ(sim.Sent().size(), 2u + 3u);  // then three polls answered EOT
@@ -84,22 +84,22 @@ TEST_F(ReplyReceptionTest, RefusalFlipsTheRequestByteOfItsChannel) {
 TEST_F(ReplyReceptionTest, FirstReplyBlockTeachesTheSequenceDigit) {
     ScriptAnswers({Block(sbtest::StatusReport('0', '0', '0', '1').replace(2, 1, "1")), kEot});
     EXPECT_EQ(Receive(), 18);
-    EXPECT_EQ(sim.Point(1).ReqChar[1], '0');  // the dispenser's digit "1", inverted
-    EXPECT_EQ(sim.Point(1).ReplyToggle, '1');
-    EXPECT_EQ(sb::LastReceiveCount(1), 1);     // the EOT after the acknowledgement
+    EXPECT_EQ(sim.Link(1).ReqChar[1], '0');  // the dispenser's digit "1", inverted
+    EXPECT_EQ(sim.Link(1).ReplyToggle, '1');
+    EXPECT_EQ(sim.Link(1).ReceivedCount, 1);     // the EOT after the acknowledgement
 }
 
 TEST_F(ReplyReceptionTest, ResetRequestIsConfirmedOnceAndItsDataKept) {
     ScriptAnswers({Block("01?0"), kEot});
     // The confirmation's own message: select, one block, EOT, then no reply.
     ScriptAnswers({kEot, kDle0, kDle0, {}, kEot, kEot, kEot});
-    sim.Point(1).SeqChar[1] = '1';
+    sim.Link(1).SeqChar[1] = '1';
     EXPECT_EQ(Receive(), 4);
     EXPECT_EQ(ReplyText(4), "01?0");
     EXPECT_EQ(sim.log.Count("Подтверждение RESET(1)"), 1u);
     EXPECT_EQ(sim.Sent()[4], HexOf(Block("01<600")));
-    EXPECT_EQ(sim.Point(1).SeqChar[1], '0');
-    EXPECT_EQ(sim.Point(1).ReqChar[1], '1');
+    EXPECT_EQ(sim.Link(1).SeqChar[1], '0');
+    EXPECT_EQ(sim.Link(1).ReqChar[1], '1');
 }
 
 TEST_F(ReplyReceptionTest, ResetRequestsWhileTheConfirmationIsOnItsWayDoNotNest) {
@@ -121,8 +121,8 @@ TEST_F(ReplyReceptionTest, RepeatedFirstBlockStillTeachesTheSequenceDigit) {
     bad[3] = '0';  // the digit itself damaged on the line
     ScriptAnswers({bad, Block(report), kEot});
     EXPECT_EQ(Receive(), 18);
-    EXPECT_EQ(sim.Point(1).ReplyToggle, '1');
-    EXPECT_EQ(sim.Point(1).ReqChar[1], '0');
+    EXPECT_EQ(sim.Link(1).ReplyToggle, '1');
+    EXPECT_EQ(sim.Link(1).ReqChar[1], '0');
     EXPECT_EQ(sim.Transcript()[1].substr(0, 10), "1 > 15 (30");
 }
 
@@ -149,7 +149,7 @@ TEST_F(ReplyReceptionTest, ThreeNaksForOneBlockGiveTheReplyUp) {
     bad.back() ^= 0x40;
     ScriptAnswers({Block(std::string(21, 'A'), false), bad, bad, bad, bad});
     EXPECT_EQ(Receive(), 0);
-    EXPECT_EQ(sim.Point(1).LineResult, 2);
+    EXPECT_EQ(sim.LineResult(1), 2u);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "15", "15", "15"}));
 }
 
@@ -163,7 +163,7 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     ScriptAnswers({Block("0123", false)});
     for (int i = 0; i < 2 * sb::kMaxBlocksPerReply; ++i) ScriptAnswers({Block("4567", false)});
     EXPECT_EQ(Receive(), 0);
-    EXPECT_EQ(sim.Point(1).LineResult, 2);
+    EXPECT_EQ(sim.LineResult(1), 2u);
     EXPECT_EQ(sim.Sent().size(), static_cast<size_t>(sb::kMaxBlocksPerReply) + 1u);
 
     // Through the host's slots every call is bounded as a whole: a select that drains an endless talker ten
@@ -173,33 +173,33 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     for (size_t call = 1; call <= 2; ++call) {
         EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
         EXPECT_EQ(sim.Sent().size(), sb::kMaxBlocksPerReply + 1u + call * sb::kExchangesPerCall);
-        EXPECT_EQ(sim.Point(1).LineResult, 2);
+        EXPECT_EQ(sim.LineResult(1), 2u);
     }
     EXPECT_EQ(sim.log.Count("EXCHANGE LIMIT(1): " + std::to_string(sb::kExchangesPerCall)), 2u);
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredReadyAtOnceNeedsNoSelect) {
     ScriptAnswers({kDle1});
-    EXPECT_TRUE(sb::SelectPoint(sim.Driver(), 1));
+    EXPECT_TRUE(sb::SelectPoint(sim.Link(1)));
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05"}));
     EXPECT_TRUE(sim.log.Has("Запрос(1)"));
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredWithNakIsNotReady) {
     ScriptAnswers({kEot, kNak});
-    EXPECT_FALSE(sb::SelectPoint(sim.Driver(), 1));
+    EXPECT_FALSE(sb::SelectPoint(sim.Link(1)));
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05"}));
 }
 
 TEST_F(ReplyReceptionTest, SelectDrainsWhatIsPendingBeforeSelecting) {
     ScriptAnswers({Block(std::string(21, 'A'), false), Block("B", false), Block("C"), kEot, kEot, kDle0});
-    EXPECT_TRUE(sb::SelectPoint(sim.Driver(), 1));
+    EXPECT_TRUE(sb::SelectPoint(sim.Link(1)));
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "10 31", "10 30", "04 30 05", "04 31 05"}));
 }
 
 TEST_F(ReplyReceptionTest, SelectGivesUpOnADispenserThatNeverStopsTalking) {
     for (int i = 0; i < 11; ++i) ScriptAnswers({Block("0123"), kEot});
-    EXPECT_THROW(sb::SelectPoint(sim.Driver(), 1), sb::ESerialIO);
+    EXPECT_THROW(sb::SelectPoint(sim.Link(1)), sb::ESerialIO);
     EXPECT_EQ(sim.Sent().size(), 22u);
 }
 

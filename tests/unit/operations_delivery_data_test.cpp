@@ -179,7 +179,7 @@ TEST_F(DeliveryDataTest, FieldThatIsNotANumberMakesTheReplyUnusable) {
     double amount = 7;
     EXPECT_EQ(Read(&amount, true), 0.0);
     EXPECT_EQ(amount, 0.0);
-    EXPECT_EQ(point.LineResult, 3);
+    EXPECT_EQ(sim.LineResult(1), 3u);
     EXPECT_EQ(point.CurVolume, 0.0);
     EXPECT_TRUE(sim.log.Has("GET DATA TRANSACTION(1): wrong number"));
 }

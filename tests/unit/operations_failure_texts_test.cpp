@@ -34,7 +34,7 @@ TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
     // Another thread can take the point: the lock was released on the way out.
     bool taken = false;
     std::thread other([&] {
-        sb::platform::LockGuard hold(sim.Point(1).PointLock);
+        sb::platform::LockGuard hold(sim.Link(1).PointLock);
         taken = true;
     });
     other.join();

@@ -91,7 +91,7 @@ TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
 
 TEST_F(StartTest, StartOnASilentLineStillOpensTheDelivery) {
     sim.Slots().Start(sim.Object(), 2, 0, 1, 1);
-    EXPECT_EQ(sim.Point(2).LineResult, 2);
+    EXPECT_EQ(sim.LineResult(2), 2u);
     EXPECT_EQ(sim.Point(2).PointState, 0xE9);
     EXPECT_TRUE(sim.log.Has("END START(2)"));
 }

@@ -132,7 +132,7 @@ TEST_F(StatusTest, ReplyOf214CharactersLeadsToInitialisation) {
 
 TEST_F(StatusTest, FollowUpCarriesTheDigitOtherThanTheDispensersLast) {
     sim.Point(1).NoReplyCount = 4;
-    sim.Point(1).ReplyToggle = '1';
+    sim.Link(1).ReplyToggle = '1';
     Script().TakeRequest(4).Nothing(3);
     Poll();
     EXPECT_EQ(sim.SentMessages().back(), "0180");
@@ -187,7 +187,7 @@ TEST(SilentPoint, IsAskedOnScheduleAndResetAtTheFortiethPoll) {
     sb::TVM30& driver = sb::TVM30::From(object);
 
     std::vector<std::string> asked;  // what each poll sent: "" for listening only
-    uint8_t lineResultAfterReset = 0;
+    uint32_t lineResultAfterReset = 0;
     for (int poll = 1; poll <= 41; ++poll) {
         if (poll == 40) driver.Point(1).PointState = 0xE5;
         port.messages.clear();
@@ -197,9 +197,9 @@ TEST(SilentPoint, IsAskedOnScheduleAndResetAtTheFortiethPoll) {
             sent += (sent.empty() ? "" : "+") + (message.size() == 4 ? message : message.substr(4));
         }
         if (!sent.empty()) asked.push_back(std::to_string(poll) + ":" + sent);
-        if (poll == 40) lineResultAfterReset = driver.Point(1).LineResult;
+        if (poll == 40) lineResultAfterReset = object->vtbl->GetLineResult(object, 1);
     }
-    EXPECT_EQ(lineResultAfterReset, 2);  // nozzle 5 was up (0xE5) when the point fell silent
+    EXPECT_EQ(lineResultAfterReset, 2u);  // nozzle 5 was up (0xE5) when the point fell silent
     EXPECT_EQ(asked, (std::vector<std::string>{"5:0181", "10:0181", "15:0181", "16:0000ZD0000", "20:0181",
                                                "25:0181", "30:0181", "35:0181", "40:0181+9998ZD0000"}));
     EXPECT_EQ(log.Count("ЗАПРОС СОСТОЯНИЯ(1): bad NO BYTE - Init"), 1u);

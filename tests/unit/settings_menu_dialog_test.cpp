@@ -107,7 +107,7 @@ TEST_F(MenuTest, CancelChangesNothing) {
 TEST_F(MenuTest, SettingsThatCannotBeWrittenStayInForceAndTheOperatorIsTold) {
     TestMenu* dispenser = mainMenu.Add(dispenserCaption);
     Hook(mainMenu);
-    sim.Driver().SettingsFilePath = sim.dir.File("missing/cnf.INI");
+    sim.Driver().Settings.FilePath = sim.dir.File("missing/cnf.INI");
     ScriptedDialog dialog;
     dialog.answer = SbSettingsChoice{0, 0, 0, {}};
     Click(*dispenser->children[0]);

@@ -70,7 +70,7 @@ TEST_F(SettingsTest, WritingCreatesTheSectionWithElevenKeysInOrder) {
 
 TEST_F(SettingsTest, WritingKeepsOtherSectionsAndKeys) {
     WriteFile(path, "; station\r\n[Pumps]\r\nCount=4\r\n\r\n[SB]\r\nSDec=10\r\nExtra=yes\r\n\r\n[Tail]\r\nx=1\r\n");
-    sb::DriverSettings settings = Build().CurrentSettings();
+    sb::DriverSettings settings = Build().Settings.Current();
     EXPECT_EQ(settings.SDec, 10);
     settings.SDec = 1000;
     ASSERT_TRUE(sb::SaveSettings(path, settings));

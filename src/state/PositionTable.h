@@ -1,12 +1,12 @@
-// The per-filling-point state of the driver object and its settings. Points are numbered 1..32 and grades 1..6;
-// index 0 of every array is unused so that the numbers index directly.
+// The per-filling-point bookkeeping of the operations: prices, presets, states, delivery figures and totals.
+// Points are numbered 1..32 and grades 1..6; index 0 of every array is unused so that the numbers index directly.
+// What belongs to the line (sequence characters, the line state, the point's lock) is the link's own.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "common/Relaxed.h"
-#include "platform/Lock.h"
 
 namespace sb {
 
@@ -16,9 +16,6 @@ constexpr unsigned kGradeCount = 6;
 inline bool IsPoint(uint32_t point) { return point >= 1 && point <= kPointCount; }
 inline bool IsGrade(int32_t grade) { return grade >= 1 && grade <= static_cast<int32_t>(kGradeCount); }
 
-// The channel characters '0' and '1' select entry 0 and 1 of the per-channel fields.
-constexpr unsigned kChannels = 2;
-
 // The bookkeeping of one filling point. A slot of one host thread may read a field while an exchange of
 // another thread writes it (a status poll beside a delivery read, say), so every field is a relaxed atomic.
 struct FillingPoint {
@@ -27,15 +24,10 @@ struct FillingPoint {
 
     std::array<Relaxed<int32_t>, kGradeCount + 1> Price{0, kInitialPrice, kInitialPrice, kInitialPrice,
                                                         kInitialPrice, kInitialPrice, kInitialPrice};
-    Relaxed<uint8_t> LineResult = 1;
     Relaxed<double> CurVolume = 0;
     Relaxed<double> VolumePreset = 0;
     Relaxed<double> CurAmount = 0;
     Relaxed<double> AmountPreset = 0;
-    platform::RecursiveLock PointLock;
-    std::array<Relaxed<char>, kChannels> SeqChar{'0', '0'};
-    std::array<Relaxed<char>, kChannels> ReqChar{'0', '0'};
-    Relaxed<uint8_t> ReplyToggle = 0;
     const char* PointCode = "01";
     Relaxed<uint8_t> PointState = kInitialState;
     Relaxed<bool> MasterResetPending = false;

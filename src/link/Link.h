@@ -1,0 +1,32 @@
+// The link of every filling point over one port service: point n's context talks on the host's line n.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "link/LinkContext.h"
+#include "state/PositionTable.h"
+
+namespace sb {
+
+class Link {
+public:
+    // resets is told of every reset request a dispenser makes; it may be null (requests are then only traced).
+    Link(PortLine& port, ResetRequests* resets);
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // The caller has checked IsPoint(point).
+    LinkContext& operator[](uint8_t point) { return points_[point]; }
+
+    // The handler the port service calls during this link's exchanges.
+    SbReceiveHandler ReceiveHandler() { return SbReceiveHandler{&ReceivedBytes, this}; }
+
+private:
+    static uint32_t SB_CALL ReceivedBytes(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
+                                          uint8_t* count, uint8_t* replySize);
+
+    std::array<LinkContext, kPointCount + 1> points_;
+};
+
+}  // namespace sb

@@ -1,0 +1,57 @@
+// What the link keeps for one filling point: its lock, the sequence and request characters of both channels,
+// the dispenser's latest sequence digit, the line state and the size of the latest reception. The operations
+// reach the line only through a point's context.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "common/Relaxed.h"
+#include "link/LineState.h"
+#include "link/PortLine.h"
+#include "platform/Lock.h"
+
+namespace sb {
+
+// The channel characters '0' and '1' select entry 0 and 1 of the per-channel fields.
+constexpr unsigned kChannels = 2;
+
+class LinkContext;
+
+// Told when the dispenser asks for a reset while the link polls or receives; the confirmation is an operation.
+class ResetRequests {
+public:
+    virtual void ResetRequested(LinkContext& link, uint8_t first, uint8_t channel) = 0;
+
+protected:
+    ~ResetRequests() = default;
+};
+
+class LinkContext {
+public:
+    LinkContext() = default;
+    LinkContext(const LinkContext&) = delete;
+    LinkContext& operator=(const LinkContext&) = delete;
+
+    uint8_t Point() const { return point_; }
+    PortLine& Port() const { return *port_; }
+    ResetRequests* Resets() const { return resets_; }
+    SbReceiveHandler ReceiveHandler() const { return handler_; }
+
+    // Taken for one message and its reply; the operations that must not be interleaved hold it longer.
+    platform::RecursiveLock PointLock;
+    std::array<Relaxed<char>, kChannels> SeqChar{'0', '0'};
+    std::array<Relaxed<char>, kChannels> ReqChar{'0', '0'};
+    Relaxed<uint8_t> ReplyToggle = 0;
+    Relaxed<LineState> Line = LineState::Good;
+    Relaxed<uint8_t> ReceivedCount = 0;  // bytes of the latest reception, whatever exchange brought it
+
+private:
+    friend class Link;
+    uint8_t point_ = 0;
+    PortLine* port_ = nullptr;
+    ResetRequests* resets_ = nullptr;
+    SbReceiveHandler handler_{nullptr, nullptr};
+};
+
+}  // namespace sb
