@@ -45,6 +45,7 @@ public:
     Relaxed<uint8_t> ReplyToggle = 0;
     Relaxed<LineState> Line = LineState::Good;
     Relaxed<uint8_t> ReceivedCount = 0;  // bytes of the latest reception, whatever exchange brought it
+    Relaxed<bool> ReplyRefused = false;  // the latest reply reception took a refusal: the request was not carried out
 
 private:
     friend class Link;

@@ -95,6 +95,7 @@ private:
             total_ = 0;
             const int channel = buffer_[2] - '0';
             if (channel == 0 || channel == 1) link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
+            link_.ReplyRefused = true;
             static const SystemText kInvert("Инвертация байта запроса(");
             TracePoint(kInvert, link_.Point());
         }
@@ -129,6 +130,7 @@ uint8_t ReceiveReply(LinkContext& link, uint8_t* reply, uint8_t capacity) {
     static const SystemText kStart("Прием ответа(");
     static const SystemText kEnd("Конец приема ответа(");
     TracePoint(kStart, link.Point());
+    link.ReplyRefused = false;
     const uint8_t total = ReplyCollector(link, reply, capacity).Collect();
     TracePoint(kEnd, link.Point());
     return total;

@@ -26,6 +26,14 @@ constexpr long double kNoVolumePreset = 0.001L;
     RaiseSerialIO(text);
 }
 
+// A dispenser that answers START with a refusal does not authorise the delivery: the host must not wait for a
+// sale that will not come, nor take the previous sale still on display for this one.
+void RaiseIfRefused(const LinkContext& link, const std::string& name) {
+    if (!link.ReplyRefused) return;
+    WriteLog(kLevelTrace, name + ": refused by the dispenser");
+    RaiseCantStart();
+}
+
 struct Preset {
     uint64_t value;
     char kind;  // "1" volume in hundredths of a litre, "2" amount in units of 1/SDec
@@ -75,6 +83,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     AppendText(message, "000");
     LinkContext& link = station.LinkOf(point);
     if (SendMessage(link, message) != 0) RaiseCantStart();
+    RaiseIfRefused(link, name);
 
     fillingPoint.CurVolume = 0;
     fillingPoint.CurAmount = 0;
@@ -90,6 +99,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
     platform::Sleep(kAfterStartPauseMs);
     WriteLog(kLevelTrace, "END " + name);
+    RaiseIfRefused(link, name);
 }
 
 }  // namespace sb

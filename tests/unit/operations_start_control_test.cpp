@@ -89,11 +89,16 @@ TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
     EXPECT_EQ(point.VolumeTotals[1], 0.0);
 }
 
-TEST_F(StartTest, StartOnASilentLineStillOpensTheDelivery) {
+TEST_F(StartTest, StartOnASilentLineStillOpensTheDeliveryARefusedOneRaises) {
     sim.Slots().Start(sim.Object(), 2, 0, 1, 1);
     EXPECT_EQ(sim.LineResult(2), 2u);
     EXPECT_EQ(sim.Point(2).PointState, 0xE9);
     EXPECT_TRUE(sim.log.Has("END START(2)"));
+    // A dispenser that refuses START authorises nothing: the host is told, the delivery is not opened.
+    sim.Script(1).RefuseRequests(1);
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+    EXPECT_TRUE(sim.log.Has("START(1): refused by the dispenser"));
+    EXPECT_EQ(sim.Point(1).PointState, 0xC0);
 }
 
 TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
