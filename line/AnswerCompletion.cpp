@@ -1,16 +1,9 @@
 #include "line/AnswerCompletion.h"
 
-#include "sim/Wire.h"
+#include "line/LineBytes.h"
 
 namespace sbline {
 namespace {
-
-using sbsim::kDle;
-using sbsim::kEot;
-using sbsim::kEtb;
-using sbsim::kEtx;
-using sbsim::kNak;
-using sbsim::kStx;
 
 bool BlockComplete(const uint8_t* bytes, std::size_t count) {
     if (count >= kMaxBlockLength) return true;

@@ -5,12 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sim/Wire.h"
-
 namespace sbline {
-
-// The longest answer unit: a block of 21 data bytes.
-using sbsim::kMaxBlockLength;
 
 // True when bytes[0..count) is a whole answer: EOT; NAK; DLE and one more byte; STX up to the check byte after
 // its ETB or ETX (or the longest block's length, when no terminator came); or replySize bytes, whatever

@@ -1,5 +1,5 @@
-// The host's port service over serial lines: when an answer is complete, and the slots over a real
-// pseudo-terminal pair whose master plays the dispenser.
+// The port service over serial lines: when an answer is complete, and the slots over a real pseudo-terminal
+// pair whose master plays the dispenser.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "line/AnswerCompletion.h"
+#include "line/LineBytes.h"
 #include "line/SerialPortService.h"
 
 namespace sbline {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-constexpr uint8_t kStx = 0x02, kEtx = 0x03, kEot = 0x04, kEnq = 0x05, kDle = 0x10, kNak = 0x15, kEtb = 0x17;
 
 bool Complete(const Bytes& bytes, std::size_t replySize) {
     return AnswerComplete(bytes.data(), bytes.size(), replySize);
