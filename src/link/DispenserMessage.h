@@ -1,8 +1,10 @@
 // A dispenser message: the request text on the way out, the reply's data bytes on the way back.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace sb {
 
@@ -12,6 +14,13 @@ struct DispenserMessage {
     std::array<uint8_t, kCapacity> bytes{};
     uint8_t length = 0;       // running length of the request
     uint8_t replyLength = 0;  // data bytes of the reply placed in bytes
+
+    // Copies text at the current length and advances it; what would not fit is cut at the end of the buffer.
+    void Append(std::string_view text) {
+        const size_t count = std::min<size_t>(kCapacity - length, text.size());
+        std::copy_n(text.begin(), count, bytes.begin() + length);
+        length = static_cast<uint8_t>(length + count);
+    }
 };
 
 }  // namespace sb

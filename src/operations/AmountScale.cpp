@@ -4,7 +4,7 @@
 
 namespace sb {
 
-AmountScale::AmountScale(Station& station, uint8_t point) : sdec_(station.SDec) {
+void AmountScale::TraceIfZero(uint8_t point) const {
     if (sdec_ == 0) WriteLog(kLevelTrace, PointTrace("SDec=0(", point) + ": amount taken as 0");
 }
 

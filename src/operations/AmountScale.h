@@ -1,5 +1,5 @@
-// Amounts from the dispenser in money units: digits divided by the amount scale SDec, read once per operation.
-// A scale of 0 (a cnf.INI that says so) gives amounts of 0 and one log line, never an infinity.
+// The amount scale SDec, read once per operation. A scale of 0 (a cnf.INI that says so) gives amounts of 0 (see
+// operations/ReplyDecoders.h) and one log line, never an infinity.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +10,11 @@ namespace sb {
 
 class AmountScale {
 public:
-    AmountScale(Station& station, uint8_t point);
+    explicit AmountScale(Station& station) : sdec_(station.SDec) {}
 
-    double Of(double digits) const { return sdec_ != 0 ? digits / sdec_ : 0; }
+    int32_t Value() const { return sdec_; }
+    // The one line that says the point's amounts are taken as 0, when the scale is 0.
+    void TraceIfZero(uint8_t point) const;
 
 private:
     int32_t sdec_;

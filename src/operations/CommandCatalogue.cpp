@@ -61,11 +61,6 @@ constexpr bool EveryEntryInPlace() {
 static_assert(static_cast<size_t>(Command::LinkUnitCounter) + 1 == kCommandCount);
 static_assert(EveryEntryInPlace(), "the catalogue is out of order, or a request does not fit a message");
 
-void Append(DispenserMessage& message, std::string_view text) {
-    std::copy(text.begin(), text.end(), message.bytes.begin() + message.length);
-    message.length = static_cast<uint8_t>(message.length + text.size());
-}
-
 }  // namespace
 
 const CommandEntry& CatalogueEntry(Command command) { return kCatalogue[static_cast<size_t>(command)]; }
@@ -88,10 +83,10 @@ bool BuildRequest(const CommandEntry& entry, RequestHeader header, const std::st
     }
     if (entry.channel != kNoHeader) {
         const char text[kHeaderLength] = {'0', entry.channel, header.sequence, header.request};
-        Append(message, std::string_view(text, sizeof text));
+        message.Append(std::string_view(text, sizeof text));
     }
     field = 0;
-    for (const RequestPiece& piece : entry.pieces) Append(message, IsField(piece) ? fields[field++] : piece.fixed);
+    for (const RequestPiece& piece : entry.pieces) message.Append(IsField(piece) ? fields[field++] : piece.fixed);
     return true;
 }
 

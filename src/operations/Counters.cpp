@@ -6,46 +6,41 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
+#include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
 
 namespace sb {
 namespace {
 
-constexpr unsigned kTotalDigits = 10;
 constexpr int kCachedGrades = 4;  // a full read fills grades 1..4
 
-struct Totals {
-    double volume;
-    double amount;
-};
-
-// The totals of record k (1..8) of a counter reply; nothing when a field holds something other than digits.
-std::optional<Totals> Record(const AmountScale& scale, const uint8_t* reply, int k) {
-    const auto volume = ReadWireNumber(reply + 21 * k - 6, kTotalDigits);
-    const auto amount = ReadWireNumber(reply + 21 * k + 4, kTotalDigits);
-    if (!volume || !amount) return std::nullopt;
-    return Totals{*volume / 100, scale.Of(*amount)};
+bool IsUsable(const LinkContext& link, uint8_t length) {
+    return link.Line == LineState::Good && length == kCounterReply.length;
 }
 
-bool IsUsable(const LinkContext& link, uint8_t length) {
-    return link.Line == LineState::Good && length == kCounterReplyLength;
+// The totals of one grade's record, the amount scale traced when it is 0.
+std::optional<CounterTotals> Record(Station& station, uint8_t point, const DispenserMessage& reply, int32_t grade) {
+    const AmountScale scale(station);
+    scale.TraceIfZero(point);
+    return DecodeCounterRecord(reply.bytes.data(), reply.replyLength, grade, scale.Value());
 }
 
 void LogWrongNumber(uint8_t point) {
-    TracePointResult("GET COUNTER(", point, "wrong number");
+    TracePointResult(TraceName(Command::GetCounter), point, "wrong number");
 }
 
 // Decodes grades 1..4 of a first answer into the cache; false when a field is not a number.
-bool FillCache(Station& station, uint8_t point, const uint8_t* reply) {
+bool FillCache(Station& station, uint8_t point, const DispenserMessage& reply) {
     FillingPoint& fillingPoint = station.Point(point);
-    const AmountScale scale(station, point);
-    Totals decoded[kCachedGrades + 1] = {};
+    const AmountScale scale(station);
+    scale.TraceIfZero(point);
+    CounterTotals decoded[kCachedGrades + 1] = {};
     for (int k = 1; k <= kCachedGrades; ++k) {
-        const std::optional<Totals> totals = Record(scale, reply, k);
+        const std::optional<CounterTotals> totals =
+            DecodeCounterRecord(reply.bytes.data(), reply.replyLength, k, scale.Value());
         if (!totals) return false;
         decoded[k] = *totals;
     }
@@ -64,9 +59,10 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     platform::LockGuard hold(link.PointLock);
     *volume = 0;
     *amount = 0;
-    TracePoint("GET COUNTER(", point);
+    const SystemText& name = TraceName(Command::GetCounter);
+    TracePoint(name, point);
     if (!IsGrade(grade)) {
-        TracePointResult("GET COUNTER(", point, "grade " + std::to_string(grade) + " refused");
+        TracePointResult(name, point, "grade " + std::to_string(grade) + " refused");
         return;
     }
     if (fillingPoint.VolumeTotals[1] > 0 && grade > 1) {
@@ -76,20 +72,16 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
         return;
     }
 
-    DispenserMessage message;
-    BuildChannel1Header(station, point, message);
-    AppendText(message, "0003ZD");
-    AppendText(message, fillingPoint.PointCode);
-    AppendText(message, "00");
-    if (SendMessage(link, message) != 0) {
+    DispenserMessage message = Request(station, point, Command::GetCounter, {fillingPoint.PointCode});
+    SendOrRaise(station, point, message, [] {
         static const SystemText kFailed("Невозможно выполнить запрос счетчиков ТРК");
         RaiseSerialIO(kFailed);
-    }
+    });
     fillingPoint.VolumeTotals[1] = 0;
 
     bool answered = false;
     if (IsUsable(link, message.replyLength)) {
-        answered = FillCache(station, point, message.bytes.data());
+        answered = FillCache(station, point, message);
         if (answered) {
             *volume = fillingPoint.VolumeTotals[grade];
             *amount = fillingPoint.AmountTotals[grade];
@@ -99,9 +91,9 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     }
     if (!answered) {
         TracePointResult("Two-Answer COUNTER(", point, FormatGeneral(*volume));
-        const uint8_t length = ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
-        if (IsUsable(link, length)) {
-            if (const std::optional<Totals> totals = Record(AmountScale(station, point), message.bytes.data(), grade)) {
+        message.replyLength = ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
+        if (IsUsable(link, message.replyLength)) {
+            if (const std::optional<CounterTotals> totals = Record(station, point, message, grade)) {
                 *volume = totals->volume;
                 *amount = totals->amount;
             } else {

@@ -7,8 +7,6 @@
 
 namespace sb {
 
-constexpr uint8_t kCounterReplyLength = 182;
-
 // Volume and amount totals of one grade; 0.0 and 0.0 for a grade outside 1..6 or when no usable reply came.
 void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, double* amount);
 

@@ -6,21 +6,17 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/LineBytes.h"
 #include "link/PortExchange.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
+#include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
 
 namespace sb {
 namespace {
 
-constexpr unsigned kVolumeAt = 15;
-constexpr unsigned kAmountAt = 26;
-constexpr unsigned kFieldDigits = 6;
 constexpr int kLockRepeats = 5;
 constexpr uint32_t kLockRepeatPauseMs = 50;
 
@@ -51,25 +47,24 @@ std::optional<int64_t> ExpectedFinalVolume(Station& station, uint8_t point) {
 
 // Asks the dispenser; returns the reply's figures when it gave a usable one.
 bool RequestDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
-    TracePoint("GET DATA TRANSACTION(", point);
-    DispenserMessage message;
-    BuildChannel1Header(station, point, message);
-    AppendText(message, "0002ZD");
-    AppendText(message, station.Point(point).PointCode);
-    AppendText(message, "00");
-    if (SendMessage(station.LinkOf(point), message) != 0) {
+    const SystemText& name = TraceName(Command::GetDataTransaction);
+    TracePoint(name, point);
+    DispenserMessage message = Request(station, point, Command::GetDataTransaction, {station.Point(point).PointCode});
+    SendOrRaise(station, point, message, [] {
         static const SystemText kFailed("Невозможно выполнить запрос данных отлива ТРК");
         RaiseSerialIO(kFailed);
-    }
-    if (station.LinkOf(point).Line != LineState::Good || message.replyLength != kDeliveryReplyLength) return false;
-    const std::optional<double> volumeDigits = ReadWireNumber(&message.bytes[kVolumeAt], kFieldDigits);
-    const std::optional<double> amountDigits = ReadWireNumber(&message.bytes[kAmountAt], kFieldDigits);
-    if (!volumeDigits || !amountDigits) {
-        TracePointResult("GET DATA TRANSACTION(", point, "wrong number");
+    });
+    if (station.LinkOf(point).Line != LineState::Good || message.replyLength != kDeliveryReply.length) return false;
+    const AmountScale scale(station);
+    const std::optional<DeliveryFigures> figures =
+        DecodeDeliveryReply(message.bytes.data(), message.replyLength, scale.Value());
+    if (!figures) {
+        TracePointResult(name, point, "wrong number");
         return false;
     }
-    *volume = *volumeDigits / 100;
-    *amount = AmountScale(station, point).Of(*amountDigits);
+    scale.TraceIfZero(point);
+    *volume = figures->volume;
+    *amount = figures->amount;
     return true;
 }
 
@@ -117,17 +112,23 @@ double ReadDeliveryData(Station& station, uint8_t point, double* amount, bool ma
 
 double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
     *amount = 0;
-    uint8_t buffer[256] = {'0', '0', '0', '2', 'Z', 'D'};
+    // Unframed: the request's bytes go out as they are and the answer comes back over them. The buffer leaves
+    // room for the longest answer a port service writes.
+    const DispenserMessage request = Request(station, point, Command::LinkUnitCounter);
+    uint8_t buffer[256] = {};
+    std::copy_n(request.bytes.begin(), request.length, buffer);
     LinkContext& link = station.LinkOf(point);
-    if (PortExchange(link, buffer, 6, 4).Failed()) {
+    if (PortExchange(link, buffer, request.length, kLinkUnitReply.length).Failed()) {
         static const SystemText kFailed("Невозможно запросить данные со счетчика блока связи");
         RaiseSerialIO(kFailed);
     }
+    if (link.Line != LineState::Good) return 0;
+    // The answer's four bytes are read whatever count the port reported, as the link unit's protocol has it.
+    const std::optional<double> volume = DecodeLinkUnitReply(buffer, kLinkUnitReply.length);
+    if (!volume) return 0;
     FillingPoint& fillingPoint = station.Point(point);
-    if (link.Line != LineState::Good || buffer[0] != line::STX || buffer[1] != '2') return 0;
-    const double volume = (buffer[2] | (buffer[3] << 8)) / 100.0;
-    *amount = static_cast<double>(static_cast<long double>(fillingPoint.Price[fillingPoint.SaleGrade]) * volume / 100);
-    return volume;
+    *amount = static_cast<double>(static_cast<long double>(fillingPoint.Price[fillingPoint.SaleGrade]) * *volume / 100);
+    return *volume;
 }
 
 double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {

@@ -7,8 +7,6 @@
 
 namespace sb {
 
-constexpr uint8_t kDeliveryReplyLength = 36;
-
 // True while figures may still be the previous sale's: the delivery of the latest START has not shown that it
 // began, and volume equals the previous sale's final volume.
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume);

@@ -1,22 +1,16 @@
 #include "operations/FillingPointControl.h"
 
 #include "link/LinkFailures.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
 
 namespace sb {
 
 void SendFillingPointControl(Station& station, uint8_t point, uint8_t switchOn) {
-    TracePoint("FILLING POINT CONTROL(", point);
-    DispenserMessage message;
-    BuildChannel1Header(station, point, message);
-    AppendText(message, "0004ZD");
-    AppendText(message, station.Point(point).PointCode);
-    AppendText(message, "00");
-    AppendText(message, switchOn != 0 ? "1" : "0");
-    AppendText(message, "011");
-    if (SendMessage(station.LinkOf(point), message) != 0) RaiseResetFailed();
+    TracePoint(TraceName(Command::FillingPointControl), point);
+    DispenserMessage message =
+        Request(station, point, Command::FillingPointControl, {station.Point(point).PointCode, switchOn != 0 ? "1" : "0"});
+    SendOrRaise(station, point, message, &RaiseResetFailed);
 }
 
 void SwitchOnUnlessFinished(Station& station, uint8_t point, uint8_t switchOn) {

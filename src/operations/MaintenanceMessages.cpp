@@ -5,23 +5,30 @@
 #include "common/Cp1251.h"
 #include "link/LinkFailures.h"
 #include "link/ReceiveReply.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
+#include "operations/ReplyDecoders.h"
 #include "operations/StatusPolling.h"
 
 namespace sb {
 namespace {
 
-void Send(Station& station, uint8_t point, DispenserMessage& message) {
-    if (SendMessage(station.LinkOf(point), message) != 0) RaiseResetFailed();
+// Sends a maintenance message, traced under its name, and returns it with its reply; the port failing on it
+// raises "Невозможно выполнить сброс ТРК".
+DispenserMessage Send(Station& station, uint8_t point, Command command,
+                      std::initializer_list<std::string_view> fields = {}) {
+    TracePoint(TraceName(command), point);
+    DispenserMessage message = Request(station, point, command, fields);
+    SendOrRaise(station, point, message, &RaiseResetFailed);
+    return message;
 }
 
-// Hands an 18-character status reply to the status decode when the line is good.
+// Hands a status report to the status decode when the line is good.
 void DecodeStatusReply(Station& station, uint8_t point, const DispenserMessage& message) {
-    if (station.LinkOf(point).Line != LineState::Good || message.replyLength != kStatusReportLength) return;
-    DecodeStatus(station, point, message.bytes[kStatusCharAt],
-                 static_cast<uint8_t>(message.bytes[kStatusDigitAt] - '0'));
+    if (station.LinkOf(point).Line != LineState::Good) return;
+    if (const std::optional<StatusReport> report = DecodeStatusReport(message.bytes.data(), message.replyLength)) {
+        DecodeStatus(station, point, report->statusChar, report->digit);
+    }
 }
 
 // Clears MasterResetPending on every way out of a MASTER RESET, exceptions included.
@@ -62,13 +69,10 @@ void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channe
     // already running; confirming again would nest without end.
     const RunOnThisThread run(confirmResetRuns);
     if (run.Nested()) return;
-    static const SystemText kTrace("Подтверждение RESET(");
-    TracePoint(kTrace, point);
-    DispenserMessage message;
-    AppendText(message, "00<600");
-    message.bytes[0] = first;
-    message.bytes[1] = channel;
-    Send(station, point, message);
+    const char dispenserFirst = static_cast<char>(first);
+    const char dispenserChannel = static_cast<char>(channel);
+    const DispenserMessage message = Send(station, point, Command::ResetConfirmation,
+                                          {std::string_view(&dispenserFirst, 1), std::string_view(&dispenserChannel, 1)});
     LinkContext& link = station.LinkOf(point);
     const int k = channel - '0';
     if (k == 0 || k == 1) {
@@ -84,11 +88,7 @@ void MasterReset(Station& station, uint8_t point) {
     if (run.Nested()) return;
     FillingPoint& fillingPoint = station.Point(point);
     const PendingCleared cleared(fillingPoint);
-    TracePoint("MASTER RESET(", point);
-    DispenserMessage message;
-    BuildHeader(station, point, message);
-    AppendText(message, "9998ZD0000");
-    Send(station, point, message);
+    DispenserMessage message = Send(station, point, Command::MasterReset);
     fillingPoint.MasterResetPending = false;
     DecodeStatusReply(station, point, message);
     if (station.LinkOf(point).Line != LineState::Good) return;
@@ -97,30 +97,11 @@ void MasterReset(Station& station, uint8_t point) {
 }
 
 void RequestIdentification(Station& station, uint8_t point) {
-    TracePoint("IDENTIFICATION REQUEST(", point);
-    DispenserMessage message;
-    BuildHeader(station, point, message);
-    AppendText(message, "9999ZD");
-    AppendText(message, "00");
-    AppendText(message, "0002");
-    Send(station, point, message);
+    Send(station, point, Command::Identification);
 }
 
 void Initialise(Station& station, uint8_t point) {
-    TracePoint("INITIALISATION(", point);
-    DispenserMessage message;
-    BuildHeader(station, point, message);
-    AppendText(message, "9997ZD");
-    AppendText(message, station.Point(point).PointCode);
-    AppendText(message, "00A");
-    AppendText(message, "00000000000");
-    AppendText(message, "000000000000");
-    AppendText(message, "000");
-    AppendText(message, "01");
-    AppendText(message, "10");
-    AppendText(message, "I");
-    for (int i = 0; i < 8; ++i) AppendText(message, "0100");
-    Send(station, point, message);
+    Send(station, point, Command::Initialisation, {station.Point(point).PointCode});
 }
 
 }  // namespace sb

@@ -1,26 +1,36 @@
 #include "operations/MessageBuilder.h"
 
-#include <algorithm>
-#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "link/SendMessage.h"
 
 namespace sb {
 
-void BuildHeader(Station& station, uint8_t point, DispenserMessage& message) {
+const SystemText& TraceName(Command command) {
+    static const std::vector<SystemText> names = [] {
+        std::vector<SystemText> converted;
+        converted.reserve(kCommandCount);
+        for (size_t i = 0; i < kCommandCount; ++i) converted.emplace_back(CatalogueEntry(static_cast<Command>(i)).name);
+        return converted;
+    }();
+    return names[static_cast<size_t>(command)];
+}
+
+DispenserMessage Request(Station& station, uint8_t point, Command command,
+                         std::initializer_list<std::string_view> fields) {
     const LinkContext& link = station.LinkOf(point);
-    const char header[4] = {'0', '0', link.SeqChar[0], link.ReqChar[0]};
-    AppendText(message, std::string_view(header, sizeof header));
+    DispenserMessage message;
+    const RequestHeader header{link.SeqChar[0], link.ReqChar[0]};
+    if (!BuildRequest(CatalogueEntry(command), header, fields.begin(), fields.size(), message)) {
+        // The operations check their values against the fields' widths before they get here.
+        throw std::invalid_argument("a request field does not fit the message");
+    }
+    return message;
 }
 
-void AppendText(DispenserMessage& message, std::string_view text) {
-    const size_t room = DispenserMessage::kCapacity - message.length;
-    const size_t count = std::min(room, text.size());
-    std::memcpy(message.bytes.data() + message.length, text.data(), count);
-    message.length = static_cast<uint8_t>(message.length + count);
-}
-
-void BuildChannel1Header(Station& station, uint8_t point, DispenserMessage& message) {
-    BuildHeader(station, point, message);
-    message.bytes[1] = '1';
+void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, void (*raise)()) {
+    if (SendMessage(station.LinkOf(point), message) != 0) raise();
 }
 
 }  // namespace sb

@@ -1,22 +1,27 @@
-// Assembling a dispenser message: the four-byte header and the text that follows it.
+// Requests to a dispenser as the command catalogue writes them, and sending them.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
-#include "operations/Station.h"
+#include "common/Cp1251.h"
 #include "link/DispenserMessage.h"
+#include "operations/CommandCatalogue.h"
+#include "operations/Station.h"
 
 namespace sb {
 
-// Writes "0", "0", then the point's sequence and request characters of channel 0 at the current length.
-void BuildHeader(Station& station, uint8_t point, DispenserMessage& message);
+// The name the command is traced under ("START(", "MASTER RESET(", ...), in both encodings.
+const SystemText& TraceName(Command command);
 
-// Copies text at the current length and advances it. Messages are far below the buffer's size; a text that
-// would not fit is cut at the end of the buffer.
-void AppendText(DispenserMessage& message, std::string_view text);
+// The command's request for the point with the fields in catalogue order. The header carries the point's
+// channel-0 sequence and request characters; the link stamps the channel's own into messages longer than eight
+// bytes.
+DispenserMessage Request(Station& station, uint8_t point, Command command,
+                         std::initializer_list<std::string_view> fields = {});
 
-// A header whose channel character is "1", for the requests that travel on channel 1.
-void BuildChannel1Header(Station& station, uint8_t point, DispenserMessage& message);
+// Sends the message to the point and collects the reply into it; a nonzero result of SendMessage calls raise.
+void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, void (*raise)());
 
 }  // namespace sb

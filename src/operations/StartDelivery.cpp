@@ -6,7 +6,6 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
@@ -54,7 +53,7 @@ std::optional<Preset> PresetOf(Station& station, const FillingPoint& fillingPoin
 
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode) {
     FillingPoint& fillingPoint = station.Point(point);
-    const std::string name = PointTrace("START(", point);
+    const std::string name = PointTrace(TraceName(Command::Start), point);
     if (!IsGrade(grade)) {
         WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
         RaiseCantStart();
@@ -69,20 +68,14 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
         WriteLog(kLevelTrace, name + ": price or preset refused");
         RaiseCantStart();
     }
-    DispenserMessage message;
-    BuildChannel1Header(station, point, message);
-    AppendText(message, "0001ZD");
-    AppendText(message, fillingPoint.PointCode);
-    AppendText(message, "0" + std::to_string(grade));
-    AppendText(message, "J");
-    AppendText(message, WireNumber(static_cast<uint64_t>(price), kPriceDigits));
-    AppendText(message, WireNumber(preset->value, kPresetDigits));
-    AppendText(message, "K");
-    AppendText(message, std::string(1, preset->kind));
-    AppendText(message, startMode != 0 ? "0" : "1");
-    AppendText(message, "000");
+    const std::string gradeDigit = std::to_string(grade);
+    const std::string priceDigits = WireNumber(static_cast<uint64_t>(price), kPriceDigits);
+    const std::string presetDigits = WireNumber(preset->value, kPresetDigits);
+    DispenserMessage message = Request(station, point, Command::Start,
+                                       {fillingPoint.PointCode, gradeDigit, priceDigits, presetDigits,
+                                        std::string_view(&preset->kind, 1), startMode != 0 ? "0" : "1"});
+    SendOrRaise(station, point, message, &RaiseCantStart);
     LinkContext& link = station.LinkOf(point);
-    if (SendMessage(link, message) != 0) RaiseCantStart();
     RaiseIfRefused(link, name);
 
     fillingPoint.CurVolume = 0;

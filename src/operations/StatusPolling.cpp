@@ -6,11 +6,11 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
+#include "operations/ReplyDecoders.h"
 #include "platform/Clock.h"
 
 namespace sb {
@@ -39,8 +39,10 @@ const SystemText& PollText() {
 }
 
 void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& message) {
-    static const SystemText kFailed("Невозможно выполнить запрос состояния ТРК");
-    if (SendMessage(station.LinkOf(point), message) != 0) RaiseSerialIO(kFailed);
+    SendOrRaise(station, point, message, [] {
+        static const SystemText kFailed("Невозможно выполнить запрос состояния ТРК");
+        RaiseSerialIO(kFailed);
+    });
 }
 
 // "3" and "4": the delivery is over; take its figures unless they are still those of the previous sale.
@@ -125,15 +127,14 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
     FillingPoint& fillingPoint = station.Point(point);
     message.replyLength = 0;
     if (fillingPoint.NoReplyCount == kStatusRequestAt) {
-        BuildChannel1Header(station, point, message);
-        AppendText(message, "0000ZD0000");
+        message = Request(station, point, Command::StatusRequest);
         SendStatusMessage(station, point, message);
     }
     if (message.replyLength != 0) return;
     if (fillingPoint.NoReplyCount % kFollowUpEvery == kFollowUpEvery - 1) {
-        message = DispenserMessage();
-        AppendText(message, "0181");
-        message.bytes[3] = static_cast<uint8_t>((station.LinkOf(point).ReplyToggle ^ 1) | 0x30);
+        // The digit other than the dispenser's latest sequence digit ("1" when it never sent one).
+        const char digit = static_cast<char>((station.LinkOf(point).ReplyToggle ^ 1) | 0x30);
+        message = Request(station, point, Command::StatusFollowUp, {std::string_view(&digit, 1)});
         SendStatusMessage(station, point, message);
     } else {
         message.replyLength = ReceiveReply(station.LinkOf(point), message.bytes.data(), DispenserMessage::kCapacity);
@@ -168,16 +169,16 @@ uint8_t PollStatus(Station& station, uint8_t point) {
     DispenserMessage message;
     ReadStatusReply(station, point, message);
     const uint8_t replyLength = message.replyLength;
+    const std::optional<StatusReport> report = DecodeStatusReport(message.bytes.data(), replyLength);
     if (link.Line != LineState::Good) {
         const int status = static_cast<uint8_t>(link.Line.Load());
         WriteLog(kLevelTrace, pollPrefix + ": Bad (Status=" + std::to_string(status) + ")");
-    } else if (replyLength == kStatusReportLength) {
+    } else if (report) {
         fillingPoint.NoReplyCount = 0;
-        code = DecodeStatus(station, point, message.bytes[kStatusCharAt],
-                            static_cast<uint8_t>(message.bytes[kStatusDigitAt] - '0'));
+        code = DecodeStatus(station, point, report->statusChar, report->digit);
         static const SystemText kReturn("ВОЗВРАТ СОСТОЯНИЯ(");
         TracePointResult(kReturn, point, Hex2(code));
-        if (message.bytes[0] == message.bytes[1]) fillingPoint.MasterResetPending = true;
+        if (report->resetAsked) fillingPoint.MasterResetPending = true;
     } else if (replyLength == 0) {
         CountSilence(station, point, code, pollPrefix);
     } else {

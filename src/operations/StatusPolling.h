@@ -7,10 +7,6 @@
 
 namespace sb {
 
-constexpr uint8_t kStatusReportLength = 18;
-constexpr unsigned kStatusCharAt = 15;
-constexpr unsigned kStatusDigitAt = 13;
-
 // Polls the point (asking it when it has been silent), decodes a status report and returns the state code.
 uint8_t PollStatus(Station& station, uint8_t point);
 

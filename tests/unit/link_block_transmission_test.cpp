@@ -36,16 +36,11 @@ protected:
 
     sb::DispenserMessage Message(const std::string& text) {
         sb::DispenserMessage message;
-        sb::AppendText(message, text);
+        message.Append(text);
         return message;
     }
 
-    sb::DispenserMessage MasterResetMessage() {
-        sb::DispenserMessage message;
-        sb::BuildHeader(sim.Driver(), 1, message);
-        sb::AppendText(message, "9998ZD0000");
-        return message;
-    }
+    sb::DispenserMessage MasterResetMessage() { return sb::Request(sim.Driver(), 1, sb::Command::MasterReset); }
 
     sbtest::SimDriver sim;
 };
@@ -183,7 +178,7 @@ TEST_F(BlockTransmissionTest, PortFailureWhileInstallingTheHandlerReachesTheCall
 
 TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCallersText) {
     sbtest::DataBlocksFailPort failing(sim.port.port());
-    sim.Driver().Port = sb::PortService(&failing.base);
+    sim.Driver().Port = sb::PortService(failing.port());
     sb::DispenserMessage message = MasterResetMessage();
     EXPECT_EQ(sb::SendMessage(sim.Link(1), message), -3);
     EXPECT_EQ(failing.failures, sb::kMaxPortFailuresInRow);
