@@ -23,5 +23,6 @@ cmake --build --preset tsan --target sbtests
 ./build/tsan/tests/sbtests --gtest_brief=1
 # A hostile dispenser for a short while: no crash, no out-of-bounds access, no hang.
 bash scripts/fuzz.sh 20
+bash scripts/fuzz.sh 10 reply_decoders
 bash tests/windows/run.sh
 echo "All suites passed."
