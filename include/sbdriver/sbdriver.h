@@ -9,6 +9,10 @@
  * (a double two) and the callee removes them. Elsewhere the same prototypes use the native convention.
  *
  * All texts (description block, exception messages, menu captions) are Windows-1251 bytes.
+ *
+ * docs/host-guide.md is the whole contract for host developers: every slot's arguments, units, ranges, results
+ * and cost on the line, what the port service must do, threads and locks, failures, files and the bounds on a
+ * bad line. The comments below name its sections.
  */
 #ifndef SBDRIVER_SBDRIVER_H
 #define SBDRIVER_SBDRIVER_H
@@ -52,7 +56,8 @@ typedef struct SbStatusRecord {
     uint8_t bytes[16];
 } SbStatusRecord;
 
-/* Handlers the driver hands to the port service: the operation first, the driver object second. */
+/* Handlers the driver hands to the port service: the operation first, the driver object second. The port service
+ * calls the receive handler once per answer during slot 16, on the same thread (guide: "Handlers"). */
 typedef uint32_t(SB_CALL* SbReceiveFn)(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
                                        uint8_t* count, uint8_t* replySize); /* 1 = ok, 0 = lone NAK */
 typedef int32_t(SB_CALL* SbLineSetupFn)(void* self, uint32_t point);
@@ -87,7 +92,8 @@ struct SbMenuItem {
 /* Returns a new item already placed under parent. */
 typedef SbMenuItem*(SB_CALL* SbCreateMenuItem)(SbMenuItem* parent, int32_t index);
 
-/* The driver object's method table, 25 slots in this fixed order. */
+/* The driver object's method table, 25 slots in this fixed order (guide: "Host slots"). Points are 1..32, grades
+ * 1..6, volumes in litres, amounts and prices in money units. */
 typedef struct SbDriverVtbl {
     void(SB_CALL* Abstract)(SbDriver* self);                                                        /* 0 */
     void(SB_CALL* Describe)(SbDescription* out, SbDriver* self);                                    /* 1 */
@@ -131,31 +137,41 @@ struct SbDriver {
     const SbDriverVtbl* vtbl;
 };
 
-/* The host's port service. Slots 0, 2, 3, 5..15, 18 and 20 belong to the host and are never called. */
+/* The host's port service (guide: "The port service"). Slots 0, 2, 3, 5..15, 18 and 20 belong to the host and
+ * are never called. Point n names the host's line n. */
 typedef struct SbPortServiceVtbl {
     void* slot0;
-    int32_t(SB_CALL* ErrorResult)(SbPortService* self, uint32_t point); /* 1 */
+    /* 1: the exchange's result when slot 16 or 4 raised: nonzero fails the exchange, 0 lets it pass unanswered */
+    int32_t(SB_CALL* ErrorResult)(SbPortService* self, uint32_t point);
     void* slot2;
     void* slot3;
-    uint32_t(SB_CALL* LineStatus)(SbPortService* self, uint32_t point); /* 4: low byte used */
+    /* 4: the line after the latest exchange, low byte: 1 an answer came (or none was awaited), 2 none came */
+    uint32_t(SB_CALL* LineStatus)(SbPortService* self, uint32_t point);
     void* slot5_15[11];
+    /* 16: sends send[0..sendCount), writes the answer over the same buffer (255 bytes or more), reports it to the
+     * receive handler and returns 0; anything else is a failed exchange. replySize: 30 poll or select, 60
+     * acknowledgement, 2 data block, 0 no answer awaited, 4 link unit counter. zero is always 0. */
     int32_t(SB_CALL* SendReceive)(SbPortService* self, uint32_t point, uint8_t* send, uint32_t sendCount,
-                                  uint8_t* receive, uint32_t replySize, uint32_t zero); /* 16: 0 = success */
-    int32_t(SB_CALL* Configure)(SbPortService* self, uint32_t point, uint32_t ten, uint32_t speedCode); /* 17 */
+                                  uint8_t* receive, uint32_t replySize, uint32_t zero);
+    /* 17: sets the line up; ten is always 10; speedCode: baud in the low 16 bits, top byte 7 on a T10 line.
+     * The result is handed back as slot 16's. */
+    int32_t(SB_CALL* Configure)(SbPortService* self, uint32_t point, uint32_t ten, uint32_t speedCode);
     void* slot18;
-    void(SB_CALL* SetReceiveHandler)(SbPortService* self, uint32_t point, SbReceiveHandler handler); /* 19 */
+    /* 19: the handler to call during this point's next send-and-receive */
+    void(SB_CALL* SetReceiveHandler)(SbPortService* self, uint32_t point, SbReceiveHandler handler);
     void* slot20;
-    void(SB_CALL* SetLineSetupHandler)(SbPortService* self, uint32_t point, SbLineSetupHandler handler); /* 21 */
+    /* 21: the handler to call whenever the host sets the point's line up again */
+    void(SB_CALL* SetLineSetupHandler)(SbPortService* self, uint32_t point, SbLineSetupHandler handler);
 } SbPortServiceVtbl;
 struct SbPortService {
     const SbPortServiceVtbl* vtbl;
 };
 
-/* Speed code given to port slot 17 for a line that carries a T10 counting unit. */
+/* Speed code given to port slot 17 for a line that carries a T10 counting unit: 2400 baud, top byte 7. */
 #define SB_T10_SPEED_CODE 0x07000960u
 
 /*
- * Failures that reach the host.
+ * Failures that reach the host (guide: "Failures"), unless the host chose SB_FAILURES_RETURN below.
  * POSIX build: slots throw the C++ exception sb::ESerialIO (below); slot 0 throws sb::EAbstractError.
  * Windows build: no C++ exception crosses the boundary. A slot raises a structured exception with
  *   ExceptionCode    SB_EXCEPTION_SERIAL_IO (or SB_EXCEPTION_ABSTRACT for slot 0), flag EXCEPTION_NONCONTINUABLE,
@@ -165,6 +181,35 @@ struct SbPortService {
  */
 #define SB_EXCEPTION_SERIAL_IO 0xE0534249u
 #define SB_EXCEPTION_ABSTRACT 0xE0534241u
+
+/*
+ * Failures as results, for hosts that cannot catch the platform's exception (C on POSIX, C built with mingw,
+ * Python ctypes, Go, Rust). After SbSetFailureMode(driver, SB_FAILURES_RETURN) a failing slot of that driver
+ * object returns instead of raising: 0 or 0.0 as its result, 0.0 through the addresses of slots 6, 7 and 9,
+ * nothing written into the records of slots 1 and 21. The calls that fail, and their texts, stay the same.
+ * Guide: "Failures".
+ */
+#define SB_FAILURES_RAISE 0  /* the default: sb::ESerialIO on POSIX, a structured exception on Windows */
+#define SB_FAILURES_RETURN 1
+
+#define SB_FAILURE_NONE 0
+#define SB_FAILURE_SERIAL_IO 1 /* a dispenser exchange failed (ESerialIO) */
+#define SB_FAILURE_ABSTRACT 2  /* slot 0 was called */
+
+typedef struct SbFailure {
+    uint32_t code;     /* SB_FAILURE_* */
+    char cp1251[512];  /* the message, Windows-1251, zero-terminated; empty for SB_FAILURE_NONE */
+    char utf8[1024];   /* the same message in UTF-8 */
+} SbFailure;
+
+/* Sets how the slots of this driver object report failures, for every thread. A null or foreign object, or a
+ * mode other than the two above, is refused with a log line and changes nothing. */
+SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode);
+
+/* This thread's latest slot call on a driver object in return mode: 1 when it failed, with *out filled; else 0,
+ * with *out holding SB_FAILURE_NONE and empty texts. Each such call clears the record when it starts (slots 5,
+ * 8, 12, 17, 18 and 20 never fail and leave it alone). out may be NULL. */
+SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
 
 #if !defined(_WIN32)
 /*

@@ -1,6 +1,10 @@
-// The two exports through which the host obtains the driver object.
+// The exports: the two through which the host obtains the driver object, and the choice of how its slots
+// report failures.
+
+#include <string>
 
 #include "driver/DriverFactory.h"
+#include "driver/HostMethodTable.h"
 #include "driver/SlotBoundary.h"
 #include "logging/Log.h"
 #include "platform/Paths.h"
@@ -12,12 +16,21 @@ namespace {
 // One driver per process: a repeated call returns the object already made and leaves the log running. A failure
 // while it is built (no memory, no system object left) leaves the export the way a slot's failure does.
 SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
-    return sb::AtSlotBoundary([&]() -> SbDriver* {
+    return sb::AtSlotBoundary(nullptr, [&]() -> SbDriver* {
         sb::StartLogging();
         sb::platform::AttachUiThread(owner);
         static SbDriver* const driver = sb::NewDriver(port, sb::platform::SettingsFilePath());
         return driver;
     });
+}
+
+// The failure mode's trace line; it never fails the call.
+void TraceFailureMode(uint32_t mode, const char* outcome) {
+    try {
+        sb::WriteLog(sb::kLevelTrace, "FAILURE MODE(" + std::to_string(mode) + "): " + outcome);
+    } catch (...) {
+        sb::platform::PassThreadEnd();
+    }
 }
 
 }  // namespace
@@ -29,6 +42,25 @@ SB_EXPORT SbDriver* SB_CALL GetVM30(uint32_t, SbWindow owner, SbPortService* por
 SB_EXPORT SbDriver* SB_CALL GetDriver25(uint32_t, SbWindow owner, SbPortService* port, uint32_t, uint32_t, uint32_t,
                                         uint32_t, uint32_t) {
     return TheDriver(owner, port);
+}
+
+SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode) {
+    if (driver == nullptr || driver->vtbl != &sb::HostMethodTable()) {
+        TraceFailureMode(mode, "not a driver object, refused");
+        return;
+    }
+    if (mode != SB_FAILURES_RAISE && mode != SB_FAILURES_RETURN) {
+        TraceFailureMode(mode, "refused");
+        return;
+    }
+    sb::TVM30::From(driver).FailureMode = mode;
+    TraceFailureMode(mode, mode == SB_FAILURES_RETURN ? "RETURN" : "RAISE");
+}
+
+SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out) {
+    const SbFailure& record = sb::ThreadReportedFailure();
+    if (out != nullptr) *out = record;
+    return record.code != SB_FAILURE_NONE ? 1u : 0u;
 }
 
 }  // extern "C"

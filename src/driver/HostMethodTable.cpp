@@ -23,6 +23,11 @@ SlotFailure& ThreadSlotFailure() {
     return failure;
 }
 
+SbFailure& ThreadReportedFailure() {
+    thread_local SbFailure record{};
+    return record;
+}
+
 namespace {
 
 TVM30& Driver(SbDriver* self) { return TVM30::From(self); }
@@ -36,12 +41,12 @@ bool Refused(uint32_t point, int slot) {
     return true;
 }
 
-void SB_CALL Abstract(SbDriver*) {
-    AtSlotBoundary([]() { throw EAbstractError(); });
+void SB_CALL Abstract(SbDriver* self) {
+    AtSlotBoundary(self, []() { throw EAbstractError(); });
 }
 
-void SB_CALL Describe(SbDescription* out, SbDriver*) {
-    AtSlotBoundary([&]() {
+void SB_CALL Describe(SbDescription* out, SbDriver* self) {
+    AtSlotBoundary(self, [&]() {
         static const SystemText kText("v2.50#Протокол к Sheidt&Bachman");
         if (out == nullptr) return;
         const size_t length = std::min(kText.cp1251.size(), sizeof out->bytes - 1);
@@ -51,19 +56,19 @@ void SB_CALL Describe(SbDescription* out, SbDriver*) {
 }
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         if (!Refused(LowByte(point), 2)) Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
     });
 }
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
-    return AtSlotBoundary([&]() -> uint32_t {
+    return AtSlotBoundary(self, [&]() -> uint32_t {
         return Refused(LowByte(point), 3) ? 0u : static_cast<uint8_t>(Driver(self).LinkOf(LowByte(point)).Line.Load());
     });
 }
 
 int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, uint32_t control) {
-    return AtSlotBoundary([&]() -> int32_t {
+    return AtSlotBoundary(self, [&]() -> int32_t {
         if (Refused(LowByte(point), 4)) return 0;
         SendFillingPointControl(Driver(self), LowByte(point), LowByte(control));
         return 0;
@@ -85,51 +90,60 @@ struct PairOut {
 };
 
 void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume, double* amount) {
-    AtSlotBoundary([&]() {
-        PairOut out(volume, amount);
-        if (Refused(LowByte(point), 6)) {
-            out.Zero();
-            return;
-        }
-        FinalDeliveryData(Driver(self), LowByte(point), out.volume, out.amount);
-    });
+    PairOut out(volume, amount);
+    AtSlotBoundary(
+        self,
+        [&]() {
+            if (Refused(LowByte(point), 6)) {
+                out.Zero();
+                return;
+            }
+            FinalDeliveryData(Driver(self), LowByte(point), out.volume, out.amount);
+        },
+        [&]() { out.Zero(); });
 }
 
 void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, double* volume, double* amount, uint32_t,
                      uint32_t) {
-    AtSlotBoundary([&]() {
-        PairOut out(volume, amount);
-        if (Refused(LowByte(point), 7)) {
-            out.Zero();
-            return;
-        }
-        GetCounter(Driver(self), LowByte(point), grade, out.volume, out.amount);
-    });
+    PairOut out(volume, amount);
+    AtSlotBoundary(
+        self,
+        [&]() {
+            if (Refused(LowByte(point), 7)) {
+                out.Zero();
+                return;
+            }
+            GetCounter(Driver(self), LowByte(point), grade, out.volume, out.amount);
+        },
+        [&]() { out.Zero(); });
 }
 
 void SB_CALL DoNothing7(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
 
 double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amount) {
-    return AtSlotBoundary([&]() -> double {
-        double unusedAmount = 0;
-        double* amountOut = amount != nullptr ? amount : &unusedAmount;
-        if (Refused(LowByte(point), 9)) {
-            *amountOut = 0;
-            return 0;
-        }
-        return CurrentDeliveryData(Driver(self), LowByte(point), amountOut);
-    });
+    double unusedAmount = 0;
+    double* amountOut = amount != nullptr ? amount : &unusedAmount;
+    return AtSlotBoundary(
+        self,
+        [&]() -> double {
+            if (Refused(LowByte(point), 9)) {
+                *amountOut = 0;
+                return 0;
+            }
+            return CurrentDeliveryData(Driver(self), LowByte(point), amountOut);
+        },
+        [&]() { *amountOut = 0; });
 }
 
 uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
-    return AtSlotBoundary([&]() -> uint32_t {
+    return AtSlotBoundary(self, [&]() -> uint32_t {
         if (Refused(LowByte(point), 10)) return 0;
         return PollStatus(Driver(self), LowByte(point));
     });
 }
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         if (!Refused(point, 11)) SetGradePrice(Driver(self), LowByte(point), grade, price);
     });
 }
@@ -137,13 +151,13 @@ void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, u
 void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         if (!Refused(point, 13)) SetVolumePreset(Driver(self), LowByte(point), volume);
     });
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         if (!Refused(point, 14)) SetAmountPreset(Driver(self), LowByte(point), amount);
     });
 }
@@ -153,7 +167,7 @@ void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32
 }
 
 int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
-    return AtSlotBoundary([&]() -> int32_t {
+    return AtSlotBoundary(self, [&]() -> int32_t {
         if (Refused(LowByte(point), 16)) return 0;
         return Driver(self).OpenLine(LowByte(point));
     });
@@ -162,7 +176,7 @@ int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
 void SB_CALL DoNothing4(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL Start(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t mode) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         if (Refused(LowByte(point), 19)) return;
         StartDelivery(Driver(self), LowByte(point), grade, LowByte(mode));
     });
@@ -178,6 +192,8 @@ uint32_t SB_CALL Capability(SbDriver*, uint32_t code, int32_t* answer) {
 void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, uint32_t second, uint32_t) {
     const uint32_t code = self->vtbl->PollStatus(self, LowByte(point), LowByte(second));
     if (out == nullptr) return;  // polled all the same: the host asked for the point's status
+    // A poll that failed in return mode has no state to hand on: the record stays as the host had it.
+    if (ReturnsFailures(self) && ThreadReportedFailure().code != SB_FAILURE_NONE) return;
     out->bytes[0] = LowByte(code);
     out->bytes[1] = 0;
     out->bytes[14] = static_cast<uint8_t>(code & 7u);
@@ -185,7 +201,7 @@ void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, u
 }
 
 void SB_CALL SwitchPoint(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         if (LowByte(control) == 0 || Refused(LowByte(point), 22)) return;
         SwitchOnUnlessFinished(Driver(self), LowByte(point), LowByte(control));
     });
@@ -196,7 +212,7 @@ void SB_CALL SwitchPointAgain(SbDriver* self, uint32_t point, uint32_t second, u
 }
 
 void SB_CALL HookMenu(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create) {
-    AtSlotBoundary([&]() {
+    AtSlotBoundary(self, [&]() {
         TVM30& driver = Driver(self);
         AddSettingsMenuEntry(driver.MenuPending, driver.SettingsClickHandler(), menus, create);
     });

@@ -1,10 +1,13 @@
-// Every slot runs its body here: a failure leaves the slot the way the host's platform expects it, after the
-// body's C++ scopes have closed and its locks have been released.
+// Every slot runs its body here: a failure leaves the slot the way the host chose for the driver object (raised
+// the platform's way, or returned as the slot's neutral result), after the body's C++ scopes have closed and its
+// locks have been released.
 #pragma once
 
 #include <cstring>
 #include <exception>
+#include <utility>
 
+#include "driver/TVM30.h"
 #include "link/ExchangeBudget.h"
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"
@@ -24,11 +27,40 @@ struct SlotFailure {
     }
 };
 
+// The texts of this thread's failure on its way to the host.
 SlotFailure& ThreadSlotFailure();
 
-template <typename Body>
-auto AtSlotBoundary(Body&& body) -> decltype(body()) {
+// This thread's record for SbGetLastFailure: the latest slot call in return mode, failed or not.
+SbFailure& ThreadReportedFailure();
+
+inline bool ReturnsFailures(SbDriver* self) {
+    return self != nullptr && TVM30::From(self).FailureMode.load(std::memory_order_relaxed) == SB_FAILURES_RETURN;
+}
+
+inline void ClearReportedFailure() {
+    SbFailure& record = ThreadReportedFailure();
+    record.code = SB_FAILURE_NONE;
+    record.cp1251[0] = '\0';
+    record.utf8[0] = '\0';
+}
+
+inline void ReportFailure(const SlotFailure& failure) {
+    SbFailure& record = ThreadReportedFailure();
+    record.code =
+        failure.kind == platform::HostFailureKind::Abstract ? SB_FAILURE_ABSTRACT : SB_FAILURE_SERIAL_IO;
+    static_assert(sizeof record.cp1251 == sizeof failure.cp1251 && sizeof record.utf8 == sizeof failure.utf8);
+    std::memcpy(record.cp1251, failure.cp1251, sizeof record.cp1251);
+    std::memcpy(record.utf8, failure.utf8, sizeof record.utf8);
+}
+
+// self is the driver object the slot was called on; null for the entry points, which have none yet and raise.
+// writeNeutral puts the neutral result into what the slot writes through the host's addresses; it runs only
+// when a failure is returned.
+template <typename Body, typename Neutral>
+auto AtSlotBoundary(SbDriver* self, Body&& body, Neutral&& writeNeutral) -> decltype(body()) {
     SlotFailure& failure = ThreadSlotFailure();
+    const bool returning = ReturnsFailures(self);
+    if (returning) ClearReportedFailure();
     try {
         const CallBudget budget;
         return body();
@@ -43,7 +75,17 @@ auto AtSlotBoundary(Body&& body) -> decltype(body()) {
         platform::PassThreadEnd();
         failure.Set(platform::HostFailureKind::SerialIO, "Unknown failure", "Unknown failure");
     }
+    if (returning) {
+        ReportFailure(failure);
+        writeNeutral();
+        return decltype(body())();
+    }
     platform::RaiseToHost(failure.kind, failure.cp1251, failure.utf8);
+}
+
+template <typename Body>
+auto AtSlotBoundary(SbDriver* self, Body&& body) -> decltype(body()) {
+    return AtSlotBoundary(self, std::forward<Body>(body), [] {});
 }
 
 }  // namespace sb

@@ -40,6 +40,8 @@ public:
     SbMenuClickHandler SettingsClickHandler();
 
     SettingsInForce Settings;
+    // How the slots hand failures to the host (SB_FAILURES_RAISE or SB_FAILURES_RETURN, SbSetFailureMode).
+    std::atomic<uint32_t> FailureMode{SB_FAILURES_RAISE};
     // Set until the first call of the menu hook; with one driver object per process it is the process's flag.
     std::atomic<bool> MenuPending{true};
 };

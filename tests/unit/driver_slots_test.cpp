@@ -129,7 +129,15 @@ TEST_F(SlotsTest, EmptySlotsDoNothing) {
     EXPECT_TRUE(log.Texts().empty());
 }
 
-TEST_F(SlotsTest, AbstractSlotRaises) { EXPECT_THROW(vm->Abstract(driver), sb::EAbstractError); }
+TEST_F(SlotsTest, AbstractSlotRaises) {
+    EXPECT_THROW(vm->Abstract(driver), sb::EAbstractError);
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
+    vm->Abstract(driver);
+    SbFailure failure;
+    ASSERT_EQ(SbGetLastFailure(&failure), 1u);
+    EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_ABSTRACT));
+    EXPECT_STREQ(failure.cp1251, "Abstract Error");
+}
 
 TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
     for (uint32_t bad : {0u, 33u, 255u}) {

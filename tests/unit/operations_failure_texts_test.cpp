@@ -1,8 +1,11 @@
 // Each operation raises its own text when the port keeps failing on its data blocks, after releasing the
-// point's lock, with the fields written before the failure kept.
+// point's lock, with the fields written before the failure kept. In return mode the same text comes back
+// through SbGetLastFailure instead.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "support/DataBlocksFailPort.h"
@@ -21,24 +24,32 @@ void PrintTo(const Case& value, std::ostream* out) { *out << value.name; }
 class FailureTextsTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
-    sbtest::SimDriver sim;
-    sim.port.Attach(1);
-    sbtest::DataBlocksFailPort failing(sim.port.port());
-    sim.Driver().Port = sb::PortService(&failing.base);
-    try {
-        GetParam().call(sim);
-        FAIL() << "no failure reached the host";
-    } catch (const sb::ESerialIO& failure) {
-        EXPECT_EQ(failure.Utf8(), GetParam().text);
+    for (const uint32_t mode : {SB_FAILURES_RAISE, SB_FAILURES_RETURN}) {
+        SCOPED_TRACE(mode == SB_FAILURES_RAISE ? "raise mode" : "return mode");
+        sbtest::SimDriver sim;
+        sim.port.Attach(1);
+        sbtest::DataBlocksFailPort failing(sim.port.port());
+        sim.Driver().Port = sb::PortService(&failing.base);
+        SbSetFailureMode(sim.Object(), mode);
+        std::string text;
+        try {
+            GetParam().call(sim);
+            SbFailure failure;
+            if (mode == SB_FAILURES_RETURN && SbGetLastFailure(&failure) == 1) text = failure.utf8;
+        } catch (const sb::ESerialIO& failure) {
+            EXPECT_EQ(mode, SB_FAILURES_RAISE);
+            text = failure.Utf8();
+        }
+        EXPECT_EQ(text, GetParam().text);
+        // Another thread can take the point: the lock was released on the way out.
+        bool taken = false;
+        std::thread other([&] {
+            sb::platform::LockGuard hold(sim.Link(1).PointLock);
+            taken = true;
+        });
+        other.join();
+        EXPECT_TRUE(taken);
     }
-    // Another thread can take the point: the lock was released on the way out.
-    bool taken = false;
-    std::thread other([&] {
-        sb::platform::LockGuard hold(sim.Link(1).PointLock);
-        taken = true;
-    });
-    other.join();
-    EXPECT_TRUE(taken);
 }
 
 void Poll(sbtest::SimDriver& sim) {
@@ -88,6 +99,50 @@ TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
     EXPECT_EQ(sim.Point(1).PointState, 192);
     EXPECT_THROW(sim.Slots().PollStatus(sim.Object(), 1, 0), sb::ESerialIO);
     EXPECT_FALSE(sim.Point(1).MasterResetPending);  // cleared even by a failing MASTER RESET
+}
+
+// Return mode: 0.0 through the host's addresses, the status record untouched, a record of this thread only,
+// cleared by the next call; modes and objects the driver does not know change nothing.
+TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
+    sbtest::SimDriver sim;
+    sim.port.Attach(1);
+    sbtest::DataBlocksFailPort failing(sim.port.port());
+    sim.Driver().Port = sb::PortService(&failing.base);
+    const SbDriverVtbl& vm = sim.Slots();
+    SbSetFailureMode(sim.Object(), 7);
+    SbSetFailureMode(reinterpret_cast<SbDriver*>(&failing.base), SB_FAILURES_RETURN);
+    SbSetFailureMode(nullptr, SB_FAILURES_RETURN);
+    sim.Point(1).VolumePreset = 10;
+    double volume = 5, amount = 5;
+    EXPECT_THROW(vm.CurrentDeliveryData(sim.Object(), 1, 0, &amount), sb::ESerialIO);
+
+    SbSetFailureMode(sim.Object(), SB_FAILURES_RETURN);
+    EXPECT_EQ(vm.CurrentDeliveryData(sim.Object(), 1, 0, &amount), 0.0);
+    EXPECT_EQ(amount, 0.0);
+    volume = amount = 5;
+    vm.FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume + amount, 0.0);
+    volume = amount = 5;
+    vm.GetCounter(sim.Object(), 1, 0, 1, &volume, &amount, 0, 0);
+    EXPECT_EQ(volume + amount, 0.0);
+    SbStatusRecord record;
+    std::memset(&record, 0xAB, sizeof record);
+    sim.Point(1).NoReplyCount = 15;
+    vm.StatusRecord(&record, sim.Object(), 1, 0, 0);
+    EXPECT_EQ(record.bytes[0] + record.bytes[1] + record.bytes[14] + record.bytes[15], 4 * 0xAB);
+    SbFailure failure;
+    ASSERT_EQ(SbGetLastFailure(&failure), 1u);
+    EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_SERIAL_IO));
+    EXPECT_STREQ(failure.utf8, "Невозможно выполнить запрос состояния ТРК");
+
+    uint32_t elsewhere = 1;
+    std::thread other([&] { elsewhere = SbGetLastFailure(nullptr); });
+    other.join();
+    EXPECT_EQ(elsewhere, 0u);
+    vm.GetLineResult(sim.Object(), 1);
+    EXPECT_EQ(SbGetLastFailure(&failure), 0u);
+    EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_NONE));
+    EXPECT_STREQ(failure.utf8, "");
 }
 
 }  // namespace

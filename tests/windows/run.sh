@@ -16,7 +16,8 @@ cmake --build "$build" --target sbdriver sbwintest sbalerttest sbhost -j2
 cmake --preset debug -DSB_WERROR=ON >/dev/null
 cmake --build "$root/build/debug" --target sbsim -j2
 
-# Only system DLLs may be imported, and only the two entry points (plain and decorated) exported.
+# Only system DLLs may be imported, and only the two entry points and the two failure-mode calls (plain and
+# decorated) exported.
 dump=$(i686-w64-mingw32-objdump -p "$build/sbdriver.dll")
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
 for dll in $imports; do
@@ -28,7 +29,9 @@ done
 echo "PASS sbdriver.dll imports only system DLLs: $imports"
 exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
     | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
-if [ "$exports" != "GetDriver25 GetDriver25@32 GetVM30 GetVM30@12 " ]; then
+expected="GetDriver25 GetDriver25@32 GetVM30 GetVM30@12"
+expected="$expected SbGetLastFailure SbGetLastFailure@4 SbSetFailureMode SbSetFailureMode@8 "
+if [ "$exports" != "$expected" ]; then
     echo "FAIL sbdriver.dll exports: $exports"
     exit 1
 fi
