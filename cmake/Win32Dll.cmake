@@ -1,5 +1,8 @@
 # sbdriver.dll as a Windows host loads it: no "lib" prefix, the entry points exported under their plain and
-# their stdcall-decorated names, and the C++ runtime linked in, so that only system DLLs are imported.
+# their stdcall-decorated names, the C++ runtime linked in, so that only system DLLs are imported, and a version
+# resource with the project's version.
+enable_language(RC)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/sbdriver.rc.in ${PROJECT_BINARY_DIR}/sbdriver.rc @ONLY)
 set_target_properties(sbdriver PROPERTIES PREFIX "" OUTPUT_NAME sbdriver)
-target_sources(sbdriver PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sbdriver.def)
+target_sources(sbdriver PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sbdriver.def ${PROJECT_BINARY_DIR}/sbdriver.rc)
 target_link_options(sbdriver PRIVATE -static -static-libgcc -static-libstdc++)

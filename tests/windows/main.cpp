@@ -1,6 +1,6 @@
 // The Windows test host: loads sbdriver.dll as a 32-bit Windows host does, lends it a port service with
-// simulated dispensers, and checks the calling contract, the results, the failures, the files, a delivery, the
-// menu entry with its settings dialog and the alert window.
+// simulated dispensers, and checks the version resource, the calling contract, the results, the failures, the
+// files, a delivery, the menu entry with its settings dialog and the alert window.
 // Prints one PASS or FAIL line per check; exits with 1 when any check failed.
 // With --menu-without-dispenser it checks only that a first menu hook without the dispenser menu adds nothing:
 // the hook acts on its first call in a process only.
@@ -23,6 +23,7 @@
 #include "SlotResultChecks.h"
 #include "StackWordChecks.h"
 #include "UiDriving.h"
+#include "VersionChecks.h"
 
 using namespace wintest;
 
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     host.lines = &lines;
 
     CheckProbeControls();
+    CheckVersionResource();
     if (LoadDriver(host) && CreateDriver(host)) {
         // Slot 24 first: the stack word checks call it too, and only the first call in a process counts.
         TestMenuItem menus("");
