@@ -20,22 +20,7 @@ std::string SpeedCodeText(uint32_t speedCode) {
 
 }  // namespace
 
-const SbPortServiceVtbl SerialPortService::kVtbl = {
-    nullptr,
-    &SerialPortService::ErrorResultSlot,
-    nullptr,
-    nullptr,
-    &SerialPortService::LineStatusSlot,
-    {},
-    &SerialPortService::SendReceiveSlot,
-    &SerialPortService::ConfigureSlot,
-    nullptr,
-    &SerialPortService::SetReceiveHandlerSlot,
-    nullptr,
-    &SerialPortService::SetLineSetupHandlerSlot,
-};
-
-SerialPortService::SerialPortService(const std::map<uint32_t, std::string>& devices) : object_{{&kVtbl}, this} {
+SerialPortService::SerialPortService(const std::map<uint32_t, std::string>& devices) {
     for (const auto& [point, device] : devices) {
         if (point >= 1 && point <= kMaxPoint) lines_[point].device = device;
     }
@@ -47,14 +32,12 @@ std::string SerialPortService::LastError(uint32_t point) const {
     return lines_[point].error;
 }
 
-SerialPortService& SerialPortService::Of(SbPortService* port) { return *reinterpret_cast<PortObject*>(port)->owner; }
-
 SerialPortService::Line* SerialPortService::LineOf(uint32_t point) {
     if (point < 1 || point > kMaxPoint || lines_[point].device.empty()) return nullptr;
     return &lines_[point];
 }
 
-int32_t SerialPortService::Configure(uint32_t point, uint32_t speedCode) {
+int32_t SerialPortService::ConfigureLine(uint32_t point, uint32_t speedCode) {
     Line* line = LineOf(point);
     if (line == nullptr) return kNoSuchLine;
     const uint32_t mark = speedCode >> kMarkShift;
@@ -94,40 +77,36 @@ int32_t SerialPortService::Exchange(uint32_t point, const uint8_t* send, uint32_
     return 0;
 }
 
-int32_t SB_CALL SerialPortService::ErrorResultSlot(SbPortService*, uint32_t) { return kPortFailed; }
+int32_t SerialPortService::ErrorResult(uint32_t /*point*/) { return kPortFailed; }
 
-uint32_t SB_CALL SerialPortService::LineStatusSlot(SbPortService* port, uint32_t point) {
-    const Line* line = Of(port).LineOf(point);
+uint32_t SerialPortService::LineStatus(uint32_t point) {
+    const Line* line = LineOf(point);
     return line == nullptr ? kLineNoAnswer : line->status;
 }
 
-int32_t SB_CALL SerialPortService::SendReceiveSlot(SbPortService* port, uint32_t point, uint8_t* send,
-                                                   uint32_t sendCount, uint8_t* receive, uint32_t replySize,
-                                                   uint32_t /*zero*/) {
+int32_t SerialPortService::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive,
+                                       uint32_t replySize, uint32_t /*zero*/) {
     try {
-        return Of(port).Exchange(point, send, sendCount, receive, replySize);
+        return Exchange(point, send, sendCount, receive, replySize);
     } catch (...) {
         return kPortFailed;  // the receive handler or an allocation failed; the driver then asks slot 1
     }
 }
 
-int32_t SB_CALL SerialPortService::ConfigureSlot(SbPortService* port, uint32_t point, uint32_t /*ten*/,
-                                                 uint32_t speedCode) {
+int32_t SerialPortService::Configure(uint32_t point, uint32_t /*ten*/, uint32_t speedCode) {
     try {
-        return Of(port).Configure(point, speedCode);
+        return ConfigureLine(point, speedCode);
     } catch (...) {
         return kPortFailed;
     }
 }
 
-void SB_CALL SerialPortService::SetReceiveHandlerSlot(SbPortService* port, uint32_t point,
-                                                      SbReceiveHandler handler) {
-    if (Line* line = Of(port).LineOf(point)) line->receive = handler;
+void SerialPortService::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
+    if (Line* line = LineOf(point)) line->receive = handler;
 }
 
-void SB_CALL SerialPortService::SetLineSetupHandlerSlot(SbPortService* port, uint32_t point,
-                                                        SbLineSetupHandler handler) {
-    if (Line* line = Of(port).LineOf(point)) line->setup = handler;
+void SerialPortService::SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler) {
+    if (Line* line = LineOf(point)) line->setup = handler;
 }
 
 }  // namespace sbline

@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 
+#include "line/PortServiceAdapter.h"
 #include "line/SerialLine.h"
 #include "sbdriver/sbdriver.h"
 
@@ -36,18 +37,19 @@ constexpr uint32_t kLineNoAnswer = 2;  // an answer was awaited and nothing came
 // Top byte of the speed code of a line with a T10 counting unit.
 constexpr uint32_t kLinkUnitLineMark = 7;
 
-class SerialPortService {
+class SerialPortService : public PortServiceAdapter<SerialPortService> {
 public:
     // devices: point (1..32) to the path of its line's device; other points have no line.
     explicit SerialPortService(const std::map<uint32_t, std::string>& devices);
     SerialPortService(const SerialPortService&) = delete;
     SerialPortService& operator=(const SerialPortService&) = delete;
 
-    SbPortService* port() { return &object_.base; }
     // Why the latest failed call on the point's line failed; empty when none did.
     std::string LastError(uint32_t point) const;
 
 private:
+    friend class PortServiceAdapter<SerialPortService>;
+
     struct Line {
         std::string device;
         SerialLine serial;
@@ -56,28 +58,21 @@ private:
         uint32_t status = kLineGood;
         std::string error;
     };
-    // Standard-layout, so a pointer to its first member is a pointer to it.
-    struct PortObject {
-        SbPortService base;
-        SerialPortService* owner;
-    };
+
+    // The port slots.
+    int32_t ErrorResult(uint32_t point);
+    uint32_t LineStatus(uint32_t point);
+    int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
+                        uint32_t zero);
+    int32_t Configure(uint32_t point, uint32_t ten, uint32_t speedCode);
+    void SetReceiveHandler(uint32_t point, SbReceiveHandler handler);
+    void SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler);
 
     Line* LineOf(uint32_t point);
-    int32_t Configure(uint32_t point, uint32_t speedCode);
+    int32_t ConfigureLine(uint32_t point, uint32_t speedCode);
     int32_t Exchange(uint32_t point, const uint8_t* send, uint32_t sendCount, uint8_t* receive,
                      uint32_t replySize);
 
-    static SerialPortService& Of(SbPortService* port);
-    static int32_t SB_CALL ErrorResultSlot(SbPortService* port, uint32_t point);
-    static uint32_t SB_CALL LineStatusSlot(SbPortService* port, uint32_t point);
-    static int32_t SB_CALL SendReceiveSlot(SbPortService* port, uint32_t point, uint8_t* send, uint32_t sendCount,
-                                           uint8_t* receive, uint32_t replySize, uint32_t zero);
-    static int32_t SB_CALL ConfigureSlot(SbPortService* port, uint32_t point, uint32_t ten, uint32_t speedCode);
-    static void SB_CALL SetReceiveHandlerSlot(SbPortService* port, uint32_t point, SbReceiveHandler handler);
-    static void SB_CALL SetLineSetupHandlerSlot(SbPortService* port, uint32_t point, SbLineSetupHandler handler);
-    static const SbPortServiceVtbl kVtbl;
-
-    PortObject object_;
     std::array<Line, kMaxPoint + 1> lines_;  // index 0 unused
 };
 
