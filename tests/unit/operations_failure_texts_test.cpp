@@ -29,7 +29,7 @@ TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
         sbtest::SimDriver sim;
         sim.port.Attach(1);
         sbtest::DataBlocksFailPort failing(sim.port.port());
-        sim.Driver().Port = sb::PortService(&failing.base);
+        sim.Driver().Port = sb::PortService(failing.port());
         SbSetFailureMode(sim.Object(), mode);
         std::string text;
         try {
@@ -90,7 +90,7 @@ TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
     sbtest::SimDriver sim;
     sim.port.Attach(1);
     sbtest::DataBlocksFailPort failing(sim.port.port());
-    sim.Driver().Port = sb::PortService(&failing.base);
+    sim.Driver().Port = sb::PortService(failing.port());
     sim.Point(1).CurVolume = 4;
     sim.Point(1).MasterResetPending = true;
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 3, 1), sb::ESerialIO);
@@ -107,10 +107,10 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
     sbtest::SimDriver sim;
     sim.port.Attach(1);
     sbtest::DataBlocksFailPort failing(sim.port.port());
-    sim.Driver().Port = sb::PortService(&failing.base);
+    sim.Driver().Port = sb::PortService(failing.port());
     const SbDriverVtbl& vm = sim.Slots();
     SbSetFailureMode(sim.Object(), 7);
-    SbSetFailureMode(reinterpret_cast<SbDriver*>(&failing.base), SB_FAILURES_RETURN);
+    SbSetFailureMode(reinterpret_cast<SbDriver*>(failing.port()), SB_FAILURES_RETURN);
     SbSetFailureMode(nullptr, SB_FAILURES_RETURN);
     sim.Point(1).VolumePreset = 10;
     double volume = 5, amount = 5;

@@ -20,53 +20,21 @@ EXCEPTION_DISPOSITION __cdecl RunFinally(EXCEPTION_RECORD* record, void* establi
 
 }  // namespace
 
-const SbPortServiceVtbl TestPort::kTable = {
-    nullptr, &TestPort::ErrorResult, nullptr, nullptr, &TestPort::LineStatus, {},
-    &TestPort::SendReceive, &TestPort::Configure, nullptr, &TestPort::SetReceiveHandler, nullptr,
-    &TestPort::SetLineSetupHandler};
+TestPort::TestPort(SbPortService* line) : PortServiceForwarder(line) {}
 
-TestPort::TestPort(SbPortService* line) : SbPortService{&kTable}, line_(line) {}
-
-int32_t __stdcall TestPort::ErrorResult(SbPortService* self, uint32_t point) {
-    SbPortService* line = Of(self).line_;
-    return line->vtbl->ErrorResult(line, point);
-}
-
-uint32_t __stdcall TestPort::LineStatus(SbPortService* self, uint32_t point) {
-    SbPortService* line = Of(self).line_;
-    return line->vtbl->LineStatus(line, point);
-}
-
-int32_t __stdcall TestPort::SendReceive(SbPortService* self, uint32_t point, uint8_t* send, uint32_t sendCount,
-                                        uint8_t* receive, uint32_t replySize, uint32_t zero) {
-    TestPort& port = Of(self);
-    switch (port.fault_) {
+int32_t TestPort::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive,
+                              uint32_t replySize, uint32_t zero) {
+    switch (fault_) {
         case Fault::FailSendReceive:
             return 1;
         case Fault::RaiseInSendReceive:
         case Fault::AccessViolation:
-            port.FailInsideOwnFrame();
+            FailInsideOwnFrame();
             return 1;  // not reached
         case Fault::None:
             break;
     }
-    SbPortService* line = port.line_;
-    return line->vtbl->SendReceive(line, point, send, sendCount, receive, replySize, zero);
-}
-
-int32_t __stdcall TestPort::Configure(SbPortService* self, uint32_t point, uint32_t ten, uint32_t speedCode) {
-    SbPortService* line = Of(self).line_;
-    return line->vtbl->Configure(line, point, ten, speedCode);
-}
-
-void __stdcall TestPort::SetReceiveHandler(SbPortService* self, uint32_t point, SbReceiveHandler handler) {
-    SbPortService* line = Of(self).line_;
-    line->vtbl->SetReceiveHandler(line, point, handler);
-}
-
-void __stdcall TestPort::SetLineSetupHandler(SbPortService* self, uint32_t point, SbLineSetupHandler handler) {
-    SbPortService* line = Of(self).line_;
-    line->vtbl->SetLineSetupHandler(line, point, handler);
+    return PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero);
 }
 
 __attribute__((noinline)) void TestPort::FailInsideOwnFrame() {

@@ -5,11 +5,12 @@
 
 #include <cstdint>
 
+#include "line/PortServiceForwarder.h"
 #include "sbdriver/sbdriver.h"
 
 namespace wintest {
 
-class TestPort : public SbPortService {
+class TestPort : public sbline::PortServiceForwarder<TestPort> {
 public:
     enum class Fault {
         None,
@@ -31,19 +32,13 @@ public:
     bool FinallyRan() const { return finallyRan_; }
 
 private:
-    static int32_t __stdcall ErrorResult(SbPortService* self, uint32_t point);
-    static uint32_t __stdcall LineStatus(SbPortService* self, uint32_t point);
-    static int32_t __stdcall SendReceive(SbPortService* self, uint32_t point, uint8_t* send, uint32_t sendCount,
-                                         uint8_t* receive, uint32_t replySize, uint32_t zero);
-    static int32_t __stdcall Configure(SbPortService* self, uint32_t point, uint32_t ten, uint32_t speedCode);
-    static void __stdcall SetReceiveHandler(SbPortService* self, uint32_t point, SbReceiveHandler handler);
-    static void __stdcall SetLineSetupHandler(SbPortService* self, uint32_t point, SbLineSetupHandler handler);
-    static const SbPortServiceVtbl kTable;
+    friend class sbline::PortServiceAdapter<TestPort>;
 
-    static TestPort& Of(SbPortService* self) { return *static_cast<TestPort*>(self); }
+    // The one slot of its own; the others go on to the simulator's port service.
+    int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
+                        uint32_t zero);
     void FailInsideOwnFrame();
 
-    SbPortService* line_;
     Fault fault_ = Fault::None;
     bool finallyRan_ = false;
 };
