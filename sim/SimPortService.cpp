@@ -15,24 +15,11 @@ void Append(std::deque<T>& records, T record) {
 
 }  // namespace
 
-const SbPortServiceVtbl SimPortService::kVtbl = {
-    nullptr,          &SimPortService::ErrorResult, nullptr, nullptr, &SimPortService::LineStatus,
-    {},               &SimPortService::SendReceive, &SimPortService::Configure,
-    nullptr,          &SimPortService::SetReceiveHandler,
-    nullptr,          &SimPortService::SetLineSetupHandler,
-};
-
 std::string Render(const ExchangeRecord& record) {
     std::string text = std::to_string(record.point) + " > " + Hex(record.sent) + " (" +
                        std::to_string(record.replySize) + ") <";
     if (!record.received.empty()) text += " " + Hex(record.received);
     return text;
-}
-
-SimPortService::SimPortService() : object_{{&kVtbl}, this} {}
-
-SimPortService& SimPortService::Of(SbPortService* port) {
-    return *reinterpret_cast<PortObject*>(port)->owner;
 }
 
 Dispenser& SimPortService::Attach(uint32_t point, const PointConfig& config) {
@@ -122,29 +109,21 @@ void SimPortService::Record(int slot, uint32_t point, uint32_t arg1, uint32_t ar
     Append(calls_, SlotCall{slot, point, arg1, arg2});
 }
 
-int32_t SB_CALL SimPortService::ErrorResult(SbPortService* port, uint32_t point) {
-    SimPortService& self = Of(port);
-    SpinGuard guard(self.lock_);
-    self.Record(1, point);
-    return self.errorResult_;
+int32_t SimPortService::ErrorResult(uint32_t point) {
+    SpinGuard guard(lock_);
+    Record(1, point);
+    return errorResult_;
 }
 
-uint32_t SB_CALL SimPortService::LineStatus(SbPortService* port, uint32_t point) {
-    SimPortService& self = Of(port);
-    SpinGuard guard(self.lock_);
-    self.Record(4, point);
-    const auto found = self.lines_.find(point);
-    return found == self.lines_.end() ? kLineGood : found->second.status;
+uint32_t SimPortService::LineStatus(uint32_t point) {
+    SpinGuard guard(lock_);
+    Record(4, point);
+    const auto found = lines_.find(point);
+    return found == lines_.end() ? kLineGood : found->second.status;
 }
 
-int32_t SB_CALL SimPortService::SendReceive(SbPortService* port, uint32_t point, uint8_t* send,
-                                            uint32_t sendCount, uint8_t* receive, uint32_t replySize,
-                                            uint32_t /*zero*/) {
-    return Of(port).Exchange(point, send, sendCount, receive, replySize);
-}
-
-int32_t SimPortService::Exchange(uint32_t point, const uint8_t* send, uint32_t sendCount, uint8_t* receive,
-                                 uint32_t replySize) {
+int32_t SimPortService::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive,
+                                    uint32_t replySize, uint32_t /*zero*/) {
     SbReceiveHandler handler{nullptr, nullptr};
     uint8_t count = 0;
     {
@@ -179,29 +158,26 @@ int32_t SimPortService::Exchange(uint32_t point, const uint8_t* send, uint32_t s
     return 0;
 }
 
-int32_t SB_CALL SimPortService::Configure(SbPortService* port, uint32_t point, uint32_t ten, uint32_t speedCode) {
-    SimPortService& self = Of(port);
-    SpinGuard guard(self.lock_);
-    self.Record(17, point, ten, speedCode);
-    return self.configureResult_;
+int32_t SimPortService::Configure(uint32_t point, uint32_t ten, uint32_t speedCode) {
+    SpinGuard guard(lock_);
+    Record(17, point, ten, speedCode);
+    return configureResult_;
 }
 
-void SB_CALL SimPortService::SetReceiveHandler(SbPortService* port, uint32_t point, SbReceiveHandler handler) {
-    SimPortService& self = Of(port);
-    SpinGuard guard(self.lock_);
-    self.Record(19, point);
-    if (self.throwOnSetReceiveHandler_ > 0) {
-        --self.throwOnSetReceiveHandler_;
+void SimPortService::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
+    SpinGuard guard(lock_);
+    Record(19, point);
+    if (throwOnSetReceiveHandler_ > 0) {
+        --throwOnSetReceiveHandler_;
         throw std::runtime_error("simulated handler installation failure");
     }
-    self.lines_[point].receive = handler;
+    lines_[point].receive = handler;
 }
 
-void SB_CALL SimPortService::SetLineSetupHandler(SbPortService* port, uint32_t point, SbLineSetupHandler handler) {
-    SimPortService& self = Of(port);
-    SpinGuard guard(self.lock_);
-    self.Record(21, point);
-    self.lines_[point].setup = handler;
+void SimPortService::SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler) {
+    SpinGuard guard(lock_);
+    Record(21, point);
+    lines_[point].setup = handler;
 }
 
 }  // namespace sbsim

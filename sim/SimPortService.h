@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "line/PortServiceAdapter.h"
 #include "sbdriver/sbdriver.h"
 #include "sim/Dispenser.h"
 #include "sim/SpinLock.h"
@@ -46,14 +47,11 @@ struct SlotCall {
     uint32_t arg2 = 0;
 };
 
-class SimPortService {
+class SimPortService : public sbline::PortServiceAdapter<SimPortService> {
 public:
-    SimPortService();
+    SimPortService() = default;
     SimPortService(const SimPortService&) = delete;
     SimPortService& operator=(const SimPortService&) = delete;
-
-    // The object to hand to the driver: it begins with the method table pointer.
-    SbPortService* port() { return &object_.base; }
 
     // Puts a dispenser on the line of a point (replacing one there); a line without one stays silent.
     Dispenser& Attach(uint32_t point, const PointConfig& config = PointConfig{});
@@ -82,33 +80,26 @@ public:
     int32_t CallLineSetup(uint32_t point);
 
 private:
+    friend class sbline::PortServiceAdapter<SimPortService>;
+
     struct Line {
         std::unique_ptr<Dispenser> dispenser;
         SbReceiveHandler receive{nullptr, nullptr};
         SbLineSetupHandler setup{nullptr, nullptr};
         uint32_t status = kLineGood;
     };
-    // Standard-layout, so a pointer to its first member is a pointer to it.
-    struct PortObject {
-        SbPortService base;
-        SimPortService* owner;
-    };
 
-    static SimPortService& Of(SbPortService* port);
-    static int32_t SB_CALL ErrorResult(SbPortService* port, uint32_t point);
-    static uint32_t SB_CALL LineStatus(SbPortService* port, uint32_t point);
-    static int32_t SB_CALL SendReceive(SbPortService* port, uint32_t point, uint8_t* send, uint32_t sendCount,
-                                       uint8_t* receive, uint32_t replySize, uint32_t zero);
-    static int32_t SB_CALL Configure(SbPortService* port, uint32_t point, uint32_t ten, uint32_t speedCode);
-    static void SB_CALL SetReceiveHandler(SbPortService* port, uint32_t point, SbReceiveHandler handler);
-    static void SB_CALL SetLineSetupHandler(SbPortService* port, uint32_t point, SbLineSetupHandler handler);
-    static const SbPortServiceVtbl kVtbl;
+    // The port slots.
+    int32_t ErrorResult(uint32_t point);
+    uint32_t LineStatus(uint32_t point);
+    int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
+                        uint32_t zero);
+    int32_t Configure(uint32_t point, uint32_t ten, uint32_t speedCode);
+    void SetReceiveHandler(uint32_t point, SbReceiveHandler handler);
+    void SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler);
 
-    int32_t Exchange(uint32_t point, const uint8_t* send, uint32_t sendCount, uint8_t* receive,
-                     uint32_t replySize);
     void Record(int slot, uint32_t point, uint32_t arg1 = 0, uint32_t arg2 = 0);
 
-    PortObject object_;
     mutable SpinLock lock_;  // guards everything below
     std::map<uint32_t, Line> lines_;
     std::deque<ExchangeRecord> exchanges_;
