@@ -162,6 +162,10 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
         TracePoint(PreviousSaleLocked(), point);
         finalVolume = 0;
         *amount = 0;
+        // The point reported a finished delivery since the START, but never that it began (its report was lost
+        // on the line): a sale of the previous one's volume cannot be told from the previous one. The host is
+        // told that the final figures could not be read rather than given 0/0 as a good result.
+        if (fillingPoint.FinishReported) station.LinkOf(point).Line = LineState::FinalDataUnread;
     } else {
         fillingPoint.LastVolume = finalVolume;
         fillingPoint.NewSale = false;

@@ -48,6 +48,7 @@ void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& messag
 // "3" and "4": the delivery is over; take its figures unless they are still those of the previous sale.
 void TakeFinishedDelivery(Station& station, uint8_t point) {
     FillingPoint& fillingPoint = station.Point(point);
+    fillingPoint.FinishReported = true;
     fillingPoint.CurVolume -= 0.003;
     double amount = 0;
     ReadDeliveryData(station, point, &amount, false, true);

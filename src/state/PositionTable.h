@@ -40,6 +40,8 @@ struct FillingPoint {
     // Set once the dispenser has shown that the delivery of the latest START began: it reported delivering,
     // or figures other than the previous sale's. From then on equal figures are this delivery's own.
     Relaxed<bool> SaleBegan = false;
+    // Set when the point reported a finished delivery (status "3" or "4") since the latest START.
+    Relaxed<bool> FinishReported = false;
     Relaxed<double> LastVolume = 0;
     // Written by the settings dialog while exchanges may read it.
     Relaxed<bool> T10Line = false;

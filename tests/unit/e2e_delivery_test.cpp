@@ -118,6 +118,22 @@ TEST_F(WholeDeliveryTest, EqualSalesInARowReachAHostThatOnlyPollsStatus) {
         EXPECT_EQ(accepted.second, 730) << i;
     }
     EXPECT_EQ(deliver(false), Figures(0, 0));
+
+    // A sale of the same volume whose delivering report is lost on the line cannot be told from the previous
+    // one: the host gets no figures and is told so (line result 3), never 0/0 as a good result.
+    vm.SetVolumePreset(object, 1, 0, 0, 0, 5.0);
+    EXPECT_EQ(deliver(true), Figures(500, 22950));
+    vm.Start(object, 1, 0, 2, 1);
+    Customer([](sbsim::FillingPoint& point) {
+        point.LiftNozzle(2);
+        while (point.state() != sbsim::PointState::Finished) point.Tick();
+        point.TakeOutbox();
+        point.QueueStatusReport('3', 2);
+    });
+    for (int i = 0; i < 5; ++i) Poll();
+    double volume = -1, amount = -1;
+    vm.FinalDeliveryData(object, 1, 0, &volume, &amount);
+    EXPECT_EQ(vm.GetLineResult(object, 1), 3u);
 }
 
 TEST(WholeDelivery, AmountPresetOnALineWithALinkUnit) {
