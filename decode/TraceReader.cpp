@@ -1,0 +1,173 @@
+#include "decode/TraceReader.h"
+
+#include <cctype>
+
+#include "common/Cp1251.h"
+
+namespace sbdecode {
+namespace {
+
+constexpr int64_t kDayMs = 24LL * 3600 * 1000;
+// The clock going back by more than this is midnight passing, not threads writing out of order.
+constexpr int64_t kMidnightJumpMs = 3600LL * 1000;
+constexpr std::size_t kClockLength = 12;  // hh:mm:ss.zzz
+constexpr unsigned kMaxPoint = 99;         // the widest point number a line may name
+
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+int Number(const std::string& text, std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+// "hh:mm:ss.zzz" at the start: its milliseconds since midnight, or -1.
+int64_t ReadClock(const std::string& line) {
+    if (line.size() < kClockLength) return -1;
+    static const char kShape[] = "dd:dd:dd.ddd";
+    for (std::size_t i = 0; i < kClockLength; ++i) {
+        if (kShape[i] == 'd' ? !Digit(line[i]) : line[i] != kShape[i]) return -1;
+    }
+    const int hours = Number(line, 0, 2), minutes = Number(line, 3, 2), seconds = Number(line, 6, 2);
+    if (hours > 23 || minutes > 59 || seconds > 59) return -1;
+    return ((hours * 60LL + minutes) * 60 + seconds) * 1000 + Number(line, 9, 3);
+}
+
+// Blank-separated pairs of hex digits, nothing else; an empty text is no byte.
+bool ReadHex(const std::string& text, std::size_t at, Bytes* bytes) {
+    while (at < text.size()) {
+        if (text[at] == ' ' || text[at] == '\t') {
+            ++at;
+            continue;
+        }
+        if (at + 1 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[at])) ||
+            !std::isxdigit(static_cast<unsigned char>(text[at + 1])) ||
+            (at + 2 < text.size() && text[at + 2] != ' ' && text[at + 2] != '\t'))
+            return false;
+        bytes->push_back(static_cast<uint8_t>(std::stoi(text.substr(at, 2), nullptr, 16)));
+        at += 2;
+    }
+    return true;
+}
+
+// Digits at `at` (1..kMaxPoint): the point, and `at` moved past them.
+bool ReadPoint(const std::string& text, std::size_t* at, unsigned* point) {
+    std::size_t end = *at;
+    while (end < text.size() && Digit(text[end]) && end - *at < 3) ++end;
+    if (end == *at) return false;
+    const int value = Number(text, *at, end - *at);
+    if (value < 1 || value > static_cast<int>(kMaxPoint)) return false;
+    *point = static_cast<unsigned>(value);
+    *at = end;
+    return true;
+}
+
+// name, the point, then one of the endings: the bytes after it in hex.
+bool ReadDump(const std::string& text, const std::string& name, std::initializer_list<const char*> endings,
+              TraceRecord* record) {
+    if (text.compare(0, name.size(), name) != 0) return false;
+    std::size_t at = name.size();
+    if (!ReadPoint(text, &at, &record->point)) return false;
+    for (const char* ending : endings) {
+        const std::string end(ending);
+        Bytes bytes;
+        if (text.compare(at, end.size(), end) != 0 || !ReadHex(text, at + end.size(), &bytes)) continue;
+        record->bytes = bytes;
+        return true;
+    }
+    return false;
+}
+
+// The point a driver's line names: the first "(n" closed by ")" or ",".
+unsigned PointOfNote(const std::string& text) {
+    for (std::size_t open = text.find('('); open != std::string::npos; open = text.find('(', open + 1)) {
+        std::size_t at = open + 1;
+        unsigned point = 0;
+        if (ReadPoint(text, &at, &point) && at < text.size() && (text[at] == ')' || text[at] == ',')) return point;
+    }
+    return 0;
+}
+
+// "[POINT] > HEX" or "[POINT] < HEX", what follows a capture line's time.
+bool ReadCaptured(const std::string& text, TraceRecord* record) {
+    std::size_t at = 0;
+    if (ReadPoint(text, &at, &record->point) && at < text.size() && text[at] == ' ') ++at;
+    if (at >= text.size() || (text[at] != '>' && text[at] != '<')) return false;
+    Bytes bytes;
+    if (!ReadHex(text, at + 1, &bytes)) return false;
+    record->kind = text[at] == '>' ? TraceRecord::Kind::kSent : TraceRecord::Kind::kReceived;
+    record->bytes = bytes;
+    return true;
+}
+
+// A line of the driver's log after its time: a dump of the bytes sent or received, or any other line.
+void ReadLogText(const std::string& text, TraceRecord* record) {
+    static const std::string kReceived = sb::ToCp1251("Прием(");
+    static const std::string kDetail = ":  ";
+    if (text.compare(0, kDetail.size(), kDetail) == 0) {
+        const std::string dump = text.substr(kDetail.size());
+        if (ReadDump(dump, "Send(", {"): "}, record)) {
+            record->kind = TraceRecord::Kind::kSent;
+            return;
+        }
+        if (ReadDump(dump, kReceived, {",OK): ", ",Bad): "}, record)) {
+            record->kind = TraceRecord::Kind::kReceived;
+            return;
+        }
+    }
+    record->kind = TraceRecord::Kind::kNote;
+    record->text = sb::ToUtf8(text);
+    record->point = PointOfNote(record->text);
+}
+
+}  // namespace
+
+bool TraceReader::ReadLine(std::string* line, bool* cut) {
+    line->clear();
+    *cut = false;
+    std::streambuf* buffer = in_.rdbuf();
+    // Ends at the end of the line or of the input: every character is taken once.
+    for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
+        if (c == '\n') return true;
+        if (line->size() < kMaxLineLength) line->push_back(static_cast<char>(c));
+        else *cut = true;
+    }
+    return !line->empty() || *cut;
+}
+
+int64_t TraceReader::OnTimeline(int64_t clockMs) {
+    if (lastClockMs_ >= 0 && clockMs + kMidnightJumpMs < lastClockMs_) dayMs_ += kDayMs;
+    lastClockMs_ = clockMs;
+    return dayMs_ + clockMs;
+}
+
+bool TraceReader::Next(TraceRecord* record) {
+    std::string line;
+    bool cut = false;
+    while (ReadLine(&line, &cut)) {
+        ++lineNumber_;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!cut && (line.empty() || line[0] == '#')) continue;
+        *record = TraceRecord{};
+        record->lineNumber = lineNumber_;
+        const int64_t clock = ReadClock(line);
+        const std::string text = clock < 0 ? line : line.substr(kClockLength + (line.size() > kClockLength));
+        if (cut || (clock < 0 && !ReadCaptured(text, record))) {
+            record->kind = TraceRecord::Kind::kUnreadable;
+            record->text = sb::ToUtf8(line) + (cut ? "..." : "");
+            return true;
+        }
+        if (clock >= 0) {
+            record->timeMs = OnTimeline(clock);
+            if (!ReadCaptured(text, record)) {
+                *record = TraceRecord{};
+                record->lineNumber = lineNumber_;
+                record->timeMs = dayMs_ + clock;
+                ReadLogText(text, record);
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace sbdecode

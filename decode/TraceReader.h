@@ -1,0 +1,45 @@
+// Reads a recording of dispenser lines line by line: the driver's trace log (Windows-1251, "hh:mm:ss.zzz text",
+// its sent and received bytes in hex after "Send(n):" and "Прием(n,OK):") or a hex capture, one transmission a
+// line: "[hh:mm:ss.zzz] [POINT] > HEX" for the driver's bytes, "< HEX" for the dispenser's ("#" starts a comment).
+// Both may be mixed; a line that is neither is handed on as unreadable, never taken for anything else.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "decode/LineFrames.h"
+
+namespace sbdecode {
+
+// Longest line read; the rest of a longer one is skipped and the line is unreadable.
+constexpr std::size_t kMaxLineLength = 4096;
+
+struct TraceRecord {
+    enum class Kind { kSent, kReceived, kNote, kUnreadable };
+    Kind kind = Kind::kNote;
+    std::size_t lineNumber = 0;
+    int64_t timeMs = -1;  // since midnight of the first day, days counted on; -1 when the line has no time
+    unsigned point = 0;   // 0 when the line names none
+    Bytes bytes;          // kSent, kReceived
+    std::string text;     // kNote: the driver's line in UTF-8; kUnreadable: the line as it came, in UTF-8
+};
+
+class TraceReader {
+public:
+    explicit TraceReader(std::istream& in) : in_(in) {}
+    // The next record; false at the end of the input.
+    bool Next(TraceRecord* record);
+
+private:
+    bool ReadLine(std::string* line, bool* cut);
+    int64_t OnTimeline(int64_t clockMs);
+
+    std::istream& in_;
+    std::size_t lineNumber_ = 0;
+    int64_t lastClockMs_ = -1;
+    int64_t dayMs_ = 0;
+};
+
+}  // namespace sbdecode
