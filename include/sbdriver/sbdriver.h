@@ -57,7 +57,8 @@ typedef struct SbStatusRecord {
 } SbStatusRecord;
 
 /* Handlers the driver hands to the port service: the operation first, the driver object second. The port service
- * calls the receive handler once per answer during slot 16, on the same thread (guide: "Handlers"). */
+ * calls the receive handler once in every send-and-receive (slot 16), on that call's thread, before it returns
+ * (guide: "Handlers"). */
 typedef uint32_t(SB_CALL* SbReceiveFn)(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
                                        uint8_t* count, uint8_t* replySize); /* 1 = ok, 0 = lone NAK */
 typedef int32_t(SB_CALL* SbLineSetupFn)(void* self, uint32_t point);
