@@ -21,8 +21,16 @@ struct Corruption {
     std::size_t secondIndex = kNoSecondByte;
 };
 
+// Faults that are counted off, for Arm.
+enum class CountedFault { Silence, Nak, Wait, Refusal, Corruption };
+// A count that does not run out: more occurrences than a line makes in years.
+constexpr unsigned kForever = ~0u;
+
 class FaultScript {
 public:
+    // Sets the fault to apply to the next n occurrences, whatever was armed before; 0 disarms it (a corruption
+    // queued with CorruptNextBlock stays). Corruptions armed here change the last data byte.
+    void Arm(CountedFault fault, unsigned n) { *CountOf(fault) = n; }
     // The line is dead both ways for the next n exchanges: the dispenser hears nothing and answers nothing.
     void SilenceExchanges(unsigned n) { silence_ += n; }
     // The next n data blocks from the driver are answered NAK and dropped, however good they are.
@@ -48,6 +56,7 @@ public:
     bool TakeRefusal() { return Take(refusals_); }
     std::optional<Corruption> TakeCorruption() {
         std::optional<Corruption> taken = TakeFront(corruptions_);
+        if (!taken && Take(corruptBlocks_)) taken = Corruption{};
         if (taken && taken->secondIndex != kNoSecondByte) ++unseenCorruptionsSent_;
         return taken;
     }
@@ -59,8 +68,18 @@ public:
 private:
     static bool Take(unsigned& count) {
         if (count == 0) return false;
-        --count;
+        if (count != kForever) --count;
         return true;
+    }
+    unsigned* CountOf(CountedFault fault) {
+        switch (fault) {
+            case CountedFault::Silence: return &silence_;
+            case CountedFault::Nak: return &naks_;
+            case CountedFault::Wait: return &waits_;
+            case CountedFault::Refusal: return &refusals_;
+            case CountedFault::Corruption: break;
+        }
+        return &corruptBlocks_;
     }
     template <typename T>
     static std::optional<T> TakeFront(std::deque<T>& queue) {
@@ -74,6 +93,7 @@ private:
     unsigned naks_ = 0;
     unsigned waits_ = 0;
     unsigned refusals_ = 0;
+    unsigned corruptBlocks_ = 0;
     unsigned unseenCorruptionsSent_ = 0;
     std::deque<Corruption> corruptions_;
     std::deque<Bytes> garbles_;

@@ -6,6 +6,7 @@ namespace sbsim {
 namespace {
 
 constexpr int64_t kMaxScale = 10000;  // keeps every amount product well inside 64 bits
+constexpr int64_t kMaxPrice = 99999;  // the widest price START carries
 
 int64_t Clamp(int64_t value, int64_t low, int64_t high) { return std::min(std::max(value, low), high); }
 
@@ -22,6 +23,10 @@ FillingPoint::FillingPoint(const PointConfig& config) : config_(config) {
     config_.tankCapacity = Clamp(config_.tankCapacity, 1, kMaxDeliveryVolume);
     config_.amountScale = Clamp(config_.amountScale, 1, kMaxScale);
     config_.priceScale = Clamp(config_.priceScale, 1, kMaxScale);
+    for (int nozzle = 1; nozzle <= kMaxGrade; ++nozzle) {
+        if (!ValidGrade(config_.grades[nozzle])) config_.grades[nozzle] = nozzle;
+    }
+    for (int64_t& price : config_.prices) price = Clamp(price, 0, kMaxPrice);
 }
 
 char FillingPoint::StatusChar() const {
@@ -76,7 +81,7 @@ void FillingPoint::SwitchAtDispenser(bool on) {
 }
 
 void FillingPoint::Tick() {
-    if (state_ == PointState::Authorised && lifted_ == sale_.grade) {
+    if (state_ == PointState::Authorised && lifted_ != 0 && config_.grades[lifted_] == sale_.grade) {
         state_ = PointState::Delivering;
         sale_.nozzle = lifted_;
     } else if (state_ == PointState::Delivering) {
@@ -118,14 +123,15 @@ bool FillingPoint::Start(const StartFields& start) {
         default: break;
     }
     const bool amountPreset = start.kind == '2' && start.preset > 0;
-    if (amountPreset && start.price == 0) return false;  // no volume reaches the amount
+    const int64_t price = start.price != 0 ? start.price : config_.prices[start.grade];
+    if (amountPreset && price == 0) return false;  // no volume reaches the amount
     sale_ = SaleFigures{};
     sale_.grade = start.grade;
-    sale_.price = start.price;
+    sale_.price = price;
     stopsAtAmount_ = amountPreset;
     presetAmount_ = amountPreset ? start.preset : 0;
     if (amountPreset) {
-        const int64_t perLitre = start.price * config_.amountScale;
+        const int64_t perLitre = price * config_.amountScale;
         limit_ = (start.preset * 100 * config_.priceScale * 2 + perLitre) / (2 * perLitre);
     } else {
         limit_ = (start.kind == '1' && start.preset > 0) ? start.preset : config_.tankCapacity;

@@ -4,6 +4,7 @@
 #ifndef SBSIM_FILLINGPOINT_H
 #define SBSIM_FILLINGPOINT_H
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -25,7 +26,10 @@ constexpr std::size_t kMaxReceivedLog = 4096;
 constexpr int64_t kMaxDeliveryVolume = 999999;
 
 struct PointConfig {
-    int nozzles = 4;              // nozzles 1..nozzles (at most 6); nozzle n carries grade n
+    int nozzles = 4;              // nozzles 1..nozzles (at most 6)
+    std::array<int, kMaxGrade + 1> grades{0, 1, 2, 3, 4, 5, 6};  // grades[n]: the grade nozzle n carries
+    // The dispenser's own price of each grade (price units a litre), for a START that carries price 0.
+    std::array<int64_t, kMaxGrade + 1> prices{};
     int64_t flowPerPoll = 10;     // hundredths of a litre a running delivery advances at each poll
     int64_t tankCapacity = 4000;  // hundredths of a litre at which a delivery without preset stops
     int64_t amountScale = 100;    // amount units per money unit (the driver's amount scale)

@@ -38,12 +38,12 @@ void StateReporter::Look(const FillingPoint& point) {
     state_ = state;
     status_ = status;
     digit_ = digit;
-    out_ << "state " << StateName(state) << " status " << status << " digit " << digit << "\n";
+    out_ << prefix_ << "state " << StateName(state) << " status " << status << " digit " << digit << "\n";
     if (deliveryStopped) {
         const SaleFigures& sale = point.sale();
-        out_ << "sale grade " << sale.grade << " nozzle " << sale.nozzle << " volume " << Hundredths(sale.volume)
+        out_ << prefix_ << "sale grade " << sale.grade << " nozzle " << sale.nozzle << " volume " << Hundredths(sale.volume)
              << " price " << Hundredths(sale.price) << " amount " << Hundredths(sale.amount) << "\n";
-        out_ << "totals grade " << sale.grade << " volume " << Hundredths(point.VolumeTotal(sale.grade))
+        out_ << prefix_ << "totals grade " << sale.grade << " volume " << Hundredths(point.VolumeTotal(sale.grade))
              << " amount " << Hundredths(point.AmountTotal(sale.grade)) << "\n";
     }
     out_.flush();

@@ -4,24 +4,28 @@
 #define SBSIM_PROGRAM_STATEREPORTER_H
 
 #include <ostream>
+#include <string>
+#include <utility>
 
 #include "sim/FillingPoint.h"
 
 namespace sbsim {
 
-// Lines written (figures in litres and money units, the simulator's scales being 100):
-//   state Delivering status 2 digit 2
-//   sale grade 2 nozzle 2 volume 5.00 price 45.90 amount 229.50
-//   totals grade 2 volume 12350.67 amount 566895.75
+// Lines written, each after the point's prefix (figures in litres and money units, the simulator's scales
+// being 100):
+//   point 3 state Delivering status 2 digit 2
+//   point 3 sale grade 2 nozzle 2 volume 5.00 price 45.90 amount 229.50
+//   point 3 totals grade 2 volume 12350.67 amount 566895.75
 class StateReporter {
 public:
-    explicit StateReporter(std::ostream& out) : out_(out) {}
+    StateReporter(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
 
     // Writes what changed since the previous look; the first look writes the state.
     void Look(const FillingPoint& point);
 
 private:
     std::ostream& out_;
+    std::string prefix_;
     bool looked_ = false;
     PointState state_ = PointState::Idle;
     char status_ = 0;

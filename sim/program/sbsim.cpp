@@ -1,80 +1,177 @@
-// sbsim: one simulated dispenser on a serial line, a real device or a new pseudo-terminal.
+// sbsim: a simulated forecourt — filling points on serial lines, each point on a pseudo-terminal of its own or
+// a serial device, answering at the line's pace, with faults switched from the command line or standard input.
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "line/posix/SerialDevice.h"
-#include "sim/Dispenser.h"
-#include "sim/program/CustomerCommands.h"
-#include "sim/program/LineOpening.h"
-#include "sim/program/LineServer.h"
+#include "sim/program/ForecourtCommands.h"
+#include "sim/program/ForecourtFile.h"
+#include "sim/program/ForecourtServer.h"
 
 namespace {
 
 void Usage() {
-    std::cerr << "usage: sbsim --pty | --device PATH [--baud 2400|9600]   [--flow N] [--link-unit] [--trace]\n"
-                 "  --pty        opens a pseudo-terminal pair and prints the path a host opens on the first line\n"
-                 "  --device     serves a serial device, raw 8N1 (default 2400 baud)\n"
-                 "  --flow N     hundredths of a litre a running delivery grows at each poll (default 10)\n"
-                 "  --link-unit  a T10 counting unit answers the unframed counter request\n"
-                 "  --trace      every transmission and its answer in hex on standard error\n"
-                 "Commands on standard input, one a line: "
-              << sbsim::kCustomerCommandHelp
-              << "\nState changes and the figures of each delivery are printed on standard output.\n";
+    std::cerr
+        << "usage: sbsim [--pty | --device PATH | --points N [--lines M] | --config FILE]\n"
+           "             [--baud 2400|9600] [--turnaround MS] [--flow N] [--nozzles N] [--link-unit]\n"
+           "             [--fault TARGET:KIND=COUNT|on|off]... [--trace] [--capture FILE]\n"
+           "  --pty        one point on a new pseudo-terminal (the default)\n"
+           "  --device     one point on a serial device, raw 8N1\n"
+           "  --points N   points 1..N, each on a pseudo-terminal of its own, spread over M lines (A, B...)\n"
+           "  --config     lines and points from a file (sim/program/ForecourtFile.h; sim/MODEL.md)\n"
+           "  --baud       the lines' speed: every answer byte takes 10 bit times (default 2400)\n"
+           "  --turnaround milliseconds from the end of a transmission to its answer (default 5)\n"
+           "  --flow N     hundredths of a litre a running delivery grows at each poll (default 10)\n"
+           "  --nozzles N  nozzles of every point, 1..6 (default 4); nozzle n carries grade n\n"
+           "  --link-unit  a T10 counting unit answers the unframed counter request\n"
+           "  --fault      TARGET a point or a line; KIND silence, nak, wait, refuse, corrupt or noise\n"
+           "  --trace      every exchange decoded on standard error\n"
+           "  --capture    every exchange in hex to FILE, for sbhost decode and report\n"
+           "Standard output: \"point N line L PATH\" for every point, then \"ready\", then what the points do.\n"
+           "Commands on standard input, one a line:\n"
+        << sbsim::kForecourtCommandHelp << "\n";
 }
 
-bool PositiveNumber(const char* text, long max, long* value) {
+bool Whole(const char* text, long low, long high, long* value) {
     char* end = nullptr;
     *value = std::strtol(text, &end, 10);
-    return end != text && *end == '\0' && *value > 0 && *value <= max;
+    return end != text && *end == '\0' && *value >= low && *value <= high;
+}
+
+struct Options {
+    std::string device;
+    std::string config;
+    long points = 1;
+    long lines = 1;
+    sbsim::LineSetup line;
+    sbsim::PointConfig point;
+    std::vector<sbsim::FaultOrder> faults;
+    bool trace = false;
+    std::string capture;
+};
+
+// "TARGET:KIND=COUNT".
+bool FaultOption(const std::string& text, std::vector<sbsim::FaultOrder>* faults, std::string* error) {
+    const std::size_t colon = text.find(':');
+    const std::size_t equals = text.find('=', colon);
+    if (colon == std::string::npos || colon == 0 || equals == std::string::npos) {
+        *error = "--fault wants TARGET:KIND=COUNT|on|off";
+        return false;
+    }
+    sbsim::FaultOrder order;
+    const std::vector<std::string> words{text.substr(colon + 1, equals - colon - 1), text.substr(equals + 1)};
+    if (!sbsim::ReadFaultOrder(text.substr(0, colon), words, 0, &order, error)) return false;
+    faults->push_back(order);
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : "";
+        long number = 0;
+        bool valued = true;
+        if (option == "--pty") {
+            valued = false;
+        } else if (option == "--device" && i + 1 < argc) {
+            options->device = value;
+        } else if (option == "--config" && i + 1 < argc) {
+            options->config = value;
+        } else if (option == "--capture" && i + 1 < argc) {
+            options->capture = value;
+        } else if (option == "--points" && Whole(value, 1, sbsim::kMaxAddress, &options->points)) {
+        } else if (option == "--lines" && Whole(value, 1, sbsim::kMaxAddress, &options->lines)) {
+        } else if (option == "--baud" && Whole(value, 1, 1000000, &number) &&
+                   sbline::IsSupportedBaud(static_cast<int>(number))) {
+            options->line.baud = static_cast<int>(number);
+        } else if (option == "--turnaround" && Whole(value, 0, sbsim::kMaxTurnaroundMs, &number)) {
+            options->line.turnaroundMs = static_cast<int>(number);
+        } else if (option == "--flow" && Whole(value, 1, sbsim::kMaxDeliveryVolume, &number)) {
+            options->point.flowPerPoll = number;
+        } else if (option == "--nozzles" && Whole(value, 1, sbsim::kMaxGrade, &number)) {
+            options->point.nozzles = static_cast<int>(number);
+        } else if (option == "--fault" && i + 1 < argc) {
+            if (!FaultOption(value, &options->faults, error)) return false;
+        } else if (option == "--link-unit" || option == "--trace") {
+            valued = false;
+            if (option == "--link-unit") options->point.linkUnit = true;
+            else options->trace = true;
+        } else {
+            *error = "\"" + option + "\" is no option here, or its value is missing or out of range";
+            return false;
+        }
+        if (valued) ++i;
+    }
+    const int sources = !options->device.empty() + !options->config.empty() + (options->points > 1);
+    if (sources > 1 || options->lines > options->points) {
+        *error = "give one of --device, --points and --config; --lines at most --points";
+        return false;
+    }
+    return true;
+}
+
+bool BuildForecourt(const Options& options, sbsim::Forecourt* forecourt, std::string* error) {
+    if (options.config.empty()) {
+        *forecourt = sbsim::EvenForecourt(static_cast<unsigned>(options.points), static_cast<unsigned>(options.lines),
+                                          options.line, options.point);
+        forecourt->points.front().device = options.device;
+    } else {
+        std::ifstream file(options.config);
+        if (!file) {
+            *error = "cannot open " + options.config;
+            return false;
+        }
+        if (!sbsim::ReadForecourtFile(file, options.config, options.line, options.point, forecourt, error))
+            return false;
+    }
+    forecourt->faults.insert(forecourt->faults.end(), options.faults.begin(), options.faults.end());
+    return sbsim::CheckForecourt(*forecourt, error);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool pty = false;
-    std::string device;
-    long baud = sbline::kBaud2400;
-    sbsim::PointConfig config;
-    sbsim::ServeOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        long number = 0;
-        if (option == "--pty") {
-            pty = true;
-        } else if (option == "--device" && i + 1 < argc) {
-            device = argv[++i];
-        } else if (option == "--baud" && i + 1 < argc && PositiveNumber(argv[i + 1], 1000000, &baud) &&
-                   sbline::IsSupportedBaud(static_cast<int>(baud))) {
-            ++i;
-        } else if (option == "--flow" && i + 1 < argc &&
-                   PositiveNumber(argv[i + 1], sbsim::kMaxDeliveryVolume, &number)) {
-            config.flowPerPoll = number;
-            ++i;
-        } else if (option == "--link-unit") {
-            config.linkUnit = true;
-        } else if (option == "--trace") {
-            options.trace = true;
-        } else {
-            Usage();
-            return 2;
-        }
-    }
-    if (pty == !device.empty()) {
+    Options options;
+    sbsim::Forecourt forecourt;
+    std::string error;
+    if (!ParseOptions(argc, argv, &options, &error) || !BuildForecourt(options, &forecourt, &error)) {
+        std::cerr << "sbsim: " << error << "\n";
         Usage();
         return 2;
     }
-    sbsim::OpenedLine line =
-        pty ? sbsim::OpenPseudoTerminal() : sbsim::OpenSerialDevice(device, static_cast<int>(baud));
-    if (line.fd < 0) {
-        std::cerr << "sbsim: " << line.error << "\n";
-        return 1;
+    std::ofstream capture;
+    if (!options.capture.empty()) {
+        capture.open(options.capture, std::ios::app);
+        if (!capture) {
+            std::cerr << "sbsim: cannot write " << options.capture << "\n";
+            return 1;
+        }
     }
-    std::cout << line.name << std::endl;
-    sbsim::Dispenser dispenser(config);
-    options.lineFd = line.fd;
-    options.unreadAnswersFd = line.slaveKeeper;
-    const int result = sbsim::ServeLine(options, dispenser, std::cout);
-    sbsim::CloseLine(line);
+    std::vector<std::unique_ptr<sbsim::ServedPoint>> points;
+    for (const sbsim::PointSetup& setup : forecourt.points) {
+        const sbsim::LineSetup& line = *forecourt.Line(setup.line);
+        sbsim::OpenedLine channel =
+            setup.device.empty() ? sbsim::OpenPseudoTerminal() : sbsim::OpenSerialDevice(setup.device, line.baud);
+        if (channel.fd < 0) {
+            std::cerr << "sbsim: point " << setup.address << ": " << channel.error << "\n";
+            for (auto& point : points) sbsim::CloseLine(point->channel);
+            return 1;
+        }
+        points.push_back(std::make_unique<sbsim::ServedPoint>(setup, line, channel, std::cout));
+        std::cout << "point " << setup.address << " line " << line.name << " " << channel.name << "\n";
+    }
+    for (const sbsim::FaultOrder& order : forecourt.faults) {
+        for (auto& point : points) {
+            if (std::to_string(point->address) == order.target || point->lineName == order.target) point->Apply(order);
+        }
+    }
+    std::cout << "ready" << std::endl;
+    sbsim::LineTrace trace(options.trace ? &std::cerr : nullptr, capture.is_open() ? &capture : nullptr);
+    const int result = sbsim::ServeForecourt(points, trace);
+    for (auto& point : points) sbsim::CloseLine(point->channel);
     return result;
 }

@@ -33,7 +33,8 @@ coproc SIM { exec "$sbsim" --pty --flow 20 2>"$work/sim.err"; }
 sim_pid=$SIM_PID
 # Copies of the pipes: bash closes the coprocess's own ones as soon as it has ended, before its last lines are read.
 exec {sim_out}<&"${SIM[0]}" {sim_in}>&"${SIM[1]}"
-read -t 5 -r slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
+# point 1 line A /dev/pts/3
+read -t 5 -r _ _ _ _ slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
 [ -c "$slave" ] || fail "sbsim printed \"$slave\", not a terminal"
 host_line=$slave
 if [ -n "${LINE_LINK:-}" ]; then
@@ -50,8 +51,8 @@ echo "lift 2" >&"$sim_in"
 sale=""
 while read -t 40 -r line <&"$sim_out"; do
   echo "$line" >>"$work/sim.out"
-  if [[ $line == sale* ]]; then
-    sale=$line
+  if [[ $line == "point 1 sale "* ]]; then
+    sale=${line#point 1 }
     echo "hang" >&"$sim_in"
     break
   fi

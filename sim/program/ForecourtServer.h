@@ -1,0 +1,31 @@
+// sbsim's service loop: every point answers what arrives on its own channel, paced at its line's speed, and
+// the forecourt's commands arrive on standard input. One thread serves them all: a wait for input, a pending
+// byte or a quiet line at a time.
+#ifndef SBSIM_PROGRAM_FORECOURTSERVER_H
+#define SBSIM_PROGRAM_FORECOURTSERVER_H
+
+#include <memory>
+#include <vector>
+
+#include "sim/program/LineTrace.h"
+#include "sim/program/ServedPoint.h"
+
+namespace sbsim {
+
+// Quiet time after which bytes held by the framer are taken as complete (a lone EOT) or as cut off. Longer
+// than the gaps inside one transmission even at 2400 baud (4 ms a byte), shorter than the driver's first-byte
+// wait, and without cost for the lone EOT, which the dispenser never answers.
+constexpr int kSilenceMs = 60;
+// Longest time a channel may refuse the next byte of an answer; an answer that cannot leave for this long
+// comes too late for the driver's first-byte wait anyway and is dropped.
+constexpr int kWriteTimeoutMs = 250;
+// Longest command line; a longer one is refused whole.
+constexpr std::size_t kMaxCommandLength = 200;
+
+// Serves until "quit" (standard input ending only stops the commands). Returns the process exit code: 0 after
+// quit, 1 when a channel failed.
+int ServeForecourt(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace);
+
+}  // namespace sbsim
+
+#endif
