@@ -9,38 +9,72 @@ bool SameHundredths(double a, double b) { return std::llround(a * 100) == std::l
 
 }  // namespace
 
+namespace {
+
+// "totals before: 0.00 l, 0.00"
+void TellTotals(PointSession& session, const char* when, int32_t grade, const Figures& totals) {
+    session.out().Emit(std::string("totals ") + when + ": " + Fixed(totals.volume) + " l, " + Fixed(totals.amount),
+                       JsonObject()
+                           .Text("event", "totals")
+                           .Number("point", session.point())
+                           .Text("when", when)
+                           .Number("grade", grade)
+                           .Figure("volume", totals.volume)
+                           .Figure("amount", totals.amount));
+}
+
+}  // namespace
+
+JsonObject CustomerJson(uint32_t point, const char* action, int32_t nozzle) {
+    return JsonObject().Text("event", "customer").Number("point", point).Text("action", action).Number("nozzle", nozzle);
+}
+
 DeliveryOutcome RunDelivery(PointSession& session, const DeliveryOrder& order, Customer& customer) {
     const SbDriverVtbl& vm = session.slots();
     SbDriver* driver = session.driver();
-    std::ostream& out = session.out();
     DeliveryOutcome outcome;
 
     vm.SetPrice(driver, order.point, 0, order.grade, 0, 0, order.price);
+    JsonObject json;
+    json.Text("event", "order").Number("point", order.point).Number("grade", order.grade).Figure("price", order.price);
     if (order.volume > 0) {
         vm.SetVolumePreset(driver, order.point, 0, 0, 0, order.volume);
-        out << "grade " << order.grade << " at " << order.price << ", preset " << order.volume << " l\n";
+        json.Figure("preset_volume", order.volume);
     } else {
         vm.SetAmountPreset(driver, order.point, 0, 0, 0, order.amount);
-        out << "grade " << order.grade << " at " << order.price << ", preset " << order.amount << " money\n";
+        json.Figure("preset_amount", order.amount);
     }
-    out << "state " << Hex(session.Poll()) << "\n";
+    session.out().Emit("grade " + std::to_string(order.grade) + " at " + Fixed(order.price) + ", preset " +
+                           (order.volume > 0 ? Fixed(order.volume) + " l" : Fixed(order.amount) + " money"),
+                       json);
+    session.TellState(session.Poll());
+    if (session.Silent()) return outcome;
     outcome.before = session.Totals(order.grade);
-    out << "totals before: " << outcome.before.volume << " l, " << outcome.before.amount << "\n";
+    TellTotals(session, "before", order.grade, outcome.before);
 
     customer.LiftNozzle(order.grade);
-    out << "state " << Hex(session.PollUntil(IsNozzleUp)) << "\n";
+    session.TellState(session.PollUntil(IsNozzleUp));
+    if (session.Silent()) return outcome;
     vm.Start(driver, order.point, 0, order.grade, 1);
-    out << "START sent\n";
+    session.out().Emit("START sent",
+                       JsonObject().Text("event", "start").Number("point", order.point).Number("grade", order.grade));
     const bool ranToEnd = IsDeliveryStopped(session.Watch());
 
     customer.HangNozzle();
     outcome.final = session.Final();
-    out << "final: " << outcome.final.volume << " l, " << outcome.final.amount << " (line result "
-        << vm.GetLineResult(driver, order.point) << ")\n";
+    const uint32_t lineResult = session.LineResult();
+    session.out().Emit("final: " + Fixed(outcome.final.volume) + " l, " + Fixed(outcome.final.amount) +
+                           " (line result " + std::to_string(lineResult) + ")",
+                       JsonObject()
+                           .Text("event", "final")
+                           .Number("point", order.point)
+                           .Figure("volume", outcome.final.volume)
+                           .Figure("amount", outcome.final.amount)
+                           .Number("line_result", lineResult));
     outcome.after = session.Totals(order.grade);
-    out << "totals after:  " << outcome.after.volume << " l, " << outcome.after.amount << "\n";
+    TellTotals(session, "after", order.grade, outcome.after);
     const uint32_t last = session.PollUntil([](uint32_t code) { return code == 0xC0; });
-    out << "state " << Hex(last) << "\n";
+    session.TellState(last);
     outcome.stopped = ranToEnd && last == 0xC0;
     return outcome;
 }

@@ -17,6 +17,9 @@ struct DeliveryOrder {
 };
 
 // Whoever stands at the dispenser: the simulator acts at once, a real customer is asked to.
+// The object telling what the customer is asked to do or does: "lift" a nozzle or "hang" it up.
+JsonObject CustomerJson(uint32_t point, const char* action, int32_t nozzle);
+
 class Customer {
 public:
     virtual ~Customer() = default;

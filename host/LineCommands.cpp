@@ -9,17 +9,21 @@ namespace sbhost {
 namespace {
 
 constexpr int32_t kMaxGrade = 6;
+constexpr double kMaxRefreshes = 1000000;
 
 struct CommandForm {
     const char* name;
     std::size_t arity;
     bool gradeFirst;  // the first argument is a grade
+    bool exchanges;   // talks to the dispenser: its point's silence is told after it
 };
 
 const CommandForm kForms[] = {
-    {"status", 0, false}, {"price", 2, true},  {"preset-volume", 1, false}, {"preset-amount", 1, false},
-    {"start", 1, true},   {"data", 0, false},  {"final", 0, false},         {"counter", 1, true},
-    {"on", 0, false},     {"off", 0, false},   {"watch", 0, false},         {"deliver", 3, true},
+    {"status", 0, false, true},         {"price", 2, true, false},   {"preset-volume", 1, false, false},
+    {"preset-amount", 1, false, false}, {"start", 1, true, true},    {"data", 0, false, true},
+    {"final", 0, false, true},          {"counter", 1, true, true},  {"on", 0, false, true},
+    {"off", 0, false, true},            {"watch", 0, false, true},   {"deliver", 3, true, true},
+    {"monitor", 0, false, false},
 };
 
 const CommandForm* FormOf(const std::string& name) {
@@ -40,12 +44,17 @@ bool IsGrade(double value) { return value >= 1 && value <= kMaxGrade && value ==
 // A real customer is asked; the status polls that follow wait until they have done it.
 class CustomerAtTheDispenser : public Customer {
 public:
-    explicit CustomerAtTheDispenser(std::ostream& out) : out_(out) {}
-    void LiftNozzle(int32_t grade) override { out_ << "  customer: lift nozzle " << grade << " now\n" << std::flush; }
-    void HangNozzle() override { out_ << "  customer: hang the nozzle up when the delivery stops\n" << std::flush; }
+    CustomerAtTheDispenser(Output& out, uint32_t point) : out_(out), point_(point) {}
+    void LiftNozzle(int32_t grade) override {
+        out_.Emit("  customer: lift nozzle " + std::to_string(grade) + " now", CustomerJson(point_, "lift", grade));
+    }
+    void HangNozzle() override {
+        out_.Emit("  customer: hang the nozzle up when the delivery stops", CustomerJson(point_, "hang", 0));
+    }
 
 private:
-    std::ostream& out_;
+    Output& out_;
+    uint32_t point_;
 };
 
 int Deliver(PointSession& session, const LineCommand& command) {
@@ -54,53 +63,72 @@ int Deliver(PointSession& session, const LineCommand& command) {
     order.grade = static_cast<int32_t>(command.arguments[0]);
     order.price = command.arguments[1];
     order.volume = command.arguments[2];
-    CustomerAtTheDispenser customer(session.out());
+    CustomerAtTheDispenser customer(session.out(), session.point());
     const DeliveryOutcome outcome = RunDelivery(session, order, customer);
+    if (session.Silent()) return 0;  // told by the caller
     const bool agrees = outcome.stopped && TotalsGrewByFinal(outcome);
-    session.out() << (agrees ? "the totals grew by the final figures\n"
-                             : "MISMATCH: the delivery did not end, or the totals did not grow by its figures\n");
+    session.out().Emit(agrees ? "the totals grew by the final figures"
+                              : "MISMATCH: the delivery did not end, or the totals did not grow by its figures",
+                       JsonObject().Text("event", "check").Number("point", session.point()).Flag("agrees", agrees));
     return agrees ? 0 : 1;
 }
 
-int Run(PointSession& session, const LineCommand& command) {
+// "data: 1.60 l, 73.44" and its object.
+void TellFigures(PointSession& session, const std::string& event, const std::string& label, const Figures& figures,
+                 JsonObject json = JsonObject()) {
+    const uint32_t lineResult = session.LineResult();
+    session.out().Emit(label + ": " + Fixed(figures.volume) + " l, " + Fixed(figures.amount) + " (line result " +
+                           std::to_string(lineResult) + ")",
+                       json.Text("event", event)
+                           .Number("point", session.point())
+                           .Figure("volume", figures.volume)
+                           .Figure("amount", figures.amount)
+                           .Number("line_result", lineResult));
+}
+
+int Run(PointSession& session, const MonitorLines& lines, const LineCommand& command) {
     const SbDriverVtbl& vm = session.slots();
     SbDriver* driver = session.driver();
     const uint32_t point = session.point();
-    std::ostream& out = session.out();
+    Output& out = session.out();
     const std::string& name = command.name;
     const std::vector<double>& a = command.arguments;
     const int32_t grade = a.empty() ? 0 : static_cast<int32_t>(a[0]);
+    const JsonObject json = JsonObject().Text("event", name).Number("point", point);
     if (name == "status") {
-        out << "state " << Hex(session.Poll()) << "\n";
+        session.TellState(session.Poll());
     } else if (name == "price") {
         vm.SetPrice(driver, point, 0, grade, 0, 0, a[1]);
-        out << "price of grade " << grade << ": " << a[1] << "\n";
+        out.Emit("price of grade " + std::to_string(grade) + ": " + Fixed(a[1]),
+                 JsonObject(json).Number("grade", grade).Figure("price", a[1]));
     } else if (name == "preset-volume") {
         vm.SetVolumePreset(driver, point, 0, 0, 0, a[0]);
-        out << "preset " << a[0] << " l\n";
+        out.Emit("preset " + Fixed(a[0]) + " l", JsonObject(json).Figure("volume", a[0]));
     } else if (name == "preset-amount") {
         vm.SetAmountPreset(driver, point, 0, 0, 0, a[0]);
-        out << "preset " << a[0] << " money\n";
+        out.Emit("preset " + Fixed(a[0]) + " money", JsonObject(json).Figure("amount", a[0]));
     } else if (name == "start") {
         vm.Start(driver, point, 0, grade, 1);
-        out << "START grade " << grade << " sent\n";
+        out.Emit("START grade " + std::to_string(grade) + " sent", JsonObject(json).Number("grade", grade));
     } else if (name == "data") {
-        const Figures now = session.Current();
-        out << "data: " << now.volume << " l, " << now.amount << "\n";
+        TellFigures(session, "data", "data", session.Current());
     } else if (name == "final") {
-        const Figures final = session.Final();
-        out << "final: " << final.volume << " l, " << final.amount << " (line result "
-            << vm.GetLineResult(driver, point) << ")\n";
+        TellFigures(session, "final", "final", session.Final());
     } else if (name == "counter") {
         const Figures totals = session.Totals(grade);
-        out << "counter grade " << grade << ": " << totals.volume << " l, " << totals.amount << "\n";
+        TellFigures(session, "counter", "counter grade " + std::to_string(grade), totals,
+                    JsonObject().Number("grade", grade));
     } else if (name == "on" || name == "off") {
         const int32_t answer = vm.FillingPointControl(driver, point, 0, name == "on" ? 1 : 0);
-        out << "switch " << name << ": answered " << answer << "\n";
+        out.Emit("switch " + name + ": answered " + std::to_string(answer),
+                 JsonObject().Text("event", "switch").Number("point", point).Flag("on", name == "on").Number("answer",
+                                                                                                             answer));
     } else if (name == "watch") {
-        out << "state " << Hex(session.Watch()) << "\n";
+        session.Watch();
     } else if (name == "deliver") {
         return Deliver(session, command);
+    } else if (name == "monitor") {
+        return RunMonitor(lines, a.empty() ? 0 : static_cast<int>(a[0]), out);
     }
     return 0;
 }
@@ -109,7 +137,7 @@ int Run(PointSession& session, const LineCommand& command) {
 
 const char kLineCommandHelp[] =
     "status | price GRADE PRICE | preset-volume LITRES | preset-amount MONEY | start GRADE | data | final |\n"
-    "counter GRADE | on | off | watch | deliver GRADE PRICE LITRES";
+    "counter GRADE | on | off | watch | deliver GRADE PRICE LITRES | monitor [REFRESHES]";
 
 bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCommand>* commands,
                        std::string* error) {
@@ -120,6 +148,14 @@ bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCo
             return false;
         }
         LineCommand command{words[i], {}};
+        double refreshes = 0;
+        if (command.name == "monitor" && i + 1 < words.size() && Figure(words[i + 1], &refreshes) &&
+            refreshes <= kMaxRefreshes) {
+            command.arguments.push_back(std::floor(refreshes));
+            commands->push_back(command);
+            i += 2;
+            continue;
+        }
         for (std::size_t k = 1; k <= form->arity; ++k) {
             double value = 0;
             if (i + k >= words.size() || !Figure(words[i + k], &value)) {
@@ -143,9 +179,14 @@ bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCo
     return !commands->empty();
 }
 
-int RunLineCommands(PointSession& session, const std::vector<LineCommand>& commands) {
+int RunLineCommands(PointSession& session, const MonitorLines& lines, const std::vector<LineCommand>& commands) {
     for (const LineCommand& command : commands) {
-        if (const int code = Run(session, command)) return code;
+        const int code = Run(session, lines, command);
+        if (FormOf(command.name)->exchanges && session.Silent()) {
+            session.TellSilence();
+            return kExitNoAnswer;
+        }
+        if (code != 0) return code;
     }
     return 0;
 }

@@ -4,12 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "host/Monitor.h"
 #include "host/PointSession.h"
 
 namespace sbhost {
 
 // For the usage text.
 extern const char kLineCommandHelp[];
+
+// Exit code of a command whose point did not answer.
+constexpr int kExitNoAnswer = 3;
 
 struct LineCommand {
     std::string name;
@@ -21,8 +25,9 @@ struct LineCommand {
 bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCommand>* commands,
                        std::string* error);
 
-// Runs the commands in order on the session's point, whose line is open; returns the exit code (1 when a
-// delivery did not end or its figures disagree with the totals).
-int RunLineCommands(PointSession& session, const std::vector<LineCommand>& commands);
+// Runs the commands in order on the session's point, whose line is open; returns the exit code: 1 when a
+// delivery did not end or its figures disagree with the totals, kExitNoAnswer when the point did not answer
+// (the commands after it are not run). The monitor covers every point of `lines`.
+int RunLineCommands(PointSession& session, const MonitorLines& lines, const std::vector<LineCommand>& commands);
 
 }  // namespace sbhost

@@ -10,27 +10,27 @@ namespace {
 // The simulated customer acts on the dispenser at once, under the lock the exchanges take.
 class SimulatedCustomer : public Customer {
 public:
-    SimulatedCustomer(sbsim::SimPortService& port, uint32_t point, std::ostream& out)
+    SimulatedCustomer(sbsim::SimPortService& port, uint32_t point, Output& out)
         : port_(port), point_(point), out_(out) {}
 
     void LiftNozzle(int32_t grade) override {
-        out_ << "  customer: lifts nozzle\n";
+        out_.Emit("  customer: lifts nozzle " + std::to_string(grade), CustomerJson(point_, "lift", grade));
         port_.Act(point_, [&](sbsim::Dispenser& dispenser) { dispenser.point().LiftNozzle(grade); });
     }
     void HangNozzle() override {
-        out_ << "  customer: hangs the nozzle up\n";
+        out_.Emit("  customer: hangs the nozzle up", CustomerJson(point_, "hang", 0));
         port_.Act(point_, [](sbsim::Dispenser& dispenser) { dispenser.point().HangNozzle(); });
     }
 
 private:
     sbsim::SimPortService& port_;
     uint32_t point_;
-    std::ostream& out_;
+    Output& out_;
 };
 
 }  // namespace
 
-int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& order, std::ostream& out) {
+int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& order, Output& out) {
     sbsim::PointConfig config;
     config.flowPerPoll = 20;
     sbsim::SimPortService port;
@@ -44,8 +44,9 @@ int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& orde
     const sbsim::SaleFigures sale = port.dispenser(order.point)->point().sale();
     const bool agrees = outcome.stopped && std::llround(outcome.final.volume * 100) == sale.volume &&
                         std::llround(outcome.final.amount * 100) == sale.amount && TotalsGrewByFinal(outcome);
-    out << (agrees ? "the driver's figures agree with the dispenser's\n"
-                   : "MISMATCH between the driver's and the dispenser's figures\n");
+    out.Emit(agrees ? "the driver's figures agree with the dispenser's"
+                    : "MISMATCH between the driver's and the dispenser's figures",
+             JsonObject().Text("event", "check").Number("point", order.point).Flag("agrees", agrees));
     return agrees ? 0 : 1;
 }
 

@@ -1,14 +1,13 @@
 // A whole delivery driven through the loaded library against a simulated dispenser, told step by step.
 #pragma once
 
-#include <ostream>
-
 #include "host/DeliveryStory.h"
 #include "host/DriverLibrary.h"
+#include "host/Output.h"
 
 namespace sbhost {
 
 // 0 when the delivery ran to its end with figures equal to the dispenser's.
-int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& order, std::ostream& out);
+int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& order, Output& out);
 
 }  // namespace sbhost

@@ -1,63 +1,66 @@
-// sbhost: loads the driver library the way a station controller does and drives a filling point, on a
-// simulated dispenser or over serial lines.
+// sbhost: loads the driver library the way a station controller does and drives filling points, on a
+// simulated dispenser or over serial lines; reads back what the driver recorded.
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "host/Arguments.h"
+#include "host/DecodeCommand.h"
 #include "host/DriverFailures.h"
 #include "host/DriverLibrary.h"
 #include "host/LineCommands.h"
+#include "host/PortWatch.h"
+#include "host/ReportCommand.h"
 #include "host/SimulatedDelivery.h"
 #include "line/SerialPortService.h"
 
 namespace {
 
 void Usage() {
-    std::cerr << "usage: sbhost --simulate [--library PATH] [--point N] [--grade G] [--price P]\n"
+    std::cerr << "usage: sbhost [--json] --simulate [--library PATH] [--point N] [--grade G] [--price P]\n"
                  "              [--volume LITRES | --amount MONEY]\n"
-                 "       sbhost --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
-                 "--simulate runs one delivery against a simulated dispenser on the point's line.\n"
+                 "       sbhost [--json] --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
+                 "       "
+              << sbhost::kDecodeUsage << "\n       " << sbhost::kReportUsage
+              << "\n--simulate runs one delivery against a simulated dispenser on the point's line.\n"
                  "--line serves point N on the serial device (/dev/ttyS0, COM1...) at 2400 baud, or the driver's\n"
                  "Baud setting; the commands run in order on the point (default: the lowest line given), in one\n"
-                 "driver object:\n"
+                 "driver object (monitor: on every point given):\n"
               << sbhost::kLineCommandHelp
-              << "\nEvery step is printed. The driver's trace log is written beside this program (.pro).\n"
+              << "\ndecode annotates every frame of the driver's trace log or of a hex capture; report draws it as an\n"
+                 "HTML page. --json writes one JSON object a line (docs/sbhost.md). Exit codes: 0 done, 1 failed,\n"
+                 "2 bad usage, 3 a point did not answer. The driver's trace log is written beside this program (.pro).\n"
                  "--library defaults to "
               << sbhost::DriverLibrary::DefaultPath() << "\n";
-}
-
-bool Number(const char* text, double* value) {
-    char* end = nullptr;
-    *value = std::strtod(text, &end);
-    return end != text && *end == '\0';
 }
 
 // "N=DEVICE" with N in 1..32.
 bool LineOption(const std::string& text, std::map<uint32_t, std::string>* lines) {
     const std::size_t equals = text.find('=');
-    double point = 0;
-    if (equals == std::string::npos || equals + 1 == text.size() ||
-        !Number(text.substr(0, equals).c_str(), &point) || point < 1 || point > sbline::kMaxPoint)
+    uint32_t point = 0;
+    if (equals == std::string::npos || equals + 1 == text.size() || !sbhost::ReadPoint(text.substr(0, equals), &point))
         return false;
-    (*lines)[static_cast<uint32_t>(point)] = text.substr(equals + 1);
+    (*lines)[point] = text.substr(equals + 1);
     return true;
 }
 
 int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, std::string>& lines, uint32_t point,
-               const std::vector<sbhost::LineCommand>& commands) {
+               const std::vector<sbhost::LineCommand>& commands, sbhost::Output& out) {
     sbline::SerialPortService port(lines);
+    sbhost::PortWatch watch(port.port());
     int exitCode = 1;
     std::string failure;
     const bool ran = sbhost::RunCatchingDriverFailures(
         [&] {
-            sbhost::PointSession session(library.GetVM30()(0, nullptr, port.port()), point, std::cout);
+            SbDriver* driver = library.GetVM30()(0, nullptr, watch.port());
+            sbhost::PointSession session(driver, point, out);
             if (!session.OpenLine()) {
                 std::cerr << "sbhost: line " << point << ": " << port.LastError(point) << "\n";
                 return 1;
             }
-            return sbhost::RunLineCommands(session, commands);
+            return sbhost::RunLineCommands(session, sbhost::MonitorLines{driver, &lines, &watch}, commands);
         },
         &exitCode, &failure);
     if (ran) return exitCode;
@@ -74,12 +77,15 @@ int main(int argc, char** argv) {
     sbhost::DeliveryOrder order;
     bool simulate = false;
     bool pointGiven = false;
+    bool json = false;
     std::map<uint32_t, std::string> lines;
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         double value = 0;
-        if (!words.empty() || option.rfind("--", 0) != 0) {
+        if (option == "--json") {
+            json = true;
+        } else if (!words.empty() || option.rfind("--", 0) != 0) {
             words.push_back(option);
         } else if (option == "--simulate") {
             simulate = true;
@@ -90,7 +96,7 @@ int main(int argc, char** argv) {
                 std::cerr << "sbhost: --line wants N=DEVICE with N 1.." << sbline::kMaxPoint << "\n";
                 return 2;
             }
-        } else if (i + 1 < argc && Number(argv[i + 1], &value) &&
+        } else if (i + 1 < argc && sbhost::ReadNumber(argv[i + 1], &value) &&
                    (option == "--point" || option == "--grade" || option == "--price" || option == "--volume" ||
                     option == "--amount")) {
             ++i;
@@ -109,6 +115,14 @@ int main(int argc, char** argv) {
             Usage();
             return 2;
         }
+    }
+    sbhost::Output out(std::cout, json);
+    // Reading a recording needs neither lines nor the library.
+    if (!simulate && lines.empty() && !words.empty() && (words[0] == "decode" || words[0] == "report")) {
+        const std::vector<std::string> rest(words.begin() + 1, words.end());
+        const int code = words[0] == "decode" ? sbhost::RunDecode(rest, out) : sbhost::RunReport(rest, out);
+        if (code == 2) Usage();
+        return code;
     }
     std::vector<sbhost::LineCommand> commands;
     std::string error;
@@ -132,11 +146,11 @@ int main(int argc, char** argv) {
         std::cerr << "sbhost: cannot load " << libraryPath << ": " << library.Error() << "\n";
         return 1;
     }
-    std::cout << "loaded " << libraryPath << "\n";
-    if (!simulate) return RunOnLines(library, lines, order.point, commands);
+    out.Emit("loaded " + libraryPath, sbhost::JsonObject().Text("event", "loaded").Text("library", libraryPath));
+    if (!simulate) return RunOnLines(library, lines, order.point, commands, out);
     int exitCode = 1;
     std::string failure;
-    if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, std::cout); },
+    if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, out); },
                                           &exitCode, &failure))
         return exitCode;
     std::cerr << "sbhost: the driver failed: " << failure << "\n";

@@ -1,0 +1,52 @@
+#include "host/RecordingFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "decode/ExchangePairing.h"
+
+namespace sbhost {
+
+bool ReadRecording(const std::string& path, const RecordingVisitor& visitor, std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    sbdecode::TraceReader reader(file);
+    sbdecode::ExchangePairing pairing;
+    sbdecode::Conversation conversation;
+    sbdecode::TraceRecord record;
+    bool readable = false;
+    std::vector<sbdecode::TraceRecord> held;  // unreadable lines before the first readable one
+    while (reader.Next(&record)) {
+        if (record.kind == sbdecode::TraceRecord::Kind::kUnreadable) {
+            if (readable) visitor.unreadable(record);
+            else held.push_back(record);
+            if (held.size() >= static_cast<std::size_t>(kUnreadableBeforeGivingUp)) break;
+            continue;
+        }
+        if (!readable) {
+            for (const sbdecode::TraceRecord& line : held) visitor.unreadable(line);
+            readable = true;
+        }
+        for (const sbdecode::Exchange& exchange : pairing.Take(record)) visitor.exchange(conversation.Read(exchange));
+        if (record.kind == sbdecode::TraceRecord::Kind::kNote) visitor.note(record);
+    }
+    for (const sbdecode::Exchange& exchange : pairing.Finish()) visitor.exchange(conversation.Read(exchange));
+    if (file.bad()) {
+        *error = "reading " + path + " failed";
+        return false;
+    }
+    if (!readable) {
+        *error = path + " holds neither the driver's trace log nor a hex capture" +
+                 (held.empty() ? "" : " (line " + std::to_string(held.front().lineNumber) + ": \"" +
+                                  held.front().text.substr(0, 60) + "\")");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sbhost

@@ -1,0 +1,54 @@
+#include "host/ReportModel.h"
+
+#include <algorithm>
+
+namespace sbhost {
+
+void ReportModel::Take(const sbdecode::ReadExchange& read) {
+    const int64_t time = read.exchange.timeMs;
+    if (time < 0) return;  // a capture without times has no place on a time axis
+    if (firstMs < 0) firstMs = time;
+    lastMs = std::max(lastMs, time);
+    ++exchanges;
+    PointHistory& history = points[read.exchange.point];
+    history.line.push_back({time, read.retry, read.silent});
+    if (read.request && read.request->name == "START") {
+        Delivery delivery;
+        delivery.point = read.exchange.point;
+        delivery.startMs = time;
+        delivery.grade = read.request->grade;
+        delivery.price = read.request->price;
+        history.deliveries.push_back(delivery);
+    }
+    if (!read.reply) return;
+    const sbdecode::Message& reply = *read.reply;
+    if (reply.status != 0) history.states.push_back({time, reply.status});
+    if (!reply.figures) return;
+    // Figures of a delivery that was not started in the recording begin one of their own.
+    if (history.deliveries.empty() || history.deliveries.back().grade != reply.grade ||
+        (reply.volume < history.deliveries.back().volume && !history.deliveries.back().curve.empty())) {
+        Delivery delivery;
+        delivery.point = read.exchange.point;
+        delivery.startMs = time;
+        delivery.grade = reply.grade;
+        history.deliveries.push_back(delivery);
+    }
+    Delivery& delivery = history.deliveries.back();
+    delivery.price = reply.price;
+    delivery.volume = reply.volume;
+    delivery.amount = reply.amount;
+    delivery.curve.push_back({time, reply.volume});
+}
+
+std::vector<Delivery> ReportModel::Deliveries() const {
+    std::vector<Delivery> all;
+    for (const auto& point : points) {
+        for (const Delivery& delivery : point.second.deliveries) {
+            if (!delivery.curve.empty()) all.push_back(delivery);
+        }
+    }
+    std::sort(all.begin(), all.end(), [](const Delivery& a, const Delivery& b) { return a.startMs < b.startMs; });
+    return all;
+}
+
+}  // namespace sbhost
