@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing sbdriver needs on a Debian machine: the native toolchain and test
-# libraries, and the 32-bit mingw-w64 toolchain with Wine for the Windows DLL. Packages already present are
-# left alone, so a second run costs nothing.
+# libraries, rsvg-convert for the report's pictures, and the 32-bit mingw-w64 toolchain with Wine for the
+# Windows DLL. Packages already present are left alone, so a second run costs nothing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# A forecourt over pseudo-terminals: sbsim serves 8 points on 2 lines at 9600 bit/s, point 8 silent. sbhost
+# starts a delivery on point 3 (its customer has lifted nozzle 2) and then monitors points 1..7 until it ends;
+# status on point 8 must say it does not answer and exit 3. The trace log of the run must decode with every
+# frame named, the recorded log must decode to its recorded form, and the report drawn from it must render.
+# Usage: forecourt.sh SBSIM SBHOST DATA_DIR
+set -euo pipefail
+sbsim=$1
+sbhost=$2
+data=$3
+
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  for f in "$work"/*.out "$work"/*.err; do echo "--- $f"; tail -20 "$f"; done
+  exit 1
+}
+export SBDRIVER_CONFIG_DIR=$work
+started=$SECONDS
+# The trace log is written beside the program: a copy of its own keeps this run's log apart.
+cp "$sbhost" "$work/sbhost"
+
+coproc SIM { exec "$sbsim" --points 8 --lines 2 --baud 9600 --flow 40 --fault 8:silence=on 2>"$work/sim.err"; }
+sim_pid=$SIM_PID
+exec {sim_out}<&"${SIM[0]}" {sim_in}>&"${SIM[1]}"
+declare -A pty
+while read -t 5 -r word point _ line path <&"$sim_out"; do
+  [ "$word" = ready ] && break
+  [ "$line" = A ] || [ "$line" = B ] || fail "sbsim told \"$word $point $line\""
+  pty[$point]=$path
+done
+[ "${#pty[@]}" -eq 8 ] || fail "sbsim served ${#pty[@]} points, not 8"
+lines=()
+for point in 1 2 3 4 5 6 7; do lines+=(--line "$point=${pty[$point]}"); done
+echo "3 lift 2" >&"$sim_in"
+echo "6 lift 1" >&"$sim_in"
+
+"$work/sbhost" --json "${lines[@]}" --point 3 price 2 45.90 preset-volume 2 start 2 monitor 8 \
+  >"$work/monitor.out" 2>"$work/monitor.err" || fail "the monitor ended with $?"
+last=$(grep '"refresh":8,' "$work/monitor.out") || fail "the monitor drew no 8th table"
+[ "$(grep -c '"answered":true' <<<"$last")" -eq 7 ] || fail "not every point answered: $last"
+grep -q '"point":3,"code":"D2".*"volume":2.00' <<<"$last" || fail "point 3 did not stop at its 2 litres: $last"
+grep -q '"point":6,"code":"E1"' <<<"$last" || fail "point 6 does not show nozzle 1 up: $last"
+
+status=0
+"$work/sbhost" --line "8=${pty[8]}" status >"$work/silent.out" 2>&1 || status=$?
+[ "$status" -eq 3 ] || fail "status of the silent point 8 exited $status, not 3"
+grep -q "point 8: NO ANSWER" "$work/silent.out" || fail "status did not say that point 8 does not answer"
+
+"$work/sbhost" decode "$work/sbhost.pro" >"$work/decoded.out" || fail "the run's trace log did not decode"
+! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"
+"$work/sbhost" decode "$data/recorded.pro" | diff -u "$data/recorded.decoded" - >"$work/diff.out" ||
+  fail "the recorded log no longer decodes to its recorded form (see diff.out)"
+
+"$work/sbhost" report "$data/recorded.pro" --out "$work/report.html" >"$work/report.out" || fail "no report"
+bash "$(dirname "$0")/render_svgs.sh" "$work/report.html" "$work/png" || fail "a picture of the report does not render"
+echo "forecourt of 8 points on 2 lines monitored, silent point told, logs decoded, report rendered in $((SECONDS - started)) s"
