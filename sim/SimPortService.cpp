@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 
 namespace sbsim {
@@ -23,46 +24,46 @@ std::string Render(const ExchangeRecord& record) {
 }
 
 Dispenser& SimPortService::Attach(uint32_t point, const PointConfig& config) {
-    SpinGuard guard(lock_);
-    Line& line = lines_[point];
+    Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
     line.dispenser = std::make_unique<Dispenser>(config);
     return *line.dispenser;
 }
 
 Dispenser* SimPortService::dispenser(uint32_t point) {
-    SpinGuard guard(lock_);
-    const auto found = lines_.find(point);
-    return found == lines_.end() ? nullptr : found->second.dispenser.get();
+    Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    return line.dispenser.get();
 }
 
 void SimPortService::Act(uint32_t point, const std::function<void(Dispenser&)>& action) {
-    SpinGuard guard(lock_);
-    const auto found = lines_.find(point);
-    if (found != lines_.end() && found->second.dispenser) action(*found->second.dispenser);
+    Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    if (line.dispenser) action(*line.dispenser);
 }
 
 void SimPortService::SetErrorResult(int32_t result) {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     errorResult_ = result;
 }
 
 void SimPortService::SetConfigureResult(int32_t result) {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     configureResult_ = result;
 }
 
 void SimPortService::ThrowOnExchanges(unsigned n) {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     throwOnExchanges_ += n;
 }
 
 void SimPortService::ThrowOnSetReceiveHandler(unsigned n) {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     throwOnSetReceiveHandler_ += n;
 }
 
 std::vector<ExchangeRecord> SimPortService::exchanges() const {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     return {exchanges_.begin(), exchanges_.end()};
 }
 
@@ -73,69 +74,76 @@ std::vector<std::string> SimPortService::Transcript() const {
 }
 
 std::vector<SlotCall> SimPortService::calls() const {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     return {calls_.begin(), calls_.end()};
 }
 
 void SimPortService::ClearRecords() {
-    SpinGuard guard(lock_);
+    std::lock_guard<Mutex> guard(recordsLock_);
     exchanges_.clear();
     calls_.clear();
 }
 
 SbReceiveHandler SimPortService::receiveHandler(uint32_t point) const {
-    SpinGuard guard(lock_);
-    const auto found = lines_.find(point);
-    return found == lines_.end() ? SbReceiveHandler{nullptr, nullptr} : found->second.receive;
+    const Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    return line.receive;
 }
 
 bool SimPortService::HasLineSetupHandler(uint32_t point) const {
-    SpinGuard guard(lock_);
-    const auto found = lines_.find(point);
-    return found != lines_.end() && found->second.setup.code != nullptr;
+    const Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    return line.setup.code != nullptr;
 }
 
 int32_t SimPortService::CallLineSetup(uint32_t point) {
     SbLineSetupHandler setup{nullptr, nullptr};
     {
-        SpinGuard guard(lock_);
-        const auto found = lines_.find(point);
-        if (found != lines_.end()) setup = found->second.setup;
+        Line& line = LineOf(point);
+        std::lock_guard<Mutex> guard(line.lock);
+        setup = line.setup;
     }
     return setup.code ? setup.code(setup.self, point) : 0;
 }
 
 void SimPortService::Record(int slot, uint32_t point, uint32_t arg1, uint32_t arg2) {
+    std::lock_guard<Mutex> guard(recordsLock_);
     Append(calls_, SlotCall{slot, point, arg1, arg2});
 }
 
+bool SimPortService::RecordTakingFailure(int slot, uint32_t point, unsigned* failures, uint32_t arg1,
+                                         uint32_t arg2) {
+    std::lock_guard<Mutex> guard(recordsLock_);
+    Append(calls_, SlotCall{slot, point, arg1, arg2});
+    if (*failures == 0) return false;
+    --*failures;
+    return true;
+}
+
 int32_t SimPortService::ErrorResult(uint32_t point) {
-    SpinGuard guard(lock_);
-    Record(1, point);
+    std::lock_guard<Mutex> guard(recordsLock_);
+    Append(calls_, SlotCall{1, point});
     return errorResult_;
 }
 
 uint32_t SimPortService::LineStatus(uint32_t point) {
-    SpinGuard guard(lock_);
     Record(4, point);
-    const auto found = lines_.find(point);
-    return found == lines_.end() ? kLineGood : found->second.status;
+    const Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    return line.status;
 }
 
 int32_t SimPortService::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive,
                                     uint32_t replySize, uint32_t /*zero*/) {
+    if (RecordTakingFailure(16, point, &throwOnExchanges_, sendCount, replySize))
+        throw std::runtime_error("simulated port failure");
+    // The driver's buffers are 255 bytes at most; a larger count would read past them.
+    const Bytes sent(send, send + std::min<uint32_t>(sendCount, kMaxAnswerBytes));
     SbReceiveHandler handler{nullptr, nullptr};
     uint8_t count = 0;
     {
-        SpinGuard guard(lock_);
-        Record(16, point, sendCount, replySize);
-        if (throwOnExchanges_ > 0) {
-            --throwOnExchanges_;
-            throw std::runtime_error("simulated port failure");
-        }
-        // The driver's buffers are 255 bytes at most; a larger count would read past them.
-        const Bytes sent(send, send + std::min<uint32_t>(sendCount, kMaxAnswerBytes));
-        Line& line = lines_[point];
+        Line& line = LineOf(point);
+        std::lock_guard<Mutex> guard(line.lock);
         Bytes answer;
         try {
             if (line.dispenser) answer = line.dispenser->Exchange(sent);
@@ -148,9 +156,11 @@ int32_t SimPortService::SendReceive(uint32_t point, uint8_t* send, uint32_t send
         count = static_cast<uint8_t>(answer.size());
         line.status = (answer.empty() && replySize != 0) ? kLineNoAnswer : kLineGood;
         handler = line.receive;
+        // Under the line's lock, so that a line's records keep the order its dispenser saw the exchanges in.
+        std::lock_guard<Mutex> records(recordsLock_);
         Append(exchanges_, ExchangeRecord{point, sent, std::move(answer), replySize});
     }
-    // The driver's handler runs outside the lock: it may log and take locks of its own.
+    // The driver's handler runs outside the locks: it may log and take locks of its own.
     if (handler.code) {
         uint8_t size = static_cast<uint8_t>(replySize);
         handler.code(handler.self, point, receive, 0, &count, &size);
@@ -159,25 +169,24 @@ int32_t SimPortService::SendReceive(uint32_t point, uint8_t* send, uint32_t send
 }
 
 int32_t SimPortService::Configure(uint32_t point, uint32_t ten, uint32_t speedCode) {
-    SpinGuard guard(lock_);
-    Record(17, point, ten, speedCode);
+    std::lock_guard<Mutex> guard(recordsLock_);
+    Append(calls_, SlotCall{17, point, ten, speedCode});
     return configureResult_;
 }
 
 void SimPortService::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
-    SpinGuard guard(lock_);
-    Record(19, point);
-    if (throwOnSetReceiveHandler_ > 0) {
-        --throwOnSetReceiveHandler_;
+    if (RecordTakingFailure(19, point, &throwOnSetReceiveHandler_))
         throw std::runtime_error("simulated handler installation failure");
-    }
-    lines_[point].receive = handler;
+    Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    line.receive = handler;
 }
 
 void SimPortService::SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler) {
-    SpinGuard guard(lock_);
     Record(21, point);
-    lines_[point].setup = handler;
+    Line& line = LineOf(point);
+    std::lock_guard<Mutex> guard(line.lock);
+    line.setup = handler;
 }
 
 }  // namespace sbsim

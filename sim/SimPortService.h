@@ -3,10 +3,10 @@
 #ifndef SBSIM_SIMPORTSERVICE_H
 #define SBSIM_SIMPORTSERVICE_H
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +14,7 @@
 #include "line/PortServiceAdapter.h"
 #include "sbdriver/sbdriver.h"
 #include "sim/Dispenser.h"
-#include "sim/SpinLock.h"
+#include "sim/Mutex.h"
 
 namespace sbsim {
 
@@ -23,6 +23,9 @@ constexpr std::size_t kMaxAnswerBytes = 255;
 
 // Records kept at most of each kind; the oldest go first, so a long run keeps its recent history.
 constexpr std::size_t kMaxRecords = 65536;
+
+// Points 1..32 have a line each, as the driver's points.
+constexpr uint32_t kMaxPoint = 32;
 
 // Line status answers of slot 4.
 constexpr uint32_t kLineGood = 1;
@@ -58,7 +61,7 @@ public:
     // The dispenser on a line, or nullptr. Touch it only while no driver call runs on another thread;
     // otherwise use Act.
     Dispenser* dispenser(uint32_t point);
-    // Runs an action on a line's dispenser under the lock that the exchanges take.
+    // Runs an action on a line's dispenser under the line's lock, which the line's exchanges take.
     void Act(uint32_t point, const std::function<void(Dispenser&)>& action);
 
     void SetErrorResult(int32_t result);      // slot 1's answer
@@ -82,7 +85,9 @@ public:
 private:
     friend class sbline::PortServiceAdapter<SimPortService>;
 
+    // Each line has a lock of its own, so that exchanges on different lines do not wait for each other.
     struct Line {
+        mutable Mutex lock;  // guards everything below
         std::unique_ptr<Dispenser> dispenser;
         SbReceiveHandler receive{nullptr, nullptr};
         SbLineSetupHandler setup{nullptr, nullptr};
@@ -98,10 +103,16 @@ private:
     void SetReceiveHandler(uint32_t point, SbReceiveHandler handler);
     void SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler);
 
+    // The points the driver never uses (0, and above 32) share line 0.
+    Line& LineOf(uint32_t point) { return lines_[point <= kMaxPoint ? point : 0]; }
+    const Line& LineOf(uint32_t point) const { return lines_[point <= kMaxPoint ? point : 0]; }
     void Record(int slot, uint32_t point, uint32_t arg1 = 0, uint32_t arg2 = 0);
+    // Records the call and tells whether a scripted failure (*failures > 0) takes it, counting that one off.
+    bool RecordTakingFailure(int slot, uint32_t point, unsigned* failures, uint32_t arg1 = 0, uint32_t arg2 = 0);
 
-    mutable SpinLock lock_;  // guards everything below
-    std::map<uint32_t, Line> lines_;
+    std::array<Line, kMaxPoint + 1> lines_;
+    // Taken for a few copies at a time; a line's lock may be held while taking it, never the other way round.
+    mutable Mutex recordsLock_;  // guards everything below
     std::deque<ExchangeRecord> exchanges_;
     std::deque<SlotCall> calls_;
     int32_t errorResult_ = -1;
