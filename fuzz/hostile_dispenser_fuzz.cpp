@@ -7,6 +7,7 @@
 
 #include "driver/DriverFactory.h"
 #include "driver/TVM30.h"
+#include "line/PortServiceAdapter.h"
 #include "platform/Clock.h"
 #include "sbdriver/sbdriver.h"
 #include "sim/Wire.h"
@@ -23,20 +24,17 @@ public:
 // Each exchange takes one control byte and answer bytes from the input; an exhausted input is silence. The
 // control byte's low six bits are how many bytes follow; with its top bit set they are sent as one well-framed
 // block (STX, data, ETX, check byte), so that replies get past the block check and into the operations.
-struct HostilePort {
-    SbPortService base{};
-    SbPortServiceVtbl table{};
+struct HostilePort : sbline::PortServiceAdapter<HostilePort> {
     SbReceiveHandler handler{};
     const uint8_t* data = nullptr;
     size_t left = 0;
     uint32_t status = 1;
 
-    static HostilePort& Of(SbPortService* self) { return *reinterpret_cast<HostilePort*>(self); }
-    static int32_t SB_CALL ErrorResult(SbPortService*, uint32_t) { return -1; }
-    static uint32_t SB_CALL LineStatus(SbPortService* self, uint32_t) { return Of(self).status; }
-    static int32_t SB_CALL Configure(SbPortService*, uint32_t, uint32_t, uint32_t) { return 0; }
-    static void SB_CALL SetReceive(SbPortService* self, uint32_t, SbReceiveHandler handler) { Of(self).handler = handler; }
-    static void SB_CALL SetSetup(SbPortService*, uint32_t, SbLineSetupHandler) {}
+    int32_t ErrorResult(uint32_t) { return -1; }
+    uint32_t LineStatus(uint32_t) { return status; }
+    int32_t Configure(uint32_t, uint32_t, uint32_t) { return 0; }
+    void SetReceiveHandler(uint32_t, SbReceiveHandler receiveHandler) { handler = receiveHandler; }
+    void SetLineSetupHandler(uint32_t, SbLineSetupHandler) {}
 
     size_t Answer(uint8_t* receive) {
         if (left == 0) return 0;
@@ -56,25 +54,13 @@ struct HostilePort {
         return count + 3;
     }
 
-    static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t*, uint32_t, uint8_t* receive,
-                                       uint32_t replySize, uint32_t) {
-        HostilePort& port = Of(self);
-        const size_t count = port.Answer(receive);
-        port.status = (count == 0 && replySize != 0) ? 2 : 1;
+    int32_t SendReceive(uint32_t point, uint8_t*, uint32_t, uint8_t* receive, uint32_t replySize, uint32_t) {
+        const size_t count = Answer(receive);
+        status = (count == 0 && replySize != 0) ? 2 : 1;
         uint8_t received = static_cast<uint8_t>(count);
         uint8_t size = static_cast<uint8_t>(replySize);
-        if (port.handler.code != nullptr) port.handler.code(port.handler.self, point, receive, 0, &received, &size);
+        if (handler.code != nullptr) handler.code(handler.self, point, receive, 0, &received, &size);
         return 0;
-    }
-
-    HostilePort() {
-        table.ErrorResult = &ErrorResult;
-        table.LineStatus = &LineStatus;
-        table.SendReceive = &SendReceive;
-        table.Configure = &Configure;
-        table.SetReceiveHandler = &SetReceive;
-        table.SetLineSetupHandler = &SetSetup;
-        base.vtbl = &table;
     }
 };
 
@@ -95,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostilePort port;
     port.data = data;
     port.left = size;
-    SbDriver* driver = sb::NewDriver(&port.base, "/nonexistent/cnf.INI");
+    SbDriver* driver = sb::NewDriver(port.port(), "/nonexistent/cnf.INI");
     const SbDriverVtbl& vm = *driver->vtbl;
     const uint32_t point = 1 + (size > 0 ? data[0] % 2 : 0);
     const int32_t grade = size > 1 ? data[1] % 8 : 1;
