@@ -1,6 +1,8 @@
 // A host line's device under termios: a tty or a pseudo-terminal, non-blocking, waited on with poll.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,15 +22,30 @@ class TermiosDevice : public LineDevice {
 public:
     TermiosDevice() = default;
     ~TermiosDevice() override {
-        if (fd_ >= 0) close(fd_);
+        if (fd_ < 0) return;
+        ioctl(fd_, TIOCNXCL);  // a pty's other side may keep it open: the next host must be able to open it
+        close(fd_);
     }
     TermiosDevice(const TermiosDevice&) = delete;
     TermiosDevice& operator=(const TermiosDevice&) = delete;
 
+    // One program at a time on a line: a lock on the open device, which every host of ours takes (and the
+    // system drops with the program, however it ends), and the terminal's exclusive mode, which keeps other
+    // programs from opening it at all.
     bool Open(const std::string& path, std::string* error) override {
         fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0) *error = SystemError("cannot open " + path);
-        return fd_ >= 0;
+        if (fd_ < 0) {
+            *error = errno == EBUSY ? path + " is in use by another program" : SystemError("cannot open " + path);
+            return false;
+        }
+        if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            *error = errno == EWOULDBLOCK ? path + " is in use by another program" : SystemError("cannot lock " + path);
+            close(fd_);
+            fd_ = -1;
+            return false;
+        }
+        ioctl(fd_, TIOCEXCL);  // not every device is a terminal: the lock alone then
+        return true;
     }
     bool IsOpen() const override { return fd_ >= 0; }
     bool SetRaw8N1(int baud, std::string* error) override { return SetRawLine(fd_, baud, error); }

@@ -2,7 +2,8 @@
 # A forecourt over pseudo-terminals: sbsim serves 8 points on 2 lines at 9600 bit/s, point 8 silent. sbhost
 # starts a delivery on point 3 (its customer has lifted nozzle 2) and then monitors points 1..7 until it ends;
 # status on point 8 must say it does not answer and exit 3. The trace log of the run must decode with every
-# frame named, the recorded log must decode to its recorded form, and the report drawn from it must render.
+# frame named, the recorded log must decode to its recorded form, and the report drawn from it must render. A
+# second sbhost on a line the monitor holds must be refused.
 # Usage: forecourt.sh SBSIM SBHOST DATA_DIR
 set -euo pipefail
 sbsim=$1
@@ -42,7 +43,12 @@ echo "3 lift 2" >&"$sim_in"
 echo "6 lift 1" >&"$sim_in"
 
 "$work/sbhost" --json "${lines[@]}" --point 3 price 2 45.90 preset-volume 2 start 2 monitor 8 \
-  >"$work/monitor.out" 2>"$work/monitor.err" || fail "the monitor ended with $?"
+  >"$work/monitor.out" 2>"$work/monitor.err" &
+monitor_pid=$!
+sleep 1
+! "$work/sbhost" --line "3=${pty[3]}" status >"$work/second.out" 2>&1 || fail "a second sbhost opened line 3"
+grep -q "in use by another program" "$work/second.out" || fail "the second sbhost did not say why it failed"
+wait "$monitor_pid" || fail "the monitor ended with $?"
 last=$(grep '"refresh":8,' "$work/monitor.out") || fail "the monitor drew no 8th table"
 [ "$(grep -c '"answered":true' <<<"$last")" -eq 7 ] || fail "not every point answered: $last"
 grep -q '"point":3,"code":"D2".*"volume":2.00' <<<"$last" || fail "point 3 did not stop at its 2 litres: $last"
