@@ -20,6 +20,15 @@ int Number(const std::string& text, std::size_t at, std::size_t count) {
     return value;
 }
 
+// The line for people: a control character (a terminal would act on it) shown as "?".
+std::string Shown(const std::string& cp1251) {
+    std::string text = sb::ToUtf8(cp1251);
+    for (char& c : text) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) c = '?';
+    }
+    return text;
+}
+
 // "hh:mm:ss.zzz" at the start: its milliseconds since midnight, or -1.
 int64_t ReadClock(const std::string& line) {
     if (line.size() < kClockLength) return -1;
@@ -115,7 +124,7 @@ void ReadLogText(const std::string& text, TraceRecord* record) {
         }
     }
     record->kind = TraceRecord::Kind::kNote;
-    record->text = sb::ToUtf8(text);
+    record->text = Shown(text);
     record->point = PointOfNote(record->text);
 }
 
@@ -153,7 +162,7 @@ bool TraceReader::Next(TraceRecord* record) {
         const std::string text = clock < 0 ? line : line.substr(kClockLength + (line.size() > kClockLength));
         if (cut || (clock < 0 && !ReadCaptured(text, record))) {
             record->kind = TraceRecord::Kind::kUnreadable;
-            record->text = sb::ToUtf8(line) + (cut ? "..." : "");
+            record->text = Shown(line) + (cut ? "..." : "");
             return true;
         }
         if (clock >= 0) {
