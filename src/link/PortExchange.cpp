@@ -1,7 +1,5 @@
 #include "link/PortExchange.h"
 
-#include <string>
-
 #include "common/Cp1251.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
@@ -23,7 +21,7 @@ struct GuardedExchange {
 void TraceSendAndReceive(void* context) {
     auto& exchange = *static_cast<GuardedExchange*>(context);
     LinkContext& link = *exchange.link;
-    LogDump(exchange.buffer, exchange.sendCount, "Send(" + std::to_string(link.Point()) + "): ");
+    LogDump(exchange.buffer, exchange.sendCount, {"Send(", DecimalText(link.Point()), "): "});
     exchange.result = link.Port().SendReceive(link.Point(), exchange.buffer, exchange.sendCount, exchange.replySize);
     link.Line = static_cast<LineState>(link.Port().LineStatus(link.Point()));
 }
@@ -35,7 +33,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     if (grant != ExchangeGrant::Granted) {
         // The call has used up its exchanges: it ends as after a failed exchange, without touching the line.
         if (grant == ExchangeGrant::JustSpent) {
-            TracePointResult("EXCHANGE LIMIT(", link.Point(), std::to_string(kExchangesPerCall));
+            TracePointResult("EXCHANGE LIMIT(", link.Point(), DecimalText(kExchangesPerCall));
         }
         link.Line = LineState::LinkFailed;
         return ExchangeOutcome{kBudgetSpent, link.ReceivedCount};
@@ -66,7 +64,7 @@ bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t
     }
     const bool ok = !(count == 1 && data[0] == line::NAK);
     static const SystemText kReception("Прием(");
-    LogDump(data, count, kReception.cp1251 + std::to_string(link.Point()) + (ok ? ",OK): " : ",Bad): "));
+    LogDump(data, count, {kReception.cp1251, DecimalText(link.Point()), ok ? ",OK): " : ",Bad): "});
     return ok;
 }
 

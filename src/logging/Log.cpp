@@ -4,6 +4,10 @@
 #include "platform/Paths.h"
 
 namespace sb {
+namespace {
+constexpr std::size_t kMaxPrefixParts = 3;
+constexpr std::string_view kDetailMark = ":  ";
+}  // namespace
 
 std::string LogFileNameFor(const std::string& executablePath) {
     if (executablePath.empty()) return {};
@@ -30,22 +34,26 @@ void StartLogging() {
 
 void WriteLog(uint8_t level, std::string_view text) { ProcessLog().WriteLog(level, text); }
 
-void LogDetail(std::string_view text) {
-    std::string line = ":  ";
-    line.append(text.data(), text.size());
-    WriteLog(kLevelTrace, line);
-}
+void LogDetail(std::string_view text) { ProcessLog().WriteParts(kLevelTrace, {kDetailMark, text}); }
 
-void LogDump(const uint8_t* bytes, uint8_t count, std::string_view prefix) {
+void LogDump(const uint8_t* bytes, uint8_t count, std::string_view prefix) { LogDump(bytes, count, {prefix}); }
+
+void LogDump(const uint8_t* bytes, uint8_t count, std::initializer_list<std::string_view> prefix) {
+    Logger& log = ProcessLog();
+    if (!log.HasFile()) return;
     static const char kHex[] = "0123456789ABCDEF";
-    std::string text(prefix);
-    text.reserve(prefix.size() + 3u * count);
+    char hex[3 * 255];
     for (unsigned i = 0; i < count; ++i) {
-        text += ' ';
-        text += kHex[bytes[i] >> 4];
-        text += kHex[bytes[i] & 0x0F];
+        hex[3 * i] = ' ';
+        hex[3 * i + 1] = kHex[bytes[i] >> 4];
+        hex[3 * i + 2] = kHex[bytes[i] & 0x0F];
     }
-    LogDetail(text);
+    std::string_view parts[kMaxPrefixParts];
+    std::size_t taken = 0;
+    for (std::string_view part : prefix) {
+        if (taken < kMaxPrefixParts) parts[taken++] = part;
+    }
+    log.WriteParts(kLevelTrace, {kDetailMark, parts[0], parts[1], parts[2], std::string_view(hex, 3u * count)});
 }
 
 }  // namespace sb

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/Cp1251.h"
 #include "logging/Log.h"
@@ -16,16 +17,20 @@ inline std::string PointTrace(const std::string& cp1251Name, uint8_t point) {
 
 inline std::string PointTrace(const SystemText& name, uint8_t point) { return PointTrace(name.cp1251, point); }
 
-// Writes the line at the trace level.
+// The Windows-1251 text of an operation's name.
+inline std::string_view TraceName(std::string_view cp1251Name) { return cp1251Name; }
+inline std::string_view TraceName(const SystemText& name) { return name.cp1251; }
+
+// Writes the line at the trace level, composed where it is written.
 template <typename Name>
 void TracePoint(const Name& name, uint8_t point) {
-    WriteLog(kLevelTrace, PointTrace(name, point));
+    ProcessLog().WriteParts(kLevelTrace, {TraceName(name), DecimalText(point), ")"});
 }
 
 // Writes "name(n): result" at the trace level.
 template <typename Name>
-void TracePointResult(const Name& name, uint8_t point, const std::string& result) {
-    WriteLog(kLevelTrace, PointTrace(name, point) + ": " + result);
+void TracePointResult(const Name& name, uint8_t point, std::string_view result) {
+    ProcessLog().WriteParts(kLevelTrace, {TraceName(name), DecimalText(point), "): ", result});
 }
 
 }  // namespace sb
