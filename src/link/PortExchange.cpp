@@ -1,14 +1,52 @@
 #include "link/PortExchange.h"
 
+#include <algorithm>
+#include <atomic>
+
 #include "common/Cp1251.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
 #include "logging/PointTrace.h"
 #include "platform/Boundary.h"
 #include "platform/Clock.h"
+#include "state/PositionTable.h"
 
 namespace sb {
 namespace {
+
+constexpr platform::Microseconds kExchangePause = kExchangePauseMs * 1000;
+
+// When each host line went quiet: the end of its latest exchange, whichever driver object made it (line n is
+// one wire for the whole process).
+class QuietLines {
+public:
+    QuietLines() {
+        for (auto& since : since_) since.store(platform::kNever, std::memory_order_relaxed);
+    }
+    platform::Microseconds Since(uint8_t point) const { return since_[point].load(std::memory_order_relaxed); }
+    void Mark(uint8_t point, platform::Microseconds at) { since_[point].store(at, std::memory_order_relaxed); }
+
+private:
+    std::atomic<platform::Microseconds> since_[kPointCount + 1];
+};
+
+QuietLines& Quiet() {
+    static QuietLines lines;
+    return lines;
+}
+
+// The pause before an exchange ends kExchangePauseMs after the line went quiet, or after the caller's own
+// latest wait when that ended later: every gap on the line is at least the pause, an explicit wait before an
+// exchange is still followed by the whole pause, and the driver's own work since the line went quiet (and a
+// relative sleep's overshoot) is no longer added to it. It never ends later than a whole pause from now, which
+// is what a line never used costs (a time installed by another clock may also lie ahead).
+void PauseBeforeExchange(uint8_t point) {
+    const platform::Microseconds now = platform::Monotonic();
+    const platform::Microseconds quiet = std::max(Quiet().Since(point), platform::LastSleepEnd());
+    const platform::Microseconds deadline =
+        quiet == platform::kNever ? now + kExchangePause : std::min(quiet + kExchangePause, now + kExchangePause);
+    if (deadline > now) platform::SleepUntil(deadline);
+}
 
 struct GuardedExchange {
     LinkContext* link;
@@ -38,13 +76,13 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         link.Line = LineState::LinkFailed;
         return ExchangeOutcome{kBudgetSpent, link.ReceivedCount};
     }
-    platform::Sleep(kExchangePauseMs);
+    PauseBeforeExchange(link.Point());
     link.Port().SetReceiveHandler(link.Point(), link.ReceiveHandler());
     GuardedExchange exchange{&link, buffer, sendCount, replySize, 0};
     // A failure inside the port service is not ours to report: the port tells what the exchange came to.
-    if (!platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange)) {
-        exchange.result = link.Port().ErrorResult(link.Point());
-    }
+    const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
+    Quiet().Mark(link.Point(), platform::Monotonic());
+    if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
     return ExchangeOutcome{exchange.result, link.ReceivedCount};
 }
 

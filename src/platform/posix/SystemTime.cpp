@@ -7,6 +7,8 @@
 
 namespace sb::platform {
 namespace {
+constexpr Microseconds kPerSecond = 1000000;
+
 class PosixTime final : public TimeSource {
 public:
     TimeOfDay LocalTime() override {
@@ -21,6 +23,20 @@ public:
         timespec rest{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
         // Resumes after signals; each round sleeps only what is left, so the loop ends.
         while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+        }
+    }
+
+    Microseconds Monotonic() override {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return static_cast<Microseconds>(now.tv_sec) * kPerSecond + now.tv_nsec / 1000;
+    }
+
+    void SleepUntil(Microseconds deadline) override {
+        const timespec until{static_cast<time_t>(deadline / kPerSecond),
+                             static_cast<long>(deadline % kPerSecond) * 1000L};
+        // Resumes after signals towards the same deadline, so the loop ends when the clock reaches it.
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
         }
     }
 };

@@ -6,6 +6,12 @@ namespace sb::platform {
 namespace {
 class WindowsTime final : public TimeSource {
 public:
+    WindowsTime() {
+        LARGE_INTEGER frequency{};
+        QueryPerformanceFrequency(&frequency);  // never fails on XP and later
+        ticksPerSecond_ = frequency.QuadPart;
+    }
+
     TimeOfDay LocalTime() override {
         SYSTEMTIME now{};
         GetLocalTime(&now);
@@ -13,6 +19,18 @@ public:
     }
 
     void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+    Microseconds Monotonic() override {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        // Whole seconds and the rest apart, so the product cannot overflow.
+        const LONGLONG seconds = now.QuadPart / ticksPerSecond_;
+        const LONGLONG rest = now.QuadPart % ticksPerSecond_;
+        return seconds * 1000000 + rest * 1000000 / ticksPerSecond_;
+    }
+
+private:
+    LONGLONG ticksPerSecond_ = 1;
 };
 }  // namespace
 
