@@ -143,13 +143,13 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
 }
 
 // A point with a good line that sent nothing: counted, and reset at the fortieth time in a row.
-void CountSilence(Station& station, uint8_t point, uint8_t code, const std::string& pollPrefix) {
+void CountSilence(Station& station, uint8_t point, uint8_t code) {
     FillingPoint& fillingPoint = station.Point(point);
     if (++fillingPoint.NoReplyCount < kResetAfter) {
-        WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init OFF");
+        TracePointResult(PollText(), point, "bad NO BYTE - Init OFF");
         return;
     }
-    WriteLog(kLevelTrace, pollPrefix + ": bad NO BYTE - Init");
+    TracePointResult(PollText(), point, "bad NO BYTE - Init");
     fillingPoint.NoReplyCount = 1;
     MasterReset(station, point);
     // A point that fell silent while its nozzle was up is reported as a failed line.
@@ -164,8 +164,7 @@ uint8_t PollStatus(Station& station, uint8_t point) {
     platform::LockGuard hold(link.PointLock);
     if (fillingPoint.MasterResetPending) MasterReset(station, point);
     uint8_t code = fillingPoint.PointState;
-    const std::string pollPrefix = PointTrace(PollText(), point);
-    WriteLog(kLevelTrace, pollPrefix);
+    TracePoint(PollText(), point);
 
     DispenserMessage message;
     ReadStatusReply(station, point, message);
@@ -173,7 +172,7 @@ uint8_t PollStatus(Station& station, uint8_t point) {
     const std::optional<StatusReport> report = DecodeStatusReport(message.bytes.data(), replyLength);
     if (link.Line != LineState::Good) {
         const int status = static_cast<uint8_t>(link.Line.Load());
-        WriteLog(kLevelTrace, pollPrefix + ": Bad (Status=" + std::to_string(status) + ")");
+        TracePointResult(PollText(), point, "Bad (Status=" + std::to_string(status) + ")");
     } else if (report) {
         fillingPoint.NoReplyCount = 0;
         code = DecodeStatus(station, point, report->statusChar, report->digit);
@@ -181,10 +180,10 @@ uint8_t PollStatus(Station& station, uint8_t point) {
         TracePointResult(kReturn, point, Hex2(code));
         if (report->resetAsked) fillingPoint.MasterResetPending = true;
     } else if (replyLength == 0) {
-        CountSilence(station, point, code, pollPrefix);
+        CountSilence(station, point, code);
     } else {
         fillingPoint.NoReplyCount = 0;
-        WriteLog(kLevelTrace, pollPrefix + ": Bad (InByte=" + std::to_string(replyLength) + ")");
+        TracePointResult(PollText(), point, "Bad (InByte=" + std::to_string(replyLength) + ")");
         if (replyLength == kInitialiseReplyLength) {
             Initialise(station, point);
             platform::Sleep(300);
