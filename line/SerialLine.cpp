@@ -13,7 +13,17 @@ constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 
 using Clock = std::chrono::steady_clock;
 
+// Milliseconds count bytes take on the line at baud, rounded up.
+int TransmitMs(int baud, std::size_t count) {
+    return static_cast<int>((count * kBitsPerByte * 1000 + static_cast<std::size_t>(baud) - 1) /
+                            static_cast<std::size_t>(baud));
+}
+
 }  // namespace
+
+int FirstByteWaitMs(int baud, std::size_t sendCount, int turnaroundMs) {
+    return TransmitMs(baud, sendCount) + turnaroundMs + TransmitMs(baud, 1);
+}
 
 SerialLine::SerialLine() : device_(NewLineDevice()) {}
 
@@ -24,11 +34,6 @@ bool SerialLine::Configure(const std::string& path, int baud, std::string* error
     return true;
 }
 
-int SerialLine::TransmitMs(std::size_t count) const {
-    return static_cast<int>((count * kBitsPerByte * 1000 + static_cast<std::size_t>(baud_) - 1) /
-                            static_cast<std::size_t>(baud_));
-}
-
 bool SerialLine::Exchange(const uint8_t* send, std::size_t sendCount, uint8_t* answer, std::size_t replySize,
                           std::size_t* received, std::string* error) {
     *received = 0;
@@ -37,10 +42,10 @@ bool SerialLine::Exchange(const uint8_t* send, std::size_t sendCount, uint8_t* a
         return false;
     }
     if (!device_->DiscardInput(error)) return false;
-    if (!device_->Write(send, sendCount, TransmitMs(sendCount) + kWriteTimeoutMs, error)) return false;
+    if (!device_->Write(send, sendCount, TransmitMs(baud_, sendCount) + kWriteTimeoutMs, error)) return false;
     if (replySize == 0) return true;
     const std::size_t limit = std::min(replySize, kMaxAnswerBytes);
-    return Read(answer, limit, TransmitMs(sendCount) + kFirstByteTimeoutMs, received, error);
+    return Read(answer, limit, FirstByteWaitMs(baud_, sendCount, turnaroundMs_), received, error);
 }
 
 // One byte a read, so that nothing after a complete answer is taken into it. Each round either reads a byte

@@ -20,7 +20,8 @@ std::string SpeedCodeText(uint32_t speedCode) {
 
 }  // namespace
 
-SerialPortService::SerialPortService(const std::map<uint32_t, std::string>& devices) {
+SerialPortService::SerialPortService(const std::map<uint32_t, std::string>& devices, int turnaroundMs) {
+    for (Line& line : lines_) line.serial.SetTurnaround(turnaroundMs);
     for (const auto& [point, device] : devices) {
         if (point >= 1 && point <= kMaxPoint) lines_[point].device = device;
     }

@@ -39,8 +39,10 @@ constexpr uint32_t kLinkUnitLineMark = 7;
 
 class SerialPortService : public PortServiceAdapter<SerialPortService> {
 public:
-    // devices: point (1..32) to the path of its line's device; other points have no line.
-    explicit SerialPortService(const std::map<uint32_t, std::string>& devices);
+    // devices: point (1..32) to the path of its line's device; other points have no line. turnaroundMs: how long
+    // the dispensers may take to begin an answer (SerialLine.h).
+    explicit SerialPortService(const std::map<uint32_t, std::string>& devices,
+                               int turnaroundMs = kDefaultTurnaroundMs);
     SerialPortService(const SerialPortService&) = delete;
     SerialPortService& operator=(const SerialPortService&) = delete;
 

@@ -13,8 +13,8 @@
 namespace sbsim {
 
 // Quiet time after which bytes held by the framer are taken as complete (a lone EOT) or as cut off. Longer
-// than the gaps inside one transmission even at 2400 baud (4 ms a byte), shorter than the driver's first-byte
-// wait, and without cost for the lone EOT, which the dispenser never answers.
+// than the gaps inside one transmission even at 2400 baud (4 ms a byte), and without cost: the dispenser never
+// answers a lone EOT or a cut-off transmission, and the next transmission's first byte ends either sooner.
 constexpr int kSilenceMs = 60;
 // Longest time a channel may refuse the next byte of an answer; an answer that cannot leave for this long
 // comes too late for the driver's first-byte wait anyway and is dropped.

@@ -189,8 +189,8 @@ TEST_F(SerialPortServiceTest, SilenceAndGapsEndTheWait) {
     const auto started = std::chrono::steady_clock::now();
     const Bytes buffer = Exchange(kPoll, 30);
     const auto waited = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(waited, milliseconds(kFirstByteTimeoutMs));
-    EXPECT_LT(waited, milliseconds(kFirstByteTimeoutMs + 500));
+    EXPECT_GE(waited, milliseconds(FirstByteWaitMs(2400, kPoll.size(), kDefaultTurnaroundMs)));
+    EXPECT_LT(waited, milliseconds(FirstByteWaitMs(2400, kPoll.size(), kDefaultTurnaroundMs) + 500));
     EXPECT_EQ(LineStatus(), kLineNoAnswer);
     EXPECT_EQ(reception.calls, 1);
     EXPECT_TRUE(reception.bytes.empty());
@@ -211,7 +211,8 @@ TEST_F(SerialPortServiceTest, ReplySizeZeroReadsNothing) {
     dispenser.AnswerWith({{0, Bytes{kEot}}});
     const auto started = std::chrono::steady_clock::now();
     Exchange(Bytes{kEot}, 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(kFirstByteTimeoutMs));
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              std::chrono::milliseconds(FirstByteWaitMs(2400, 1, kDefaultTurnaroundMs)));
     EXPECT_EQ(dispenser.Heard(), Bytes{kEot});
     EXPECT_TRUE(reception.bytes.empty());
     EXPECT_EQ(reception.replySize, 0u);
