@@ -2,6 +2,7 @@
 // has no device for them.
 #include "sbsimport.h"
 
+#include "line/PortServiceForwarder.h"
 #include "sim/SimPortService.h"
 
 namespace {
@@ -9,60 +10,54 @@ namespace {
 constexpr int32_t kNoSuchLine = -2;  // the result of an exchange or set-up on a missing line
 constexpr int32_t kPortFailed = -1;
 constexpr uint32_t kLineNoAnswer = 2;
+constexpr uint32_t kMaxLines = 32;
 constexpr int64_t kFlowPerPoll = 20;  // hundredths of a litre a running delivery grows at each poll
 
-struct SimPort {
-    SbPortService base;  // first: the driver's pointer to the port service is a pointer to this object
+// The simulator's lines, in a base of their own so that they are built before the port that hands calls on.
+struct SimLines {
     sbsim::SimPortService lines;
-    uint32_t lineCount = 0;
 };
 
-SimPort& Of(SbPortService* port) { return *reinterpret_cast<SimPort*>(port); }
-bool HasLine(SbPortService* port, uint32_t point) { return point >= 1 && point <= Of(port).lineCount; }
-SbPortService* Lines(SbPortService* port) { return Of(port).lines.port(); }
+class SimPort final : private SimLines, public sbline::PortServiceForwarder<SimPort> {
+public:
+    explicit SimPort(uint32_t lineCount) : PortServiceForwarder(lines.port()), lineCount_(lineCount) {
+        sbsim::PointConfig config;
+        config.flowPerPoll = kFlowPerPoll;
+        for (uint32_t point = 1; point <= lineCount_; ++point) lines.Attach(point, config);
+    }
 
-int32_t SB_CALL ErrorResult(SbPortService* port, uint32_t point) {
-    return HasLine(port, point) ? Lines(port)->vtbl->ErrorResult(Lines(port), point) : kPortFailed;
-}
+    static SimPort& Of(SbPortService* port) { return static_cast<SimPort&>(*port); }
+    bool HasLine(uint32_t point) const { return point >= 1 && point <= lineCount_; }
+    sbsim::SimPortService& Lines() { return lines; }
 
-uint32_t SB_CALL LineStatus(SbPortService* port, uint32_t point) {
-    return HasLine(port, point) ? Lines(port)->vtbl->LineStatus(Lines(port), point) : kLineNoAnswer;
-}
+    int32_t ErrorResult(uint32_t point) {
+        return HasLine(point) ? PortServiceForwarder::ErrorResult(point) : kPortFailed;
+    }
+    uint32_t LineStatus(uint32_t point) {
+        return HasLine(point) ? PortServiceForwarder::LineStatus(point) : kLineNoAnswer;
+    }
+    int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
+                        uint32_t zero) {
+        if (!HasLine(point)) return kNoSuchLine;
+        return PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero);
+    }
+    int32_t Configure(uint32_t point, uint32_t ten, uint32_t speedCode) {
+        return HasLine(point) ? PortServiceForwarder::Configure(point, ten, speedCode) : kNoSuchLine;
+    }
+    void SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
+        if (HasLine(point)) PortServiceForwarder::SetReceiveHandler(point, handler);
+    }
+    void SetLineSetupHandler(uint32_t point, SbLineSetupHandler handler) {
+        if (HasLine(point)) PortServiceForwarder::SetLineSetupHandler(point, handler);
+    }
 
-int32_t SB_CALL SendReceive(SbPortService* port, uint32_t point, uint8_t* send, uint32_t sendCount,
-                            uint8_t* receive, uint32_t replySize, uint32_t zero) {
-    if (!HasLine(port, point)) return kNoSuchLine;
-    return Lines(port)->vtbl->SendReceive(Lines(port), point, send, sendCount, receive, replySize, zero);
-}
-
-int32_t SB_CALL Configure(SbPortService* port, uint32_t point, uint32_t ten, uint32_t speedCode) {
-    return HasLine(port, point) ? Lines(port)->vtbl->Configure(Lines(port), point, ten, speedCode) : kNoSuchLine;
-}
-
-void SB_CALL SetReceiveHandler(SbPortService* port, uint32_t point, SbReceiveHandler handler) {
-    if (HasLine(port, point)) Lines(port)->vtbl->SetReceiveHandler(Lines(port), point, handler);
-}
-
-void SB_CALL SetLineSetupHandler(SbPortService* port, uint32_t point, SbLineSetupHandler handler) {
-    if (HasLine(port, point)) Lines(port)->vtbl->SetLineSetupHandler(Lines(port), point, handler);
-}
-
-SbPortServiceVtbl Table() {
-    SbPortServiceVtbl table{};
-    table.ErrorResult = &ErrorResult;
-    table.LineStatus = &LineStatus;
-    table.SendReceive = &SendReceive;
-    table.Configure = &Configure;
-    table.SetReceiveHandler = &SetReceiveHandler;
-    table.SetLineSetupHandler = &SetLineSetupHandler;
-    return table;
-}
-
-const SbPortServiceVtbl kTable = Table();
+private:
+    uint32_t lineCount_;
+};
 
 void OnDispenser(SbPortService* port, uint32_t point, void (*action)(sbsim::FillingPoint&, int), int argument) {
-    if (port == nullptr || !HasLine(port, point)) return;
-    Of(port).lines.Act(point, [&](sbsim::Dispenser& dispenser) { action(dispenser.point(), argument); });
+    if (port == nullptr || !SimPort::Of(port).HasLine(point)) return;
+    SimPort::Of(port).Lines().Act(point, [&](sbsim::Dispenser& dispenser) { action(dispenser.point(), argument); });
 }
 
 }  // namespace
@@ -71,14 +66,7 @@ extern "C" {
 
 SbPortService* SbSimPortCreate(uint32_t lines) {
     try {
-        auto* port = new SimPort{{&kTable}, {}, 0};
-        sbsim::PointConfig config;
-        config.flowPerPoll = kFlowPerPoll;
-        for (uint32_t point = 1; point <= lines && point <= 32; ++point) {
-            port->lines.Attach(point, config);
-            port->lineCount = point;
-        }
-        return &port->base;
+        return (new SimPort(lines < kMaxLines ? lines : kMaxLines))->port();
     } catch (...) {
         return nullptr;
     }
