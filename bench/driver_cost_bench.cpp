@@ -196,5 +196,30 @@ void LogLineSystemCalls(benchmark::State& state) {
 }
 BENCHMARK(LogLineSystemCalls);
 
+// What the pause before an exchange cannot take back: how late a thread sleeping 20 ms to a deadline wakes, and
+// what the trace line written right after waking costs (cold, against LogLine's warm loop).
+void WakeUpAfterPause(benchmark::State& state) {
+    WorkDir dir;
+    sb::Logger& log = sb::ProcessLog();
+    const std::string previousLog = log.FileName();
+    log.SetFileName(dir.File("host.pro"));
+    const uint8_t poll[] = {0x04, 0x30, 0x05};
+    double lateNs = 0;
+    double lineNs = 0;
+    for (auto _ : state) {
+        const int64_t deadline = NowNs() + 20000000;
+        SleepUntilNs(deadline);
+        const int64_t woke = NowNs();
+        sb::LogDump(poll, sizeof poll, {"Send(", sb::DecimalText(1), "): "});
+        lineNs += static_cast<double>(NowNs() - woke);
+        lateNs += static_cast<double>(woke - deadline);
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["woke_late_us"] = lateNs / runs / 1e3;
+    state.counters["first_line_us"] = lineNs / runs / 1e3;
+    log.SetFileName(previousLog);
+}
+BENCHMARK(WakeUpAfterPause)->Iterations(100)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace sbbench
