@@ -5,15 +5,18 @@
 
 namespace sb {
 
-Link::Link(PortLine& port, ResetRequests* resets) {
+Link::Link(PortLine& port, ResetRequests* resets) : port_(port), resets_(resets) {
     for (uint8_t point = 0; point <= kPointCount; ++point) {
-        LinkContext& link = points_[point];
-        link.point_ = point;
-        link.port_ = &port;
-        link.resets_ = resets;
-        link.handler_ = ReceiveHandler();
+        points_[point].point_ = point;
+        points_[point].link_ = this;
     }
 }
+
+PortLine& LinkContext::Port() const { return link_->Port(); }
+
+ResetRequests* LinkContext::Resets() const { return link_->Resets(); }
+
+SbReceiveHandler LinkContext::ReceiveHandler() const { return link_->ReceiveHandler(); }
 
 uint32_t SB_CALL Link::ReceivedBytes(void* self, uint32_t point, const uint8_t* bytes, uint32_t /*unused*/,
                                      uint8_t* count, uint8_t* replySize) {

@@ -16,6 +16,7 @@ namespace sb {
 // The channel characters '0' and '1' select entry 0 and 1 of the per-channel fields.
 constexpr unsigned kChannels = 2;
 
+class Link;
 class LinkContext;
 
 // Told when the dispenser asks for a reset while the link polls or receives; the confirmation is an operation.
@@ -34,9 +35,10 @@ public:
     LinkContext& operator=(const LinkContext&) = delete;
 
     uint8_t Point() const { return point_; }
-    PortLine& Port() const { return *port_; }
-    ResetRequests* Resets() const { return resets_; }
-    SbReceiveHandler ReceiveHandler() const { return handler_; }
+    // The port, the reset listener and the reception handler are the whole link's (link/Link.h).
+    PortLine& Port() const;
+    ResetRequests* Resets() const;
+    SbReceiveHandler ReceiveHandler() const;
 
     // Taken for one message and its reply; the operations that must not be interleaved hold it longer.
     platform::RecursiveLock PointLock;
@@ -50,9 +52,7 @@ public:
 private:
     friend class Link;
     uint8_t point_ = 0;
-    PortLine* port_ = nullptr;
-    ResetRequests* resets_ = nullptr;
-    SbReceiveHandler handler_{nullptr, nullptr};
+    Link* link_ = nullptr;
 };
 
 }  // namespace sb
