@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "common/Cp1251.h"
+#include "logging/Log.h"
 #include "platform/Profile.h"
 
 namespace sb {
@@ -16,6 +18,19 @@ int32_t ReadInteger(const std::string& path, const char* key, int32_t fallback) 
     const std::optional<std::string> text = platform::ReadProfileString(path, kSection, key);
     if (!text) return fallback;
     return ParseSettingInteger(*text).value_or(fallback);
+}
+
+// A decimal scale: 1, 10, 100 or 1000, the dialog's four choices. Any other value would turn every amount or
+// price sent and read into another figure, so the default stands in for it and the operator is alerted.
+int32_t ReadScale(const std::string& path, const char* key) {
+    constexpr int32_t kDefaultScale = 100;
+    const int32_t scale = ReadInteger(path, key, kDefaultScale);
+    if (scale == 1 || scale == 10 || scale == 100 || scale == 1000) return scale;
+    static const SystemText kInvalid("Недопустимое значение ");
+    static const SystemText kUsed(": используется 100");
+    WriteLog(kLevelCritical,
+             kInvalid.cp1251 + key + "=" + std::to_string(scale) + " (" + path + ")" + kUsed.cp1251);
+    return kDefaultScale;
 }
 }  // namespace
 
@@ -41,8 +56,8 @@ std::optional<int32_t> ParseSettingInteger(const std::string& text) {
 DriverSettings LoadSettings(const std::string& path) {
     DriverSettings settings;
     settings.Baud = ReadInteger(path, "Baud", settings.Baud);
-    settings.SDec = ReadInteger(path, "SDec", settings.SDec);
-    settings.PDec = ReadInteger(path, "PDec", settings.PDec);
+    settings.SDec = ReadScale(path, "SDec");
+    settings.PDec = ReadScale(path, "PDec");
     for (int line = 1; line <= DriverSettings::kT10Lines; ++line) {
         settings.T10Line[line] = ReadInteger(path, T10Key(line).c_str(), 0) != 0;
     }

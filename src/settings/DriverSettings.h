@@ -22,6 +22,8 @@ struct DriverSettings {
 std::optional<int32_t> ParseSettingInteger(const std::string& text);
 
 // Reads Baud, SDec, PDec and T10_1..T10_8 in that order; whatever is missing or not a number takes its default.
+// A scale (SDec, PDec) other than 1, 10, 100 or 1000 takes the default 100 with a critical log line naming it;
+// the file is left as it is.
 DriverSettings LoadSettings(const std::string& path);
 
 // Writes Baud, SDec, PDec, T10_1..T10_8 in that order into section SB; true when every key was written.

@@ -5,6 +5,7 @@
 #include "driver/DriverFactory.h"
 #include "driver/TVM30.h"
 #include "settings/DriverSettings.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -32,13 +33,19 @@ TEST_F(SettingsTest, MissingFileGivesDefaults) {
     for (uint8_t p = 1; p <= sb::kPointCount; ++p) EXPECT_FALSE(driver.Point(p).T10Line) << int(p);
 }
 
-TEST_F(SettingsTest, ValuesAreReadWithoutRangeChecksAndBadNumbersTakeTheDefault) {
-    WriteFile(path, "[Other]\r\nBaud=9600\r\n[sb]\r\nBaud = 1234\r\nSDec=abc\r\nPDec=-10\r\nT10_3=1\r\nT10_9=1\r\n"
-                    "T10_4=7\r\nT10_5=0\r\nT10_6=\r\nT10_8=1\r\n");
+TEST_F(SettingsTest, BadNumbersAndScalesOutsideTheDialogsChoicesTakeTheDefault) {
+    const std::string text = "[Other]\r\nBaud=9600\r\n[sb]\r\nBaud = 1234\r\nSDec=abc\r\nPDec=-10\r\nT10_3=1\r\n"
+                             "T10_9=1\r\nT10_4=7\r\nT10_5=0\r\nT10_6=\r\nT10_8=1\r\n";
+    WriteFile(path, text);
+    sbtest::LogCapture log;
     sb::TVM30& driver = Build();
     EXPECT_EQ(driver.Baud, 1234);
     EXPECT_EQ(driver.SDec, 100);
-    EXPECT_EQ(driver.PDec, -10);
+    EXPECT_EQ(driver.PDec, 100);
+    // The operator is alerted to a scale the dialog would not offer; a key that is not a number is not.
+    EXPECT_TRUE(log.Has("Недопустимое значение PDec=-10 (" + path + "): используется 100"));
+    EXPECT_EQ(log.Texts().size(), 1u);
+    EXPECT_EQ(ReadFile(path), text);
     EXPECT_TRUE(driver.Point(3).T10Line);
     EXPECT_TRUE(driver.Point(4).T10Line);
     EXPECT_FALSE(driver.Point(5).T10Line);
