@@ -196,6 +196,8 @@ struct SbPortService {
 #define SB_FAILURE_NONE 0
 #define SB_FAILURE_SERIAL_IO 1 /* a dispenser exchange failed (ESerialIO) */
 #define SB_FAILURE_ABSTRACT 2  /* slot 0 was called */
+#define SB_FAILURE_REFUSED 3   /* a price (slot 11) or preset (slots 13, 14) was refused: that grade or point does
+                                  not START until a good value is set; raise mode only logs it */
 
 typedef struct SbFailure {
     uint32_t code;     /* SB_FAILURE_* */

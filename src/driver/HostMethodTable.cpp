@@ -144,7 +144,7 @@ uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
     AtSlotBoundary(self, [&]() {
-        if (!Refused(point, 11)) SetGradePrice(Driver(self), LowByte(point), grade, price);
+        if (!Refused(point, 11)) ReportRefusal(self, SetGradePrice(Driver(self), LowByte(point), grade, price));
     });
 }
 
@@ -152,13 +152,13 @@ void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
     AtSlotBoundary(self, [&]() {
-        if (!Refused(point, 13)) SetVolumePreset(Driver(self), LowByte(point), volume);
+        if (!Refused(point, 13)) ReportRefusal(self, SetVolumePreset(Driver(self), LowByte(point), volume));
     });
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
     AtSlotBoundary(self, [&]() {
-        if (!Refused(point, 14)) SetAmountPreset(Driver(self), LowByte(point), amount);
+        if (!Refused(point, 14)) ReportRefusal(self, SetAmountPreset(Driver(self), LowByte(point), amount));
     });
 }
 

@@ -3,7 +3,10 @@
 // locks have been released.
 #pragma once
 
+#include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <exception>
 #include <utility>
 
@@ -51,6 +54,16 @@ inline void ReportFailure(const SlotFailure& failure) {
     static_assert(sizeof record.cp1251 == sizeof failure.cp1251 && sizeof record.utf8 == sizeof failure.utf8);
     std::memcpy(record.cp1251, failure.cp1251, sizeof record.cp1251);
     std::memcpy(record.utf8, failure.utf8, sizeof record.utf8);
+}
+
+// A value the host gave was refused. In return mode the call's record says so; raised, nothing leaves the slot
+// (the log line is the trace of it), since the slot has no failure in the host's table.
+inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refusal) {
+    if (!refusal || !ReturnsFailures(self)) return;
+    SbFailure& record = ThreadReportedFailure();
+    record.code = SB_FAILURE_REFUSED;
+    std::snprintf(record.cp1251, sizeof record.cp1251, "%s", refusal->c_str());
+    std::snprintf(record.utf8, sizeof record.utf8, "%s", refusal->c_str());
 }
 
 // self is the driver object the slot was called on; null for the entry points, which have none yet and raise.

@@ -14,6 +14,9 @@ struct DispenserMessage {
     std::array<uint8_t, kCapacity> bytes{};
     uint8_t length = 0;       // running length of the request
     uint8_t replyLength = 0;  // data bytes of the reply placed in bytes
+    // Set by SendMessage once the dispenser acknowledged every block of the request; a message that never got
+    // through leaves it clear, whatever result SendMessage returned.
+    bool delivered = false;
 
     // Copies text at the current length and advances it; what would not fit is cut at the end of the buffer.
     void Append(std::string_view text) {

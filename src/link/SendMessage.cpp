@@ -68,6 +68,7 @@ Attempt SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block,
 int32_t SendMessage(LinkContext& link, DispenserMessage& message) {
     platform::LockGuard hold(link.PointLock);
     uint8_t block[255] = {};
+    message.delivered = false;
     for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
         if (!SelectPoint(link) && !SelectPoint(link)) {
             link.Line = LineState::LinkFailed;
@@ -77,6 +78,7 @@ int32_t SendMessage(LinkContext& link, DispenserMessage& message) {
         const Attempt outcome = SendBlocks(link, message, block, portResult);
         if (outcome == Attempt::PortBroken) return portResult;
         if (outcome == Attempt::Failed) continue;
+        message.delivered = true;
 
         block[0] = line::EOT;
         if (PortExchange(link, block, 1, line::kNoReply).Failed()) RaiseResetFailed();

@@ -28,6 +28,23 @@ const SystemText& PreviousSaleLocked() {
 // Volumes closer than a hundredth of a litre read the same on the wire.
 bool SameVolume(double a, double b) { return std::fabs(static_cast<long double>(a) - b) < 0.01L; }
 
+// The host gets the dispenser's figure: the kept volume carries the bookkeeping's small steps, the line reads
+// hundredths of a litre.
+double ToHundredths(double volume) {
+    return static_cast<double>(RoundHalfEven(static_cast<long double>(volume) * 100).value_or(0)) / 100;
+}
+
+// Slot 9 takes the figures as this delivery's when the point had a kept volume before the call, or when they
+// are new: no more than `repeat` litres and other than the previous sale's final volume. The previous sale's
+// own figures are never taken.
+bool Accepted(const FillingPoint& fillingPoint, const DeliveryReading& reading, double previous, int repeat) {
+    if (reading.previousSale) return false;
+    const bool hadVolume = static_cast<long double>(previous) >= 0.01L;
+    const bool newFigures =
+        fillingPoint.CurVolume <= repeat && !SameVolume(fillingPoint.LastVolume, fillingPoint.CurVolume);
+    return hadVolume || newFigures;
+}
+
 // The volume (hundredths of a litre) the delivery is expected to end at, or nothing when it cannot be told.
 std::optional<int64_t> ExpectedFinalVolume(Station& station, uint8_t point) {
     const FillingPoint& fillingPoint = station.Point(point);
@@ -74,40 +91,42 @@ bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
     return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
 }
 
-double ReadDeliveryData(Station& station, uint8_t point, double* amount, bool markFault, bool skipCheck) {
+DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault, bool skipCheck) {
     FillingPoint& fillingPoint = station.Point(point);
+    DeliveryReading reading;
     if (!skipCheck) {
         const std::optional<int64_t> expected = ExpectedFinalVolume(station, point);
         if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
             TracePoint("TRANSACTION No Request(", point);
-            const double kept = fillingPoint.CurVolume;
-            fillingPoint.CurVolume -= 0.002;
-            *amount = fillingPoint.CurAmount;
-            return kept;
+            reading.volume = fillingPoint.CurVolume;
+            reading.amount = fillingPoint.CurAmount;
+            reading.usable = true;
+            fillingPoint.CurVolume -= kMemoryAnswerStep;
+            return reading;
         }
     }
     const double previous = fillingPoint.CurVolume;
-    double volume = 0;
-    *amount = 0;
-    if (!RequestDeliveryData(station, point, &volume, amount)) {
+    if (!RequestDeliveryData(station, point, &reading.volume, &reading.amount)) {
         if (markFault) station.LinkOf(point).Line = LineState::FinalDataUnread;
-        volume = 0;
-        *amount = 0;
-        return volume;
+        return DeliveryReading{};
     }
+    reading.usable = true;
     const long double price = fillingPoint.Price[fillingPoint.SaleGrade];
-    if (std::fabs(price / 100 * volume - *amount) < 1.0L) {
-        fillingPoint.CurVolume = volume;
-        fillingPoint.CurAmount = *amount;
-        if (!SameVolume(fillingPoint.LastVolume, volume)) fillingPoint.SaleBegan = true;
-    } else {
+    if (std::fabs(price / 100 * reading.volume - reading.amount) >= 1.0L) {
         TracePointResult("NO VALID LITER=SUMMA(", point, "");
+    } else if (IsPreviousSale(fillingPoint, reading.volume)) {
+        // The display still shows the previous sale: whoever reads it, it is not taken for this delivery's.
+        reading.previousSale = true;
+    } else {
+        fillingPoint.CurVolume = reading.volume;
+        fillingPoint.CurAmount = reading.amount;
+        if (!SameVolume(fillingPoint.LastVolume, reading.volume)) fillingPoint.SaleBegan = true;
     }
     const double jump = fillingPoint.CurVolume - previous;
     if (static_cast<long double>(jump) > 2.0L) {
         TracePointResult("BIG JUMP LITER(", point, FormatGeneral(jump));
     }
-    return volume;
+    return reading;
 }
 
 double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
@@ -135,42 +154,44 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
     FillingPoint& fillingPoint = station.Point(point);
     if (fillingPoint.T10Line) return ReadLinkUnitCounter(station, point, amount);
     const double previous = fillingPoint.CurVolume;
-    double volume = ReadDeliveryData(station, point, amount, false, false);
-    for (int repeat = 1; repeat <= kLockRepeats; ++repeat) {
-        const bool hadVolume = static_cast<long double>(previous) >= 0.01L;
-        const bool newFigures =
-            fillingPoint.CurVolume <= repeat && !SameVolume(fillingPoint.LastVolume, fillingPoint.CurVolume);
-        if (hadVolume || newFigures) {
-            fillingPoint.NewSale = false;
-            return volume;
-        }
+    DeliveryReading reading = ReadDeliveryData(station, point, false, false);
+    int repeat = 1;
+    for (; repeat <= kLockRepeats && !Accepted(fillingPoint, reading, previous, repeat); ++repeat) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
         WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
         fillingPoint.CurVolume = 0;
-        volume = ReadDeliveryData(station, point, amount, false, true);
+        reading = ReadDeliveryData(station, point, false, true);
     }
-    return volume;
+    // Accepted figures close the lock only once the delivery showed that it began: until then a later read of the
+    // previous sale's figures, by any slot, is still refused.
+    if (repeat <= kLockRepeats && fillingPoint.SaleBegan) fillingPoint.NewSale = false;
+    if (reading.previousSale) reading = DeliveryReading{};
+    *amount = reading.amount;
+    return ToHundredths(reading.volume);
 }
 
 void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
     FillingPoint& fillingPoint = station.Point(point);
     TracePoint("GET ITOG DATA TRANSACTION(", point);
-    fillingPoint.CurVolume += 0.001;
-    double finalVolume = ReadDeliveryData(station, point, amount, true, false);
-    if (IsPreviousSale(fillingPoint, finalVolume)) {
+    fillingPoint.CurVolume += kFinalReadStep;
+    DeliveryReading reading = ReadDeliveryData(station, point, true, false);
+    const bool begun = fillingPoint.SaleBegan || !fillingPoint.NewSale;
+    if (reading.previousSale || IsPreviousSale(fillingPoint, reading.volume)) {
         TracePoint(PreviousSaleLocked(), point);
-        finalVolume = 0;
-        *amount = 0;
+        reading = DeliveryReading{};
         // The point reported a finished delivery since the START, but never that it began (its report was lost
         // on the line): a sale of the previous one's volume cannot be told from the previous one. The host is
         // told that the final figures could not be read rather than given 0/0 as a good result.
         if (fillingPoint.FinishReported) station.LinkOf(point).Line = LineState::FinalDataUnread;
-    } else {
-        fillingPoint.LastVolume = finalVolume;
+    } else if (reading.usable || begun) {
+        fillingPoint.LastVolume = reading.volume;
         fillingPoint.NewSale = false;
     }
-    *volume = finalVolume;
+    // Unread figures of a delivery that never showed it began close nothing: the previous sale stays the
+    // reference, so a second final read cannot take it for this one's.
+    *volume = ToHundredths(reading.volume);
+    *amount = reading.amount;
 }
 
 }  // namespace sb

@@ -7,13 +7,27 @@
 
 namespace sb {
 
+// Steps on the kept volume that are the bookkeeping's own, below the line's hundredth of a litre, so that
+// the guards against needless requests run out by themselves:
+constexpr double kMemoryAnswerStep = 0.002;   // each answer from memory lowers it: the fourth call asks again
+constexpr double kFinalReadStep = 0.001;      // each final read (slot 6) raises it first: a longer run from memory
+constexpr double kFinishedStatusStep = 0.003;  // a finished status lowers it before its read
+
 // True while figures may still be the previous sale's: the delivery of the latest START has not shown that it
 // began, and volume equals the previous sale's final volume.
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume);
 
+// What one read of the delivery figures gave.
+struct DeliveryReading {
+    double volume = 0;
+    double amount = 0;
+    bool usable = false;        // figures came, from the dispenser or from memory
+    bool previousSale = false;  // the figures are still the previous sale's: read, but not kept
+};
+
 // GET DATA TRANSACTION, or the kept figures when they have reached the expected end of the delivery
 // (skipCheck false). markFault sets the line state FinalDataUnread when no usable reply came.
-double ReadDeliveryData(Station& station, uint8_t point, double* amount, bool markFault, bool skipCheck);
+DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault, bool skipCheck);
 
 // The volume counter of a T10 link unit, by one unframed exchange.
 double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount);

@@ -1,8 +1,6 @@
 #include "operations/PricesAndPresets.h"
 
 #include <cmath>
-#include <optional>
-#include <string>
 
 #include "logging/Log.h"
 #include "operations/WireNumbers.h"
@@ -10,34 +8,49 @@
 namespace sb {
 namespace {
 
-void RefusePreset(uint8_t point, const char* kind, double value) {
-    WriteLog(kLevelTrace, "PRESET(" + std::to_string(point) + "): " + kind + " " + FormatGeneral(value) + " refused");
+Refusal Refuse(std::string line) {
+    WriteLog(kLevelTrace, line);
+    return line;
+}
+
+bool IsPresetValue(double value) { return std::isfinite(value) && value >= 0; }
+
+Refusal RefusePreset(FillingPoint& fillingPoint, uint8_t point, const char* kind, double value) {
+    fillingPoint.PresetRefused = true;
+    return Refuse("PRESET(" + std::to_string(point) + "): " + kind + " " + FormatGeneral(value) + " refused");
 }
 
 }  // namespace
 
-void SetGradePrice(Station& station, uint8_t point, int32_t grade, double price) {
+Refusal SetGradePrice(Station& station, uint8_t point, int32_t grade, double price) {
     const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * station.PDec.Load());
     if (!IsGrade(grade) || !scaled || !FitsDigits(*scaled, kPriceDigits)) {
-        WriteLog(kLevelTrace, "PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) + " price " +
-                                  FormatGeneral(price) + " refused");
-        return;
+        if (IsGrade(grade)) station.Point(point).PriceRefused[grade] = true;
+        return Refuse("PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) + " price " +
+                      FormatGeneral(price) + " refused");
     }
-    station.Point(point).Price[grade] = static_cast<int32_t>(*scaled);
+    FillingPoint& fillingPoint = station.Point(point);
+    fillingPoint.Price[grade] = static_cast<int32_t>(*scaled);
+    fillingPoint.PriceRefused[grade] = false;
+    return std::nullopt;
 }
 
-void SetVolumePreset(Station& station, uint8_t point, double volume) {
-    if (!std::isfinite(volume)) return RefusePreset(point, "volume", volume);
+Refusal SetVolumePreset(Station& station, uint8_t point, double volume) {
     FillingPoint& fillingPoint = station.Point(point);
+    if (!IsPresetValue(volume)) return RefusePreset(fillingPoint, point, "volume", volume);
     fillingPoint.VolumePreset = volume;
     fillingPoint.AmountPreset = 0;
+    fillingPoint.PresetRefused = false;
+    return std::nullopt;
 }
 
-void SetAmountPreset(Station& station, uint8_t point, double amount) {
-    if (!std::isfinite(amount)) return RefusePreset(point, "amount", amount);
+Refusal SetAmountPreset(Station& station, uint8_t point, double amount) {
     FillingPoint& fillingPoint = station.Point(point);
+    if (!IsPresetValue(amount)) return RefusePreset(fillingPoint, point, "amount", amount);
     fillingPoint.VolumePreset = 0;
     fillingPoint.AmountPreset = amount;
+    fillingPoint.PresetRefused = false;
+    return std::nullopt;
 }
 
 }  // namespace sb

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "operations/Station.h"
 
@@ -11,13 +13,18 @@ namespace sb {
 constexpr unsigned kPriceDigits = 4;
 constexpr unsigned kPresetDigits = 6;
 
-// Keeps price × PDec, rounded, for the grade. A grade outside 1..6, or a price that is not finite, negative or
-// too wide for START's price field, is refused with one log line and changes nothing.
-void SetGradePrice(Station& station, uint8_t point, int32_t grade, double price);
+// The log line of a refused value, or nothing when the value was taken.
+using Refusal = std::optional<std::string>;
 
-// Keeps a volume preset (litres) and clears the amount preset, or the other way round. A value that is not
-// finite is refused with one log line and changes nothing.
-void SetVolumePreset(Station& station, uint8_t point, double volume);
-void SetAmountPreset(Station& station, uint8_t point, double amount);
+// Keeps price × PDec, rounded, for the grade. A grade outside 1..6, or a price that is not finite, negative or
+// too wide for START's price field, is refused with one log line; the grade of the point then does not START
+// (the previous price is never used in its place) until a good price is set.
+Refusal SetGradePrice(Station& station, uint8_t point, int32_t grade, double price);
+
+// Keeps a volume preset (litres) and clears the amount preset, or the other way round. A value that is negative
+// or not finite is refused with one log line; the point then does not START until a good preset is set. A volume
+// up to 0.001 means no volume preset.
+Refusal SetVolumePreset(Station& station, uint8_t point, double volume);
+Refusal SetAmountPreset(Station& station, uint8_t point, double amount);
 
 }  // namespace sb

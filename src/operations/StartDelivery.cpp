@@ -61,11 +61,16 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     fillingPoint.CurVolume = 0;
     fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
     WriteLog(kLevelTrace, name);
-    // The wire has no sign and fixed fields: a price or preset that would not fit its field is not sent at all.
+    // A value the host set was refused (the previous one is not used in its place), or would not fit its field
+    // on the wire, which has no sign and fixed widths: nothing is sent.
     const int32_t price = fillingPoint.Price[grade];
     const std::optional<Preset> preset = PresetOf(station, fillingPoint);
-    if (!FitsDigits(price, kPriceDigits) || !preset) {
-        WriteLog(kLevelTrace, name + ": price or preset refused");
+    const char* refusal = fillingPoint.PriceRefused[grade] ? ": price of the grade refused, none set since"
+                          : fillingPoint.PresetRefused     ? ": preset refused, none set since"
+                          : !FitsDigits(price, kPriceDigits) || !preset ? ": price or preset refused"
+                                                                        : nullptr;
+    if (refusal != nullptr) {
+        WriteLog(kLevelTrace, name + refusal);
         RaiseCantStart();
     }
     const std::string gradeDigit = std::to_string(grade);
@@ -75,6 +80,11 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
                                        {fillingPoint.PointCode, gradeDigit, priceDigits, presetDigits,
                                         std::string_view(&preset->kind, 1), startMode != 0 ? "0" : "1"});
     SendOrRaise(station, point, message, &RaiseCantStart);
+    if (!message.delivered) {
+        // Every attempt failed (blocks refused, the point not selected): the dispenser was not authorised.
+        WriteLog(kLevelTrace, name + ": not delivered to the dispenser");
+        RaiseCantStart();
+    }
     LinkContext& link = station.LinkOf(point);
     RaiseIfRefused(link, name);
 

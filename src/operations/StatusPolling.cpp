@@ -45,14 +45,15 @@ void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& messag
     });
 }
 
-// "3" and "4": the delivery is over; take its figures unless they are still those of the previous sale.
+// "3" and "4": the delivery is over; take its figures unless they are, or may still be, the previous sale's.
 void TakeFinishedDelivery(Station& station, uint8_t point) {
     FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.FinishReported = true;
-    fillingPoint.CurVolume -= 0.003;
-    double amount = 0;
-    ReadDeliveryData(station, point, &amount, false, true);
-    if (IsPreviousSale(fillingPoint, fillingPoint.CurVolume)) {
+    fillingPoint.CurVolume -= kFinishedStatusStep;
+    const DeliveryReading reading = ReadDeliveryData(station, point, false, true);
+    // Unread figures of a delivery that never showed it began close nothing either.
+    const bool unreadBeforeBegun = !reading.usable && fillingPoint.NewSale && !fillingPoint.SaleBegan;
+    if (reading.previousSale || unreadBeforeBegun || IsPreviousSale(fillingPoint, fillingPoint.CurVolume)) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
         fillingPoint.CurVolume = 0;
@@ -103,12 +104,10 @@ uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_
             code = static_cast<uint8_t>(kFinished + digit);
             TakeFinishedDelivery(station, point);
             break;
-        case '5': {
-            double amount = 0;
-            ReadDeliveryData(station, point, &amount, false, true);
+        case '5':
+            ReadDeliveryData(station, point, false, true);
             fillingPoint.StartHold = 0;
             break;
-        }
         case '9':
             RequestInitialisation(station, point);
             break;

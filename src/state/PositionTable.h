@@ -24,10 +24,14 @@ struct FillingPoint {
 
     std::array<Relaxed<int32_t>, kGradeCount + 1> Price{0, kInitialPrice, kInitialPrice, kInitialPrice,
                                                         kInitialPrice, kInitialPrice, kInitialPrice};
+    // Set when the host's latest price for the grade was refused: the grade does not start until a good one is set.
+    std::array<Relaxed<bool>, kGradeCount + 1> PriceRefused{};
     Relaxed<double> CurVolume = 0;
     Relaxed<double> VolumePreset = 0;
     Relaxed<double> CurAmount = 0;
     Relaxed<double> AmountPreset = 0;
+    // Set when the host's latest preset was refused: the point does not start until a good one is set.
+    Relaxed<bool> PresetRefused = false;
     const char* PointCode = "01";
     Relaxed<uint8_t> PointState = kInitialState;
     Relaxed<bool> MasterResetPending = false;

@@ -34,7 +34,9 @@ protected:
         for (int i = 0; i < times; ++i) sbtest::LineScript(sim.Script()).TakeRequest(14).Reply(reply);
     }
     double Read(double* amount, bool markFault = false) {
-        return sb::ReadDeliveryData(sim.Driver(), 1, amount, markFault, true);
+        const sb::DeliveryReading reading = sb::ReadDeliveryData(sim.Driver(), 1, markFault, true);
+        *amount = reading.amount;
+        return reading.volume;
     }
     double Current(double* amount) { return sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, amount); }
     size_t Requests() { return sim.SentMessages().size(); }
@@ -79,9 +81,9 @@ TEST_F(DeliveryDataTest, KeptVolumeAtThePresetIsAnsweredFromMemoryThreeTimes) {
     point.CurVolume = 10;
     point.CurAmount = 459;
     double amount = 0;
-    EXPECT_EQ(Current(&amount), 10.0);
-    EXPECT_DOUBLE_EQ(Current(&amount), 9.998);
-    EXPECT_DOUBLE_EQ(Current(&amount), 9.996);
+    // The host gets the line's hundredths; the kept volume carries the bookkeeping's steps.
+    for (int call = 0; call < 3; ++call) EXPECT_EQ(Current(&amount), 10.0) << call;
+    EXPECT_DOUBLE_EQ(point.CurVolume, 9.994);
     EXPECT_EQ(amount, 459.0);
     EXPECT_EQ(Requests(), 0u);
     EXPECT_EQ(sim.log.Count("TRANSACTION No Request(1)"), 3u);
@@ -101,8 +103,7 @@ TEST_F(DeliveryDataTest, KeptVolumeAtThePresetIsAnsweredFromMemoryThreeTimes) {
 
 TEST_F(DeliveryDataTest, WithoutPresetsTheKeptVolumeIsTheAnswer) {
     point.CurVolume = 5;
-    double amount = 0;
-    EXPECT_EQ(sb::ReadDeliveryData(sim.Driver(), 1, &amount, false, false), 5.0);
+    EXPECT_EQ(sb::ReadDeliveryData(sim.Driver(), 1, false, false).volume, 5.0);
     EXPECT_DOUBLE_EQ(point.CurVolume, 4.998);
 }
 
@@ -110,16 +111,19 @@ TEST_F(DeliveryDataTest, FiguresOfThePreviousSaleAreRefusedAfterAStart) {
     point.VolumePreset = 20;
     point.LastVolume = 0.5;
     point.NewSale = true;
-    Answer(DataReply(50, 2295), 6);
-    double amount = 0;
-    EXPECT_EQ(Current(&amount), 0.5);
+    Answer(DataReply(50, 2295), 12);
+    double amount = 9;
+    // The previous sale's figures are never this delivery's, however often they are read.
+    EXPECT_EQ(Current(&amount), 0.0);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_EQ(Current(&amount), 0.0);
     for (int i = 1; i <= 5; ++i) {
         EXPECT_TRUE(sim.log.Has("Блокировка предидущего отлива(1). RepeatCount=" + std::to_string(i))) << i;
     }
-    EXPECT_EQ(Requests(), 6u);
+    EXPECT_EQ(Requests(), 12u);
     EXPECT_TRUE(point.NewSale);
     const std::vector<uint32_t> sleeps = sim.clock.Sleeps();
-    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 50u), 5);
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 50u), 10);
 
     Answer(DataReply(50, 2295));
     double volume = 9;
@@ -168,6 +172,16 @@ TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
     EXPECT_EQ(volume, 0.0);
     EXPECT_EQ(amount, 0.0);
     EXPECT_EQ(sim.Slots().GetLineResult(sim.Object(), 1), 3u);
+    // Nothing showed the delivery began: the previous sale stays the reference for the host's next try.
+    EXPECT_EQ(point.LastVolume, 3.0);
+    EXPECT_TRUE(point.NewSale);
+    Answer(DataReply(300, 13770));
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume, 0.0);
+    // Once it began, the unread figures close it.
+    point.SaleBegan = true;
+    Answer(DataReply(2000, 91800).substr(0, 35));
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
     EXPECT_EQ(point.LastVolume, 0.0);
     EXPECT_FALSE(point.NewSale);
 }
@@ -189,10 +203,9 @@ TEST_F(DeliveryDataTest, ZeroPriceAndZeroScaleNeverProduceInfinities) {
     point.AmountPreset = 100;
     sim.Driver().SDec = 0;
     Answer(DataReply(1000, 45900, 0));
-    double amount = 7;
-    const double volume = sb::ReadDeliveryData(sim.Driver(), 1, &amount, false, false);
-    EXPECT_EQ(volume, 10.0);
-    EXPECT_EQ(amount, 0.0);
+    const sb::DeliveryReading reading = sb::ReadDeliveryData(sim.Driver(), 1, false, false);
+    EXPECT_EQ(reading.volume, 10.0);
+    EXPECT_EQ(reading.amount, 0.0);
     EXPECT_TRUE(sim.log.Has("ZERO PRICE(1)"));
     EXPECT_TRUE(sim.log.Has("SDec=0(1): amount taken as 0"));
     EXPECT_EQ(Requests(), 1u);  // with no price the dispenser is asked rather than guessed

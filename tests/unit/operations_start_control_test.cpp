@@ -89,11 +89,18 @@ TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
     EXPECT_EQ(point.VolumeTotals[1], 0.0);
 }
 
-TEST_F(StartTest, StartOnASilentLineStillOpensTheDeliveryARefusedOneRaises) {
-    sim.Slots().Start(sim.Object(), 2, 0, 1, 1);
+TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
+    // A silent point is never selected: the host is told and the delivery is not opened.
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 2, 0, 1, 1), sb::ESerialIO);
     EXPECT_EQ(sim.LineResult(2), 2u);
-    EXPECT_EQ(sim.Point(2).PointState, 0xE9);
-    EXPECT_TRUE(sim.log.Has("END START(2)"));
+    EXPECT_EQ(sim.Point(2).PointState, 0xC0);
+    EXPECT_TRUE(sim.log.Has("START(2): not delivered to the dispenser"));
+    EXPECT_FALSE(sim.log.Has("END START(2)"));
+    // Every data block refused: the same.
+    sim.Script(1).NakDataBlocks(20);
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+    EXPECT_TRUE(sim.log.Has("START(1): not delivered to the dispenser"));
+    EXPECT_EQ(sim.Point(1).PointState, 0xC0);
     // A dispenser that refuses START authorises nothing: the host is told, the delivery is not opened.
     sim.Script(1).RefuseRequests(1);
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
@@ -115,16 +122,31 @@ TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(sim.log.Has("START(1): grade 7 refused"));
 }
 
-TEST_F(StartTest, PresetThatCannotBeSentIsRefusedAfterTheDeliveryWasOpened) {
+TEST_F(StartTest, RefusedPriceOrPresetStopsStartUntilAGoodOneIsSet) {
     sim.Point(1).CurVolume = 3;
-    sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, -1.0);
+    sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, 12.0);
+    for (double bad : {-1.0, -0.004}) {
+        sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, bad);
+        EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 4, 1), sb::ESerialIO) << bad;
+    }
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, -5.0);
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 4, 1), sb::ESerialIO);
+    EXPECT_TRUE(sim.log.Has("PRESET(1): volume -5 refused"));
     EXPECT_EQ(sim.Point(1).CurVolume, 0.0);
     EXPECT_EQ(sim.Point(1).SaleGrade, 4);
     EXPECT_EQ(sim.Point(1).PointState, 192);
     EXPECT_TRUE(sim.log.Has("START(1)"));
-    EXPECT_TRUE(sim.log.Has("START(1): price or preset refused"));
+    EXPECT_TRUE(sim.log.Has("START(1): preset refused, none set since"));
     EXPECT_TRUE(sim.Transcript().empty());
+    // A refused price stops its grade only, and never lets the previous price go out in its place.
+    sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, 0.0);
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 2, 0, 0, 1.50);
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 2, 0, 0, 123.46);
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 2, 1), sb::ESerialIO);
+    EXPECT_TRUE(sim.log.Has("START(1): price of the grade refused, none set since"));
+    EXPECT_EQ(Start(1, 1), "01000001ZD0101J0020000000K20000");
+    sim.Slots().SetPrice(sim.Object(), 1, 0, 2, 0, 0, 1.60);
+    EXPECT_EQ(Start(2, 1), "01100001ZD0102J0160000000K20000");
 }
 
 TEST_F(StartTest, Slot15StartsGradeOneInStartModeOne) {
