@@ -49,7 +49,8 @@ int FillingPoint::StatusDigit() const {
         case PointState::Idle:
         case PointState::Off: return 0;
         case PointState::NozzleUp: return lifted_;
-        case PointState::Authorised: return lifted_ != 0 ? lifted_ : sale_.grade;
+        case PointState::Authorised: return lifted_ != 0 ? lifted_ : started_.grade;
+        case PointState::Cancelled: return started_.grade;
         default: return sale_.grade;
     }
 }
@@ -81,8 +82,9 @@ void FillingPoint::SwitchAtDispenser(bool on) {
 }
 
 void FillingPoint::Tick() {
-    if (state_ == PointState::Authorised && lifted_ != 0 && config_.grades[lifted_] == sale_.grade) {
+    if (state_ == PointState::Authorised && lifted_ != 0 && config_.grades[lifted_] == started_.grade) {
         state_ = PointState::Delivering;
+        sale_ = started_;
         sale_.nozzle = lifted_;
     } else if (state_ == PointState::Delivering) {
         Advance();
@@ -125,9 +127,9 @@ bool FillingPoint::Start(const StartFields& start) {
     const bool amountPreset = start.kind == '2' && start.preset > 0;
     const int64_t price = start.price != 0 ? start.price : config_.prices[start.grade];
     if (amountPreset && price == 0) return false;  // no volume reaches the amount
-    sale_ = SaleFigures{};
-    sale_.grade = start.grade;
-    sale_.price = price;
+    started_ = SaleFigures{};
+    started_.grade = start.grade;
+    started_.price = price;
     stopsAtAmount_ = amountPreset;
     presetAmount_ = amountPreset ? start.preset : 0;
     if (amountPreset) {

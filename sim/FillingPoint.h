@@ -69,7 +69,9 @@ public:
     char StatusChar() const;
     int StatusDigit() const;
     int liftedNozzle() const { return lifted_; }
-    const SaleFigures& sale() const { return sale_; }  // the delivery last started
+    // The figures on the display: the delivery that last began. After a START it still shows the previous sale
+    // until the started grade's nozzle is lifted, as dispensers do.
+    const SaleFigures& sale() const { return sale_; }
     int64_t VolumeTotal(int grade) const;               // hundredths of a litre
     int64_t AmountTotal(int grade) const;               // amount units
     void SetTotals(int grade, int64_t volume, int64_t amount);
@@ -97,6 +99,7 @@ private:
     PointState state_ = PointState::Idle;
     int lifted_ = 0;
     SaleFigures sale_;
+    SaleFigures started_;           // grade and price of the latest START, until its delivery begins
     int64_t limit_ = 0;             // volume at which the running delivery stops
     bool stopsAtAmount_ = false;    // the limit comes from an amount preset
     int64_t presetAmount_ = 0;
