@@ -111,6 +111,10 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
         return DeliveryReading{};
     }
     reading.usable = true;
+    if (!fillingPoint.LastVolumeKnown && fillingPoint.NewSale && !fillingPoint.SaleBegan) {
+        fillingPoint.LastVolume = reading.volume;
+        fillingPoint.LastVolumeKnown = true;
+    }
     const long double price = fillingPoint.Price[fillingPoint.SaleGrade];
     if (std::fabs(price / 100 * reading.volume - reading.amount) >= 1.0L) {
         TracePointResult("NO VALID LITER=SUMMA(", point, "");
@@ -186,6 +190,7 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
         if (fillingPoint.FinishReported) station.LinkOf(point).Line = LineState::FinalDataUnread;
     } else if (reading.usable || begun) {
         fillingPoint.LastVolume = reading.volume;
+        fillingPoint.LastVolumeKnown = reading.usable;
         fillingPoint.NewSale = false;
     }
     // Unread figures of a delivery that never showed it began close nothing: the previous sale stays the

@@ -45,15 +45,14 @@ void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& messag
     });
 }
 
-// "3" and "4": the delivery is over; take its figures unless they are, or may still be, the previous sale's.
+// "3" and "4": the delivery is over; take its figures once the delivery showed that it began. Until then the
+// figures are, or may still be, the previous sale's: a reading that differs from it shows the beginning too.
 void TakeFinishedDelivery(Station& station, uint8_t point) {
     FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.FinishReported = true;
     fillingPoint.CurVolume -= kFinishedStatusStep;
-    const DeliveryReading reading = ReadDeliveryData(station, point, false, true);
-    // Unread figures of a delivery that never showed it began close nothing either.
-    const bool unreadBeforeBegun = !reading.usable && fillingPoint.NewSale && !fillingPoint.SaleBegan;
-    if (reading.previousSale || unreadBeforeBegun || IsPreviousSale(fillingPoint, fillingPoint.CurVolume)) {
+    ReadDeliveryData(station, point, false, true);
+    if (fillingPoint.NewSale && !fillingPoint.SaleBegan) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
         fillingPoint.CurVolume = 0;

@@ -159,6 +159,28 @@ TEST_F(DeliveryDataTest, FinalDataCloseTheDelivery) {
     EXPECT_EQ(amount, 918.0);
     EXPECT_EQ(point.LastVolume, 20.0);
     EXPECT_FALSE(point.NewSale);
+
+    // Closed, its figures read again are its own.
+    point.SaleBegan = false;
+    Answer(DataReply(2000, 91800));
+    EXPECT_FALSE(sb::ReadDeliveryData(sim.Driver(), 1, false, true).previousSale);
+
+    // After a START: a sale of the previous one's volume is this one's once running figures showed it began,
+    // and a hundredth more than the previous sale is a sale of its own.
+    for (const bool running : {true, false}) {
+        point.NewSale = true;
+        point.SaleBegan = false;
+        point.CurVolume = 0;
+        point.LastVolume = 20.0;
+        if (running) {
+            Answer(DataReply(250, 11475));
+            Current(&amount);
+        }
+        const int64_t final = running ? 2000 : 2001;
+        Answer(DataReply(final, final * 459 / 10));
+        sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+        EXPECT_EQ(volume, static_cast<double>(final) / 100) << final;
+    }
 }
 
 TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
@@ -184,6 +206,12 @@ TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
     sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
     EXPECT_EQ(point.LastVolume, 0.0);
     EXPECT_FALSE(point.NewSale);
+    // Its unread figures stay on the display: after the next START the first figures stand in for them.
+    point.NewSale = true;
+    point.SaleBegan = false;
+    Answer(DataReply(2000, 91800), 6);
+    EXPECT_EQ(Current(&amount), 0.0);
+    EXPECT_EQ(point.LastVolume, 20.0);
 }
 
 TEST_F(DeliveryDataTest, FieldThatIsNotANumberMakesTheReplyUnusable) {

@@ -134,6 +134,11 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
     ASSERT_EQ(SbGetLastFailure(&failure), 1u);
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_SERIAL_IO));
     EXPECT_STREQ(failure.utf8, "Невозможно выполнить запрос состояния ТРК");
+    // A refused value is the setter's own failure.
+    vm.SetVolumePreset(sim.Object(), 1, 0, 0, 0, -5.0);
+    ASSERT_EQ(SbGetLastFailure(&failure), 1u);
+    EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_REFUSED));
+    EXPECT_STREQ(failure.utf8, "PRESET(1): volume -5 refused");
 
     uint32_t elsewhere = 1;
     std::thread other([&] { elsewhere = SbGetLastFailure(nullptr); });

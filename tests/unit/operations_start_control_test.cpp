@@ -106,6 +106,13 @@ TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
     EXPECT_TRUE(sim.log.Has("START(1): refused by the dispenser"));
     EXPECT_EQ(sim.Point(1).PointState, 0xC0);
+    // The refusal may also come after the START was taken, in the reception that follows it.
+    sbtest::LineScript(sim.Script()).TakeRequest(31).Nothing(3).Reply("0190");
+    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+    EXPECT_TRUE(sim.log.Has("END START(1)"));
+    // A refusal concerns its own START only.
+    EXPECT_NE(Start(1, 1), "");
+    EXPECT_EQ(sim.Point(1).PointState, 0xE9);
 }
 
 TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
