@@ -123,7 +123,10 @@ TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
     EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 1u);
     EXPECT_EQ(sim.Sent().size(), 8u + 4u + 4u);
+    EXPECT_EQ(sim.Sent()[7].substr(0, 2), "02");  // the fifth unacknowledged block, still of the first attempt
+    EXPECT_EQ(sim.Sent()[8], "04 30 05");
     EXPECT_EQ(sim.LineResult(1), 1u);
+    EXPECT_TRUE(message.delivered);
 }
 
 TEST_F(BlockTransmissionTest, SilentDispenserCostsThreeAttemptsOfTwoSelectsEach) {

@@ -136,12 +136,16 @@ TEST_F(ReplyReceptionTest, ReplyBeyondTheCapacityIsCut) {
 }
 
 TEST_F(ReplyReceptionTest, CorruptedBlockIsNakedAndTheRepetitionTaken) {
-    sbsim::Bytes bad = Block("0123456789");
-    bad[5] ^= 0x01;
-    ScriptAnswers({bad, Block("0123456789"), kEot});
-    EXPECT_EQ(Receive(), 10);
-    EXPECT_EQ(ReplyText(10), "0123456789");
-    EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "15", "10 30"}));
+    // A damaged data byte, and a start byte the block check does not cover.
+    for (const size_t damaged : {5u, 0u}) {
+        sim.port.ClearRecords();
+        sbsim::Bytes bad = Block("0123456789");
+        bad[damaged] ^= 0x01;
+        ScriptAnswers({bad, Block("0123456789"), kEot});
+        EXPECT_EQ(Receive(), 10) << damaged;
+        EXPECT_EQ(ReplyText(10), "0123456789");
+        EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "15", "10 30"})) << damaged;
+    }
 }
 
 TEST_F(ReplyReceptionTest, ThreeNaksForOneBlockGiveTheReplyUp) {
@@ -176,6 +180,13 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
         EXPECT_EQ(sim.LineResult(1), 2u);
     }
     EXPECT_EQ(sim.log.Count("EXCHANGE LIMIT(1): " + std::to_string(sb::kExchangesPerCall)), 2u);
+
+    // Beyond the budget every exchange is refused, and a call nested in the host's call shares it.
+    const sb::CallBudget call;
+    for (uint32_t i = 0; i < sb::kExchangesPerCall; ++i) ASSERT_EQ(sb::TakeExchange(), sb::ExchangeGrant::Granted);
+    EXPECT_EQ(sb::TakeExchange(), sb::ExchangeGrant::JustSpent);
+    const sb::CallBudget nested;
+    EXPECT_EQ(sb::TakeExchange(), sb::ExchangeGrant::Spent);
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredReadyAtOnceNeedsNoSelect) {

@@ -3,11 +3,14 @@
 // through SbGetLastFailure instead.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "driver/TVM30.h"
 #include "support/DataBlocksFailPort.h"
 #include "support/SimDriver.h"
 
@@ -112,6 +115,10 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
     SbSetFailureMode(sim.Object(), 7);
     SbSetFailureMode(reinterpret_cast<SbDriver*>(failing.port()), SB_FAILURES_RETURN);
     SbSetFailureMode(nullptr, SB_FAILURES_RETURN);
+    // Nothing is written into an object that is not a driver object, wherever its fields would lie.
+    std::vector<unsigned char> foreign(2 * sizeof(sb::TVM30), 0x5A);
+    SbSetFailureMode(reinterpret_cast<SbDriver*>(foreign.data() + sizeof(sb::TVM30)), SB_FAILURES_RETURN);
+    EXPECT_EQ(static_cast<size_t>(std::count(foreign.begin(), foreign.end(), 0x5A)), foreign.size());
     sim.Point(1).VolumePreset = 10;
     double volume = 5, amount = 5;
     EXPECT_THROW(vm.CurrentDeliveryData(sim.Object(), 1, 0, &amount), sb::ESerialIO);
