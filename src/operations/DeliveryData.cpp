@@ -87,6 +87,18 @@ bool RequestDeliveryData(Station& station, uint8_t point, double* volume, double
 
 }  // namespace
 
+void KeepVolume(FillingPoint& fillingPoint, double volume) {
+    fillingPoint.CurVolume = volume;
+    fillingPoint.CurVolumeSteps = 0;
+}
+
+void StepVolume(FillingPoint& fillingPoint, double step) {
+    fillingPoint.CurVolume += step;
+    fillingPoint.CurVolumeSteps += step;
+}
+
+double ShownVolume(const FillingPoint& fillingPoint) { return fillingPoint.CurVolume - fillingPoint.CurVolumeSteps; }
+
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
     return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
 }
@@ -98,10 +110,10 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
         const std::optional<int64_t> expected = ExpectedFinalVolume(station, point);
         if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
             TracePoint("TRANSACTION No Request(", point);
-            reading.volume = fillingPoint.CurVolume;
+            reading.volume = ShownVolume(fillingPoint);
             reading.amount = fillingPoint.CurAmount;
             reading.usable = true;
-            fillingPoint.CurVolume -= kMemoryAnswerStep;
+            StepVolume(fillingPoint, -kMemoryAnswerStep);
             return reading;
         }
     }
@@ -122,7 +134,7 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
         // The display still shows the previous sale: whoever reads it, it is not taken for this delivery's.
         reading.previousSale = true;
     } else {
-        fillingPoint.CurVolume = reading.volume;
+        KeepVolume(fillingPoint, reading.volume);
         fillingPoint.CurAmount = reading.amount;
         if (!SameVolume(fillingPoint.LastVolume, reading.volume)) fillingPoint.SaleBegan = true;
     }
@@ -164,7 +176,7 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
         WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
-        fillingPoint.CurVolume = 0;
+        KeepVolume(fillingPoint, 0);
         reading = ReadDeliveryData(station, point, false, true);
     }
     // Accepted figures close the lock only once the delivery showed that it began: until then a later read of the
@@ -178,7 +190,7 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
 void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
     FillingPoint& fillingPoint = station.Point(point);
     TracePoint("GET ITOG DATA TRANSACTION(", point);
-    fillingPoint.CurVolume += kFinalReadStep;
+    StepVolume(fillingPoint, kFinalReadStep);
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
     const bool begun = fillingPoint.SaleBegan || !fillingPoint.NewSale;
     if (reading.previousSale || IsPreviousSale(fillingPoint, reading.volume)) {

@@ -13,6 +13,11 @@ constexpr double kMemoryAnswerStep = 0.002;   // each answer from memory lowers 
 constexpr double kFinalReadStep = 0.001;      // each final read (slot 6) raises it first: a longer run from memory
 constexpr double kFinishedStatusStep = 0.003;  // a finished status lowers it before its read
 
+// The kept volume: set to the dispenser's figure, moved by one of the steps above, read without the steps.
+void KeepVolume(FillingPoint& fillingPoint, double volume);
+void StepVolume(FillingPoint& fillingPoint, double step);
+double ShownVolume(const FillingPoint& fillingPoint);
+
 // True while figures may still be the previous sale's: the delivery of the latest START has not shown that it
 // began, and volume equals the previous sale's final volume.
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume);

@@ -7,6 +7,7 @@
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
 #include "logging/PointTrace.h"
+#include "operations/DeliveryData.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
 #include "operations/WireNumbers.h"
@@ -58,7 +59,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
         WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
         RaiseCantStart();
     }
-    fillingPoint.CurVolume = 0;
+    KeepVolume(fillingPoint, 0);
     fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
     WriteLog(kLevelTrace, name);
     // A value the host set was refused (the previous one is not used in its place), or would not fit its field
@@ -88,7 +89,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     LinkContext& link = station.LinkOf(point);
     RaiseIfRefused(link, name);
 
-    fillingPoint.CurVolume = 0;
+    KeepVolume(fillingPoint, 0);
     fillingPoint.CurAmount = 0;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;

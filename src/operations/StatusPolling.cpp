@@ -50,14 +50,14 @@ void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& messag
 void TakeFinishedDelivery(Station& station, uint8_t point) {
     FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.FinishReported = true;
-    fillingPoint.CurVolume -= kFinishedStatusStep;
+    StepVolume(fillingPoint, -kFinishedStatusStep);
     ReadDeliveryData(station, point, false, true);
     if (fillingPoint.NewSale && !fillingPoint.SaleBegan) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
-        fillingPoint.CurVolume = 0;
+        KeepVolume(fillingPoint, 0);
     } else {
-        fillingPoint.LastVolume = fillingPoint.CurVolume;
+        fillingPoint.LastVolume = ShownVolume(fillingPoint);
         fillingPoint.NewSale = false;
     }
 }

@@ -27,6 +27,9 @@ struct FillingPoint {
     // Set when the host's latest price for the grade was refused: the grade does not start until a good one is set.
     std::array<Relaxed<bool>, kGradeCount + 1> PriceRefused{};
     Relaxed<double> CurVolume = 0;
+    // The bookkeeping's small steps in CurVolume since figures were last kept: without them CurVolume is the
+    // dispenser's own figure, which alone may reach the host or the previous sale's record.
+    Relaxed<double> CurVolumeSteps = 0;
     Relaxed<double> VolumePreset = 0;
     Relaxed<double> CurAmount = 0;
     Relaxed<double> AmountPreset = 0;

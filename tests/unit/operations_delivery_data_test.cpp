@@ -105,6 +105,14 @@ TEST_F(DeliveryDataTest, WithoutPresetsTheKeptVolumeIsTheAnswer) {
     point.CurVolume = 5;
     EXPECT_EQ(sb::ReadDeliveryData(sim.Driver(), 1, false, false).volume, 5.0);
     EXPECT_DOUBLE_EQ(point.CurVolume, 4.998);
+    // However long the kept volume is answered from memory, the host and the sale's record get the
+    // dispenser's figure, not the bookkeeping's steps.
+    double amount = 0, volume = 0;
+    for (int call = 0; call < 200; ++call) ASSERT_EQ(Current(&amount), 5.0) << call;
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume, 5.0);
+    EXPECT_NEAR(point.LastVolume, 5.0, 1e-9);
+    EXPECT_EQ(Requests(), 0u);
 }
 
 TEST_F(DeliveryDataTest, FiguresOfThePreviousSaleAreRefusedAfterAStart) {
