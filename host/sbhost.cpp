@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
         std::cerr << "sbhost: cannot load " << libraryPath << ": " << library.Error() << "\n";
         return 1;
     }
-    out.Emit("loaded " + libraryPath, sbhost::JsonObject().Text("event", "loaded").Text("library", libraryPath));
+    out.Emit("loaded " + library.Path(), sbhost::JsonObject().Text("event", "loaded").Text("library", library.Path()));
     if (!simulate) return RunOnLines(library, lines, order.point, commands, out);
     int exitCode = 1;
     std::string failure;
