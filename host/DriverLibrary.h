@@ -12,8 +12,8 @@ class DriverLibrary {
 public:
     using GetVM30Fn = SbDriver*(SB_CALL*)(uint32_t, SbWindow, SbPortService*);
 
-    // The library loaded when none is named: on POSIX the one built beside this program's build, on Windows
-    // sbdriver.dll in this program's folder.
+    // The library loaded when none is named: on POSIX libsbdriver.so.2 by its SONAME (in a build tree the one
+    // built beside this program, once installed the system's), on Windows sbdriver.dll in this program's folder.
     static std::string DefaultPath();
 
     // Loads the library at path; Error() tells why when it could not.
@@ -25,11 +25,14 @@ public:
     bool Loaded() const { return getVM30_ != nullptr; }
     const std::string& Error() const { return error_; }
     GetVM30Fn GetVM30() const { return getVM30_; }
+    // The file it was loaded from, as far as the system tells; else the path it was asked for.
+    const std::string& Path() const { return path_; }
 
 private:
     void* handle_ = nullptr;
     GetVM30Fn getVM30_ = nullptr;
     std::string error_;
+    std::string path_;
 };
 
 }  // namespace sbhost

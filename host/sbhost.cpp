@@ -18,22 +18,22 @@
 
 namespace {
 
-void Usage() {
-    std::cerr << "usage: sbhost [--json] --simulate [--library PATH] [--point N] [--grade G] [--price P]\n"
-                 "              [--volume LITRES | --amount MONEY]\n"
-                 "       sbhost [--json] --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
-                 "       "
-              << sbhost::kDecodeUsage << "\n       " << sbhost::kReportUsage
-              << "\n--simulate runs one delivery against a simulated dispenser on the point's line.\n"
-                 "--line serves point N on the serial device (/dev/ttyS0, COM1...) at 2400 baud, or the driver's\n"
-                 "Baud setting; the commands run in order on the point (default: the lowest line given), in one\n"
-                 "driver object (monitor: on every point given):\n"
-              << sbhost::kLineCommandHelp
-              << "\ndecode annotates every frame of the driver's trace log or of a hex capture; report draws it as an\n"
-                 "HTML page. --json writes one JSON object a line (docs/sbhost.md). Exit codes: 0 done, 1 failed,\n"
-                 "2 bad usage, 3 a point did not answer. The driver's trace log is written beside this program (.pro).\n"
-                 "--library defaults to "
-              << sbhost::DriverLibrary::DefaultPath() << "\n";
+void Usage(std::ostream& out = std::cerr) {
+    out << "usage: sbhost [--json] --simulate [--library PATH] [--point N] [--grade G] [--price P]\n"
+           "              [--volume LITRES | --amount MONEY]\n"
+           "       sbhost [--json] --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
+           "       "
+        << sbhost::kDecodeUsage << "\n       " << sbhost::kReportUsage
+        << "\n--simulate runs one delivery against a simulated dispenser on the point's line.\n"
+           "--line serves point N on the serial device (/dev/ttyS0, COM1...) at 2400 baud, or the driver's\n"
+           "Baud setting; the commands run in order on the point (default: the lowest line given), in one\n"
+           "driver object (monitor: on every point given):\n"
+        << sbhost::kLineCommandHelp
+        << "\ndecode annotates every frame of the driver's trace log or of a hex capture; report draws it as an\n"
+           "HTML page. --json writes one JSON object a line (docs/sbhost.md). Exit codes: 0 done, 1 failed,\n"
+           "2 bad usage, 3 a point did not answer. The driver's trace log is written beside this program (.pro).\n"
+           "--library defaults to "
+        << sbhost::DriverLibrary::DefaultPath() << "\n";
 }
 
 // "N=DEVICE" with N in 1..32.
@@ -85,6 +85,9 @@ int main(int argc, char** argv) {
         double value = 0;
         if (option == "--json") {
             json = true;
+        } else if (words.empty() && (option == "--help" || option == "-h")) {
+            Usage(std::cout);
+            return 0;
         } else if (!words.empty() || option.rfind("--", 0) != 0) {
             words.push_back(option);
         } else if (option == "--simulate") {
@@ -146,7 +149,7 @@ int main(int argc, char** argv) {
         std::cerr << "sbhost: cannot load " << libraryPath << ": " << library.Error() << "\n";
         return 1;
     }
-    out.Emit("loaded " + libraryPath, sbhost::JsonObject().Text("event", "loaded").Text("library", libraryPath));
+    out.Emit("loaded " + library.Path(), sbhost::JsonObject().Text("event", "loaded").Text("library", library.Path()));
     if (!simulate) return RunOnLines(library, lines, order.point, commands, out);
     int exitCode = 1;
     std::string failure;

@@ -16,7 +16,7 @@ std::string DriverLibrary::DefaultPath() {
     return folderEnd == std::string::npos ? kLibrary : path.substr(0, folderEnd + 1) + kLibrary;
 }
 
-DriverLibrary::DriverLibrary(const std::string& path) {
+DriverLibrary::DriverLibrary(const std::string& path) : path_(path) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr) {
         error_ = sbline::WindowsError("LoadLibrary");

@@ -1,6 +1,7 @@
 #include "sim/program/ForecourtServer.h"
 
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,6 +19,14 @@ namespace {
 using Clock = BytePacer::Clock;
 constexpr std::size_t kReadChunk = 256;
 
+// A pipe, socket or terminal on standard input has a controlling side (a host's script, a person) whose end
+// ends the forecourt; /dev/null or a file only hands over its commands, and the points serve on after them.
+bool InputEndsService() {
+    struct stat input {};
+    if (fstat(0, &input) != 0) return false;
+    return S_ISFIFO(input.st_mode) || S_ISSOCK(input.st_mode) || isatty(0) != 0;
+}
+
 int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
     if (when <= now) return 0;
     // Rounded up, so the wait never ends before the moment.
@@ -26,12 +35,17 @@ int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
 
 class Server {
 public:
-    Server(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace) : points_(points), trace_(trace) {}
+    Server(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace, int stopSignal)
+        : points_(points), trace_(trace), stopSignal_(stopSignal), inputEndsService_(InputEndsService()) {}
 
     int Run() {
         for (const auto& point : points_) point->reporter.Look(point->dispenser.point());
-        std::vector<pollfd> fds(points_.size() + 1);
-        // Runs until quit or a failed channel: a dispenser serves for as long as it is switched on.
+        std::vector<pollfd> fds(points_.size() + 2);
+        pollfd& commands = fds[points_.size()];
+        pollfd& stop = fds.back();
+        stop = {stopSignal_, POLLIN, 0};
+        // Runs until quit, a stop signal, the end of a controlling input or a failed channel: a dispenser serves
+        // for as long as it is switched on.
         while (!quit_) {
             const Clock::time_point now = Clock::now();
             int timeout = -1;  // nothing pending: the wait ends with the next byte or command
@@ -41,14 +55,15 @@ public:
                 if (point.framer.pending()) Earliest(&timeout, point.lastInput + std::chrono::milliseconds(kSilenceMs), now);
                 if (point.pacer.Pending()) Earliest(&timeout, point.pacer.NextDue(), now);
             }
-            fds.back() = {stdinOpen_ ? 0 : -1, POLLIN, 0};
+            commands = {stdinOpen_ ? 0 : -1, POLLIN, 0};
             const int ready = poll(fds.data(), fds.size(), timeout);
             if (ready < 0 && errno == EINTR) continue;
             if (ready < 0) return Fail(sbline::SystemError("waiting for the lines failed"));
             for (std::size_t i = 0; i < points_.size(); ++i) {
                 if (!Serve(*points_[i], fds[i].revents)) return 1;
             }
-            if (fds.back().revents & (POLLIN | POLLHUP | POLLERR)) ReadCommands();
+            if (commands.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) ReadCommands();
+            if (stop.revents != 0) quit_ = true;
         }
         return 0;
     }
@@ -133,6 +148,7 @@ private:
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
         if (n <= 0) {
             stdinOpen_ = false;
+            if (inputEndsService_) quit_ = true;
             return;
         }
         for (ssize_t i = 0; i < n && !quit_; ++i) {
@@ -159,6 +175,8 @@ private:
 
     const std::vector<std::unique_ptr<ServedPoint>>& points_;
     LineTrace& trace_;
+    const int stopSignal_;
+    const bool inputEndsService_;
     std::string command_;
     bool tooLong_ = false;
     bool stdinOpen_ = true;
@@ -167,8 +185,8 @@ private:
 
 }  // namespace
 
-int ServeForecourt(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace) {
-    return Server(points, trace).Run();
+int ServeForecourt(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace, int stopSignal) {
+    return Server(points, trace, stopSignal).Run();
 }
 
 }  // namespace sbsim

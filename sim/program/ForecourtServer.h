@@ -22,9 +22,10 @@ constexpr int kWriteTimeoutMs = 250;
 // Longest command line; a longer one is refused whole.
 constexpr std::size_t kMaxCommandLength = 200;
 
-// Serves until "quit" (standard input ending only stops the commands). Returns the process exit code: 0 after
-// quit, 1 when a channel failed.
-int ServeForecourt(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace);
+// Serves until "quit", until stopSignal (a descriptor, -1 for none) is readable, or until standard input ends
+// when it is a pipe, socket or terminal (a host that died leaves no forecourt behind); after the commands of
+// /dev/null or a file it serves on. Returns the process exit code: 0 after any of those, 1 when a channel failed.
+int ServeForecourt(const std::vector<std::unique_ptr<ServedPoint>>& points, LineTrace& trace, int stopSignal);
 
 }  // namespace sbsim
 

@@ -1,5 +1,7 @@
 // sbsim: a simulated forecourt — filling points on serial lines, each point on a pseudo-terminal of its own or
 // a serial device, answering at the line's pace, with faults switched from the command line or standard input.
+#include <fcntl.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -11,12 +13,12 @@
 #include "sim/program/ForecourtCommands.h"
 #include "sim/program/ForecourtFile.h"
 #include "sim/program/ForecourtServer.h"
+#include "sim/program/StopSignals.h"
 
 namespace {
 
-void Usage() {
-    std::cerr
-        << "usage: sbsim [--pty | --device PATH | --points N [--lines M] | --config FILE]\n"
+void Usage(std::ostream& out) {
+    out << "usage: sbsim [--pty | --device PATH | --points N [--lines M] | --config FILE]\n"
            "             [--baud 2400|9600] [--turnaround MS] [--flow N] [--nozzles N] [--link-unit]\n"
            "             [--fault TARGET:KIND=COUNT|on|off]... [--trace] [--capture FILE]\n"
            "  --pty        one point on a new pseudo-terminal (the default)\n"
@@ -33,7 +35,9 @@ void Usage() {
            "  --capture    every exchange in hex to FILE, for sbhost decode and report\n"
            "Standard output: \"point N line L PATH\" for every point, then \"ready\", then what the points do.\n"
            "Commands on standard input, one a line:\n"
-        << sbsim::kForecourtCommandHelp << "\n";
+        << sbsim::kForecourtCommandHelp << "\n"
+        << "Ends on quit, SIGINT, SIGTERM, SIGHUP, and at the end of standard input when it is a pipe or a terminal\n"
+           "(not /dev/null or a file: after their commands the points serve on).\n";
 }
 
 bool Whole(const char* text, long low, long high, long* value) {
@@ -52,6 +56,7 @@ struct Options {
     std::vector<sbsim::FaultOrder> faults;
     bool trace = false;
     std::string capture;
+    bool help = false;
 };
 
 // "TARGET:KIND=COUNT".
@@ -75,6 +80,10 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         const char* value = i + 1 < argc ? argv[i + 1] : "";
         long number = 0;
         bool valued = true;
+        if (option == "--help" || option == "-h") {
+            options->help = true;
+            return true;
+        }
         if (option == "--pty") {
             valued = false;
         } else if (option == "--device" && i + 1 < argc) {
@@ -135,12 +144,20 @@ bool BuildForecourt(const Options& options, sbsim::Forecourt* forecourt, std::st
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed standard input would hand its number to the first line opened, and that line's bytes to the
+    // commands: it reads as /dev/null instead.
+    if (fcntl(0, F_GETFD) < 0) open("/dev/null", O_RDONLY);
     Options options;
     sbsim::Forecourt forecourt;
     std::string error;
-    if (!ParseOptions(argc, argv, &options, &error) || !BuildForecourt(options, &forecourt, &error)) {
+    const bool parsed = ParseOptions(argc, argv, &options, &error);
+    if (parsed && options.help) {
+        Usage(std::cout);
+        return 0;
+    }
+    if (!parsed || !BuildForecourt(options, &forecourt, &error)) {
         std::cerr << "sbsim: " << error << "\n";
-        Usage();
+        Usage(std::cerr);
         return 2;
     }
     std::ofstream capture;
@@ -151,6 +168,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    const int stopSignal = sbsim::CatchStopSignals();
     std::vector<std::unique_ptr<sbsim::ServedPoint>> points;
     for (const sbsim::PointSetup& setup : forecourt.points) {
         const sbsim::LineSetup& line = *forecourt.Line(setup.line);
@@ -171,7 +189,7 @@ int main(int argc, char** argv) {
     }
     std::cout << "ready" << std::endl;
     sbsim::LineTrace trace(options.trace ? &std::cerr : nullptr, capture.is_open() ? &capture : nullptr);
-    const int result = sbsim::ServeForecourt(points, trace);
+    const int result = sbsim::ServeForecourt(points, trace, stopSignal);
     for (auto& point : points) sbsim::CloseLine(point->channel);
     return result;
 }

@@ -3,7 +3,7 @@
 # starts a delivery on point 3 (its customer has lifted nozzle 2) and then monitors points 1..7 until it ends;
 # status on point 8 must say it does not answer and exit 3. The trace log of the run must decode with every
 # frame named, the recorded log must decode to its recorded form, and the report drawn from it must render. A
-# second sbhost on a line the monitor holds must be refused.
+# second sbhost on a line the monitor holds must be refused, and sbsim must end when its input closes.
 # Usage: forecourt.sh SBSIM SBHOST DATA_DIR
 set -euo pipefail
 sbsim=$1
@@ -58,6 +58,14 @@ status=0
 "$work/sbhost" --line "8=${pty[8]}" status >"$work/silent.out" 2>&1 || status=$?
 [ "$status" -eq 3 ] || fail "status of the silent point 8 exited $status, not 3"
 grep -q "point 8: NO ANSWER" "$work/silent.out" || fail "status did not say that point 8 does not answer"
+
+# A host that dies closes sbsim's input, and the forecourt ends with it.
+exec {sim_in}>&-
+eval "exec ${SIM[1]}>&-"
+for _ in {1..50}; do kill -0 "$sim_pid" 2>/dev/null || break; sleep 0.1; done
+! kill -0 "$sim_pid" 2>/dev/null || fail "sbsim served on after its input closed"
+wait "$sim_pid" || fail "sbsim did not end cleanly when its input closed"
+sim_pid=""
 
 "$work/sbhost" decode "$work/sbhost.pro" >"$work/decoded.out" || fail "the run's trace log did not decode"
 ! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"

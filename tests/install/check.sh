@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the driver from a build tree into a temporary prefix, builds the C example host against the installed
-# tree twice, through the CMake package and through pkg-config, and runs both with the installed library.
+# tree twice, through the CMake package and through pkg-config, and runs both with the installed library. Then
+# builds the Debian packages (cpack -G DEB), builds and runs the host against the library's package alone,
+# unpacked into a root of its own, and has lintian check both packages.
 # Arguments: the build tree, the C compiler, the examples' simulated port service library.
 set -euo pipefail
 build=$1 cc=$2 simport=$3
@@ -27,15 +29,36 @@ cmake --build "$work/cmake" >>"$work/cmake.log" 2>&1 || { cat "$work/cmake.log";
 "$work/cmake/c_host" "$library" >"$work/cmake-run.log" || { cat "$work/cmake-run.log"; echo "FAIL c_host (CMake)"; exit 1; }
 echo "PASS c_host built with find_package(sbdriver) sold and reported the failure"
 
-# pkg-config, with the prefix found from the file's own place.
-export PKG_CONFIG_PATH
-PKG_CONFIG_PATH=$(dirname "$pc")
-version=$(pkg-config --modversion sbdriver)
-[ "$version" = "$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")" ] \
-    || { echo "FAIL pkg-config says version $version"; exit 1; }
-# shellcheck disable=SC2046  # the flags are words of their own
-"$cc" -std=c99 -pedantic -Wall -Wextra -Werror -o "$work/pc_host" "$root/examples/c/host.c" \
-    -I"$root/examples/simport" $(pkg-config --cflags --libs sbdriver) "$simport" -ldl
-LD_LIBRARY_PATH="$(dirname "$library"):$(dirname "$simport")" "$work/pc_host" "$library" >"$work/pc-run.log" \
-    || { cat "$work/pc-run.log"; echo "FAIL c_host (pkg-config)"; exit 1; }
-echo "PASS c_host built with pkg-config sbdriver $version sold and reported the failure"
+# pkg-config, with the prefix found from the file's own place: the C host built against the tree that holds PC
+# and run with its library. Arguments: the sbdriver.pc, what the tree is.
+version=$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+host_with_pkg_config() {
+    local pc=$1 tree=$2 found libdir
+    local -x PKG_CONFIG_PATH
+    PKG_CONFIG_PATH=$(dirname "$pc")
+    found=$(pkg-config --modversion sbdriver)
+    [ "$found" = "$version" ] || { echo "FAIL pkg-config says version $found in $tree"; exit 1; }
+    # shellcheck disable=SC2046  # the flags are words of their own
+    "$cc" -std=c99 -pedantic -Wall -Wextra -Werror -o "$work/pc_host" "$root/examples/c/host.c" \
+        -I"$root/examples/simport" $(pkg-config --cflags --libs sbdriver) "$simport" -ldl
+    libdir=$(pkg-config --variable=libdir sbdriver)
+    LD_LIBRARY_PATH="$libdir:$(dirname "$simport")" "$work/pc_host" "$libdir/libsbdriver.so" >"$work/pc-run.log" \
+        || { cat "$work/pc-run.log"; echo "FAIL c_host (pkg-config, $tree)"; exit 1; }
+    echo "PASS c_host built with pkg-config sbdriver $version in $tree sold and reported the failure"
+}
+host_with_pkg_config "$pc" "the installed tree"
+
+# The Debian packages: the library's must do for a host by itself; the tools' depend on exactly that library.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1 \
+    || { cat "$work/cpack.log"; echo "FAIL cpack -G DEB"; exit 1; }
+library_deb=$(find "$work/deb" -maxdepth 1 -name "libsbdriver*_$version-*.deb")
+tools_deb=$(find "$work/deb" -maxdepth 1 -name "sbdriver-tools_$version-*.deb")
+[ -f "$library_deb" ] && [ -f "$tools_deb" ] || { ls "$work/deb"; echo "FAIL the two packages were not built"; exit 1; }
+dpkg-deb -x "$library_deb" "$work/debroot"
+host_with_pkg_config "$(find "$work/debroot" -name sbdriver.pc)" "$(basename "$library_deb")"
+depends=$(dpkg-deb -f "$tools_deb" Depends)
+[[ $depends == *"$(dpkg-deb -f "$library_deb" Package) (= $(dpkg-deb -f "$library_deb" Version))"* ]] \
+    || { echo "FAIL $(basename "$tools_deb") depends on $depends"; exit 1; }
+lintian --fail-on error "$library_deb" "$tools_deb" >"$work/lintian.log" 2>&1 \
+    || { cat "$work/lintian.log"; echo "FAIL lintian found errors"; exit 1; }
+echo "PASS lintian: no error in $(basename "$library_deb") and $(basename "$tools_deb"), $(grep -c '^W:' "$work/lintian.log") warnings"
