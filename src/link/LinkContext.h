@@ -35,10 +35,9 @@ public:
     LinkContext& operator=(const LinkContext&) = delete;
 
     uint8_t Point() const { return point_; }
-    // The port, the reset listener and the reception handler are the whole link's (link/Link.h).
+    // The port and the reset listener are the whole link's (link/Link.h).
     PortLine& Port() const;
     ResetRequests* Resets() const;
-    SbReceiveHandler ReceiveHandler() const;
 
     // Taken for one message and its reply; the operations that must not be interleaved hold it longer.
     platform::RecursiveLock PointLock;

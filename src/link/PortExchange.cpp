@@ -77,7 +77,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         return ExchangeOutcome{kBudgetSpent, link.ReceivedCount};
     }
     PauseBeforeExchange(link.Point());
-    link.Port().SetReceiveHandler(link.Point(), link.ReceiveHandler());
+    link.Port().InstallReceiveHandler(link.Point());
     GuardedExchange exchange{&link, buffer, sendCount, replySize, 0};
     // A failure inside the port service is not ours to report: the port tells what the exchange came to.
     const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
