@@ -35,17 +35,27 @@ QuietLines& Quiet() {
     return lines;
 }
 
-// The pause before an exchange ends kExchangePauseMs after the line went quiet, or after the caller's own
-// latest wait when that ended later: every gap on the line is at least the pause, an explicit wait before an
-// exchange is still followed by the whole pause, and the driver's own work since the line went quiet (and a
-// relative sleep's overshoot) is no longer added to it. It never ends later than a whole pause from now, which
-// is what a line never used costs (a time installed by another clock may also lie ahead).
+// The end of the calling thread's latest exchange, whatever its point: a port service may carry several points
+// on one line or one converter, so a host thread going from point to point still leaves the whole pause.
+thread_local platform::Microseconds threadQuietSince = platform::kNever;
+
+// The pause before an exchange ends kExchangePauseMs after the latest of: the end of the point's latest exchange,
+// the end of this thread's latest exchange, and the end of this thread's latest wait. So every gap on the point's
+// line and between this thread's exchanges is at least the pause, an explicit wait before an exchange is still
+// followed by the whole pause, and the driver's own work since then (and a relative sleep's overshoot) is not
+// added to it. It never ends later than a whole pause from now, which is what a line never used costs (a time
+// installed by another clock may also lie ahead).
 void PauseBeforeExchange(uint8_t point) {
     const platform::Microseconds now = platform::Monotonic();
-    const platform::Microseconds quiet = std::max(Quiet().Since(point), platform::LastSleepEnd());
+    const platform::Microseconds quiet = std::max({Quiet().Since(point), threadQuietSince, platform::LastSleepEnd()});
     const platform::Microseconds deadline =
         quiet == platform::kNever ? now + kExchangePause : std::min(quiet + kExchangePause, now + kExchangePause);
     if (deadline > now) platform::SleepUntil(deadline);
+}
+
+void MarkQuiet(uint8_t point) {
+    threadQuietSince = platform::Monotonic();
+    Quiet().Mark(point, threadQuietSince);
 }
 
 struct GuardedExchange {
@@ -81,7 +91,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     GuardedExchange exchange{&link, buffer, sendCount, replySize, 0};
     // A failure inside the port service is not ours to report: the port tells what the exchange came to.
     const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
-    Quiet().Mark(link.Point(), platform::Monotonic());
+    MarkQuiet(link.Point());
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
     return ExchangeOutcome{exchange.result, link.ReceivedCount};
 }
