@@ -33,7 +33,7 @@ struct SlotFailure {
 // The texts of this thread's failure on its way to the host.
 SlotFailure& ThreadSlotFailure();
 
-// This thread's record for SbGetLastFailure: the latest slot call in return mode, failed or not.
+// This thread's record for SbGetLastFailure: the latest slot call that can fail, in return mode, failed or not.
 SbFailure& ThreadReportedFailure();
 
 inline bool ReturnsFailures(SbDriver* self) {
@@ -66,14 +66,23 @@ inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refu
     std::snprintf(record.utf8, sizeof record.utf8, "%s", refusal->c_str());
 }
 
-// self is the driver object the slot was called on; null for the entry points, which have none yet and raise.
+// A slot's call as the boundary sees it.
+struct SlotCall {
+    SbDriver* self = nullptr;  // the driver object; null for the entry points, which have none yet and raise
+    int slot = 0;
+};
+
+// Slots 1, 2 and 3 cannot fail: in return mode they leave the thread's record as it was, so that the line result
+// a host reads right after a failed call does not wipe the failure (slots 5, 8, 12, 17, 18 and 20 never come here).
+constexpr bool CannotFail(int slot) { return slot >= 1 && slot <= 3; }
+
 // writeNeutral puts the neutral result into what the slot writes through the host's addresses; it runs only
 // when a failure is returned.
 template <typename Body, typename Neutral>
-auto AtSlotBoundary(SbDriver* self, Body&& body, Neutral&& writeNeutral) -> decltype(body()) {
+auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -> decltype(body()) {
     SlotFailure& failure = ThreadSlotFailure();
-    const bool returning = ReturnsFailures(self);
-    if (returning) ClearReportedFailure();
+    const bool returning = ReturnsFailures(call.self);
+    if (returning && !CannotFail(call.slot)) ClearReportedFailure();
     try {
         const CallBudget budget;
         return body();
@@ -97,8 +106,8 @@ auto AtSlotBoundary(SbDriver* self, Body&& body, Neutral&& writeNeutral) -> decl
 }
 
 template <typename Body>
-auto AtSlotBoundary(SbDriver* self, Body&& body) -> decltype(body()) {
-    return AtSlotBoundary(self, std::forward<Body>(body), [] {});
+auto AtSlotBoundary(const SlotCall& call, Body&& body) -> decltype(body()) {
+    return AtSlotBoundary(call, std::forward<Body>(body), [] {});
 }
 
 }  // namespace sb

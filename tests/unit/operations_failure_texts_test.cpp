@@ -102,8 +102,9 @@ TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
 }
 
 // Return mode: 0.0 through the host's addresses, the status record untouched, a record of this thread only,
-// cleared by the next call; modes and objects the driver does not know change nothing.
-TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
+// kept by the calls that cannot fail and cleared by the next one that can; modes and objects the driver does not
+// know change nothing.
+TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCallThatCanFail) {
     sbtest::SimDriver sim;
     sim.port.Attach(1);
     sbtest::DataBlocksFailPort failing(sim.port.port());
@@ -139,7 +140,12 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
     std::thread other([&] { elsewhere = SbGetLastFailure(nullptr); });
     other.join();
     EXPECT_EQ(elsewhere, 0u);
+    SbDescription description;
+    vm.Describe(&description, sim.Object());
+    vm.SetLineResult(sim.Object(), 1, 2);
     vm.GetLineResult(sim.Object(), 1);
+    EXPECT_EQ(SbGetLastFailure(nullptr), 1u);
+    vm.SetVolumePreset(sim.Object(), 1, 0, 0, 0, 5.0);
     EXPECT_EQ(SbGetLastFailure(&failure), 0u);
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_NONE));
     EXPECT_STREQ(failure.utf8, "");
