@@ -56,19 +56,19 @@ void SB_CALL Describe(SbDescription* out, SbDriver* self) {
 }
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
-    AtSlotBoundary({self, 2}, [&]() {
+    AtSlotBoundary({self, 2, LowByte(point)}, [&]() {
         if (!Refused(LowByte(point), 2)) Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
     });
 }
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
-    return AtSlotBoundary({self, 3}, [&]() -> uint32_t {
+    return AtSlotBoundary({self, 3, LowByte(point)}, [&]() -> uint32_t {
         return Refused(LowByte(point), 3) ? 0u : static_cast<uint8_t>(Driver(self).LinkOf(LowByte(point)).Line.Load());
     });
 }
 
 int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, uint32_t control) {
-    return AtSlotBoundary({self, 4}, [&]() -> int32_t {
+    return AtSlotBoundary({self, 4, LowByte(point)}, [&]() -> int32_t {
         if (Refused(LowByte(point), 4)) return 0;
         SendFillingPointControl(Driver(self), LowByte(point), LowByte(control));
         return 0;
@@ -92,7 +92,7 @@ struct PairOut {
 void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume, double* amount) {
     PairOut out(volume, amount);
     AtSlotBoundary(
-        {self, 6},
+        {self, 6, LowByte(point)},
         [&]() {
             if (Refused(LowByte(point), 6)) {
                 out.Zero();
@@ -107,7 +107,7 @@ void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, do
                      uint32_t) {
     PairOut out(volume, amount);
     AtSlotBoundary(
-        {self, 7},
+        {self, 7, LowByte(point)},
         [&]() {
             if (Refused(LowByte(point), 7)) {
                 out.Zero();
@@ -124,7 +124,7 @@ double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amo
     double unusedAmount = 0;
     double* amountOut = amount != nullptr ? amount : &unusedAmount;
     return AtSlotBoundary(
-        {self, 9},
+        {self, 9, LowByte(point)},
         [&]() -> double {
             if (Refused(LowByte(point), 9)) {
                 *amountOut = 0;
@@ -136,14 +136,14 @@ double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amo
 }
 
 uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
-    return AtSlotBoundary({self, 10}, [&]() -> uint32_t {
+    return AtSlotBoundary({self, 10, LowByte(point)}, [&]() -> uint32_t {
         if (Refused(LowByte(point), 10)) return 0;
         return PollStatus(Driver(self), LowByte(point));
     });
 }
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
-    AtSlotBoundary({self, 11}, [&]() {
+    AtSlotBoundary({self, 11, LowByte(point)}, [&]() {
         if (!Refused(point, 11)) ReportRefusal(self, SetGradePrice(Driver(self), LowByte(point), grade, price));
     });
 }
@@ -151,13 +151,13 @@ void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, u
 void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
-    AtSlotBoundary({self, 13}, [&]() {
+    AtSlotBoundary({self, 13, LowByte(point)}, [&]() {
         if (!Refused(point, 13)) ReportRefusal(self, SetVolumePreset(Driver(self), LowByte(point), volume));
     });
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
-    AtSlotBoundary({self, 14}, [&]() {
+    AtSlotBoundary({self, 14, LowByte(point)}, [&]() {
         if (!Refused(point, 14)) ReportRefusal(self, SetAmountPreset(Driver(self), LowByte(point), amount));
     });
 }
@@ -167,7 +167,7 @@ void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32
 }
 
 int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
-    return AtSlotBoundary({self, 16}, [&]() -> int32_t {
+    return AtSlotBoundary({self, 16, LowByte(point)}, [&]() -> int32_t {
         if (Refused(LowByte(point), 16)) return 0;
         return Driver(self).OpenLine(LowByte(point));
     });
@@ -176,7 +176,7 @@ int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
 void SB_CALL DoNothing4(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL Start(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t mode) {
-    AtSlotBoundary({self, 19}, [&]() {
+    AtSlotBoundary({self, 19, LowByte(point)}, [&]() {
         if (Refused(LowByte(point), 19)) return;
         StartDelivery(Driver(self), LowByte(point), grade, LowByte(mode));
     });
@@ -201,7 +201,7 @@ void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, u
 }
 
 void SB_CALL SwitchPoint(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control) {
-    AtSlotBoundary({self, 22}, [&]() {
+    AtSlotBoundary({self, 22, LowByte(point)}, [&]() {
         if (LowByte(control) == 0 || Refused(LowByte(point), 22)) return;
         SwitchOnUnlessFinished(Driver(self), LowByte(point), LowByte(control));
     });

@@ -12,6 +12,7 @@
 
 #include "driver/TVM30.h"
 #include "link/ExchangeBudget.h"
+#include "logging/Log.h"
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"
 
@@ -70,11 +71,21 @@ inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refu
 struct SlotCall {
     SbDriver* self = nullptr;  // the driver object; null for the entry points, which have none yet and raise
     int slot = 0;
+    uint32_t point = 0;  // the point the slot works on; 0 for the slots without one
 };
 
 // Slots 1, 2 and 3 cannot fail: in return mode they leave the thread's record as it was, so that the line result
 // a host reads right after a failed call does not wipe the failure (slots 5, 8, 12, 17, 18 and 20 never come here).
 constexpr bool CannotFail(int slot) { return slot >= 1 && slot <= 3; }
+
+// A failure returned leaves its trace for whoever reads the log later: "FAILURE(n): slot k: text" at the trace
+// level, the point 0 for slots without one. Raised, the host has it and the log stays as it was.
+inline void TraceReturnedFailure(const SlotCall& call, const SlotFailure& failure) {
+    char line[sizeof failure.cp1251 + 48];
+    std::snprintf(line, sizeof line, "FAILURE(%u): slot %d: %s", static_cast<unsigned>(call.point), call.slot,
+                  failure.cp1251);
+    WriteLog(kLevelTrace, line);
+}
 
 // writeNeutral puts the neutral result into what the slot writes through the host's addresses; it runs only
 // when a failure is returned.
@@ -99,6 +110,7 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
     }
     if (returning) {
         ReportFailure(failure);
+        TraceReturnedFailure(call, failure);
         writeNeutral();
         return decltype(body())();
     }

@@ -17,6 +17,7 @@ struct Case {
     const char* name;
     std::function<void(sbtest::SimDriver&)> call;
     const char* text;
+    int slot;  // the slot the failure leaves
 };
 
 void PrintTo(const Case& value, std::ostream* out) { *out << value.name; }
@@ -41,6 +42,9 @@ TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
             text = failure.Utf8();
         }
         EXPECT_EQ(text, GetParam().text);
+        // Returned, the failure leaves one trace line; raised, none.
+        EXPECT_EQ(sim.log.Count("FAILURE(1): slot " + std::to_string(GetParam().slot) + ": " + GetParam().text),
+                  mode == SB_FAILURES_RETURN ? 1u : 0u);
         // Another thread can take the point: the lock was released on the way out.
         bool taken = false;
         std::thread other([&] {
@@ -60,30 +64,30 @@ void Poll(sbtest::SimDriver& sim) {
 INSTANTIATE_TEST_SUITE_P(
     Operations, FailureTextsTest,
     ::testing::Values(
-        Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК"},
-        Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); }, "Can't Start"},
+        Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК", 10},
+        Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); }, "Can't Start", 19},
         Case{"Counter",
              [](sbtest::SimDriver& sim) {
                  double volume = 0, amount = 0;
                  sim.Slots().GetCounter(sim.Object(), 1, 0, 1, &volume, &amount, 0, 0);
              },
-             "Невозможно выполнить запрос счетчиков ТРК"},
+             "Невозможно выполнить запрос счетчиков ТРК", 7},
         Case{"DeliveryData",
              [](sbtest::SimDriver& sim) {
                  sim.Point(1).VolumePreset = 10;
                  double amount = 0;
                  sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, &amount);
              },
-             "Невозможно выполнить запрос данных отлива ТРК"},
+             "Невозможно выполнить запрос данных отлива ТРК", 9},
         Case{"FillingPointControl",
              [](sbtest::SimDriver& sim) { sim.Slots().FillingPointControl(sim.Object(), 1, 0, 1); },
-             "Невозможно выполнить сброс ТРК"},
+             "Невозможно выполнить сброс ТРК", 4},
         Case{"MasterReset",
              [](sbtest::SimDriver& sim) {
                  sim.Point(1).MasterResetPending = true;
                  sim.Slots().PollStatus(sim.Object(), 1, 0);
              },
-             "Невозможно выполнить сброс ТРК"}),
+             "Невозможно выполнить сброс ТРК", 10}),
     [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
