@@ -74,6 +74,16 @@ void TraceSendAndReceive(void* context) {
     link.Line = static_cast<LineState>(link.Port().LineStatus(link.Point()));
 }
 
+// A port service that returns a good exchange which awaited an answer without calling the reception handler
+// leaves the driver blind: it sees no reply, answers every block with NAK and reports line result 2 while the
+// dispenser carries its requests out. The host's developer must learn that from the log at once.
+void TellUnreportedReception(LinkContext& link) {
+    if (link.UnreportedReceptionTold.exchange(true)) return;
+    static const SystemText kMistake("Порт-сервис не вызвал обработчик приема (точка ");
+    static const SystemText kConsequence("): ответы ТРК не доходят до драйвера");
+    ProcessLog().WriteParts(kLevelCritical, {kMistake.cp1251, DecimalText(link.Point()), kConsequence.cp1251});
+}
+
 }  // namespace
 
 ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCount, uint8_t replySize) {
@@ -89,14 +99,18 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     PauseBeforeExchange(link.Point());
     link.Port().InstallReceiveHandler(link.Point());
     GuardedExchange exchange{&link, buffer, sendCount, replySize, 0};
+    link.ReceptionReported = false;
     // A failure inside the port service is not ours to report: the port tells what the exchange came to.
     const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
     MarkQuiet(link.Point());
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
+    if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
+        TellUnreportedReception(link);
     return ExchangeOutcome{exchange.result, link.ReceivedCount};
 }
 
 bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t replySize) {
+    link.ReceptionReported = true;
     link.ReceivedCount = count;
     if (replySize != line::kAckReplySize) {
         if (count > 6 && line::IsAckDigit(data[3])) {
