@@ -80,4 +80,8 @@ std::string ExchangeText(const ReadExchange& read) {
     return text;
 }
 
+std::string FailureText(int64_t timeMs, unsigned point, int slot, const std::string& text) {
+    return ClockText(timeMs) + PointText(point) + "  ! FAILURE slot " + std::to_string(slot) + ": " + text;
+}
+
 }  // namespace sbdecode

@@ -57,4 +57,7 @@ std::string ClockText(int64_t timeMs);
 // The exchange in lines for people: the quiet time when it is long, the frames, the messages completed.
 std::string ExchangeText(const ReadExchange& read);
 
+// A failure a slot returned to the host, as a line of its point: "12:39:48.302  1  ! FAILURE slot 10: text".
+std::string FailureText(int64_t timeMs, unsigned point, int slot, const std::string& text);
+
 }  // namespace sbdecode

@@ -96,6 +96,27 @@ unsigned PointOfNote(const std::string& text) {
     return 0;
 }
 
+// "FAILURE(n): slot k: text", n 0 for a slot without a point.
+bool ReadFailure(const std::string& text, TraceRecord* record) {
+    static const std::string kName = "FAILURE(";
+    static const std::string kSlot = "): slot ";
+    if (text.compare(0, kName.size(), kName) != 0) return false;
+    std::size_t at = kName.size();
+    unsigned point = 0;
+    if (text.compare(at, 1, "0") == 0) ++at;
+    else if (!ReadPoint(text, &at, &point)) return false;
+    if (text.compare(at, kSlot.size(), kSlot) != 0) return false;
+    at += kSlot.size();
+    const std::size_t digits = at;
+    while (at < text.size() && Digit(text[at]) && at - digits < 2) ++at;
+    if (at == digits || text.compare(at, 2, ": ") != 0) return false;
+    record->kind = TraceRecord::Kind::kFailure;
+    record->point = point;
+    record->slot = Number(text, digits, at - digits);
+    record->text = Shown(text.substr(at + 2));
+    return true;
+}
+
 // "[POINT] > HEX" or "[POINT] < HEX", what follows a capture line's time.
 bool ReadCaptured(const std::string& text, TraceRecord* record) {
     std::size_t at = 0;
@@ -108,7 +129,8 @@ bool ReadCaptured(const std::string& text, TraceRecord* record) {
     return true;
 }
 
-// A line of the driver's log after its time: a dump of the bytes sent or received, or any other line.
+// A line of the driver's log after its time: a dump of the bytes sent or received, a failure returned, or any
+// other line.
 void ReadLogText(const std::string& text, TraceRecord* record) {
     static const std::string kReceived = sb::ToCp1251("Прием(");
     static const std::string kDetail = ":  ";
@@ -123,6 +145,7 @@ void ReadLogText(const std::string& text, TraceRecord* record) {
             return;
         }
     }
+    if (ReadFailure(text, record)) return;
     record->kind = TraceRecord::Kind::kNote;
     record->text = Shown(text);
     record->point = PointOfNote(record->text);

@@ -17,13 +17,17 @@ namespace sbdecode {
 constexpr std::size_t kMaxLineLength = 4096;
 
 struct TraceRecord {
-    enum class Kind { kSent, kReceived, kNote, kUnreadable };
+    // kFailure: the driver's "FAILURE(n): slot k: text", a failure a slot returned to a host in return mode.
+    enum class Kind { kSent, kReceived, kNote, kFailure, kUnreadable };
     Kind kind = Kind::kNote;
     std::size_t lineNumber = 0;
     int64_t timeMs = -1;  // since midnight of the first day, days counted on; -1 when the line has no time
     unsigned point = 0;   // 0 when the line names none
+    int slot = -1;        // kFailure: the slot that failed
     Bytes bytes;          // kSent, kReceived
-    std::string text;     // kNote: the driver's line in UTF-8; kUnreadable: the line as it came, in UTF-8
+    // kNote: the driver's line in UTF-8; kFailure: the failure's text in UTF-8; kUnreadable: the line as it came,
+    // in UTF-8
+    std::string text;
 };
 
 class TraceReader {

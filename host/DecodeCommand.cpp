@@ -87,6 +87,15 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
     };
     visitor.note = [&](const sbdecode::TraceRecord& record) {
         if (!filter.Passes(record.point, record.timeMs)) return;
+        if (record.kind == sbdecode::TraceRecord::Kind::kFailure) {
+            out.Emit(sbdecode::FailureText(record.timeMs, record.point, record.slot, record.text),
+                     JsonObject()
+                         .Text("time", sbdecode::ClockText(record.timeMs))
+                         .Number("point", record.point)
+                         .Number("slot", record.slot)
+                         .Text("failure", record.text));
+            return;
+        }
         JsonObject json;
         json.Text("time", sbdecode::ClockText(record.timeMs)).Number("point", record.point).Text("note", record.text);
         out.Emit(sbdecode::ClockText(record.timeMs) + "        # " + record.text, json);

@@ -33,7 +33,8 @@ bool ReadRecording(const std::string& path, const RecordingVisitor& visitor, std
             readable = true;
         }
         for (const sbdecode::Exchange& exchange : pairing.Take(record)) visitor.exchange(conversation.Read(exchange));
-        if (record.kind == sbdecode::TraceRecord::Kind::kNote) visitor.note(record);
+        if (record.kind == sbdecode::TraceRecord::Kind::kNote || record.kind == sbdecode::TraceRecord::Kind::kFailure)
+            visitor.note(record);
     }
     for (const sbdecode::Exchange& exchange : pairing.Finish()) visitor.exchange(conversation.Read(exchange));
     if (file.bad()) {

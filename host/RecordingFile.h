@@ -16,7 +16,7 @@ constexpr int kUnreadableBeforeGivingUp = 20;
 
 struct RecordingVisitor {
     std::function<void(const sbdecode::ReadExchange&)> exchange;
-    std::function<void(const sbdecode::TraceRecord&)> note;        // the driver's own lines
+    std::function<void(const sbdecode::TraceRecord&)> note;        // the driver's own lines, failures among them
     std::function<void(const sbdecode::TraceRecord&)> unreadable;  // lines that are neither form
 };
 

@@ -39,6 +39,18 @@ std::string DeliveryTable(const ReportModel& model) {
     return html + "</table>\n";
 }
 
+std::string FailureTable(const ReportModel& model) {
+    if (model.failures.empty()) return "";
+    std::string html = "<h2>Failures returned to the host</h2>\n<table><tr><th>time</th><th>point</th><th>slot</th>"
+                       "<th>failure</th></tr>\n";
+    for (const ReturnedFailure& failure : model.failures) {
+        html += "<tr><td>" + sbdecode::ClockText(failure.timeMs) + "</td><td>" +
+                (failure.point == 0 ? "-" : std::to_string(failure.point)) + "</td><td>" +
+                std::to_string(failure.slot) + "</td><td>" + Escaped(failure.text) + "</td></tr>\n";
+    }
+    return html + "</table>\n";
+}
+
 std::string Page(const ReportModel& model, const std::string& source) {
     std::string html =
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Dispenser lines: " + Escaped(source) +
@@ -47,7 +59,7 @@ std::string Page(const ReportModel& model, const std::string& source) {
         "<h1>Dispenser lines</h1>\n<p>" + Escaped(source) + ": " + std::to_string(model.exchanges) +
         " exchanges from " + sbdecode::ClockText(model.firstMs) + " to " + sbdecode::ClockText(model.lastMs) +
         ".</p>\n<h2>States of every point</h2>\n" + OverviewSvg(model) + "\n<h2>Deliveries</h2>\n" +
-        DeliveryTable(model);
+        DeliveryTable(model) + FailureTable(model);
     for (const auto& point : model.points) {
         const std::string n = std::to_string(point.first);
         html += "<h2>Point " + n + "</h2>\n<h3>States and delivery volumes</h3>\n" + PointSvg(model, point.first) +
@@ -81,7 +93,10 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     ReportModel model;
     RecordingVisitor visitor;
     visitor.exchange = [&](const sbdecode::ReadExchange& read) { model.Take(read); };
-    visitor.note = [](const sbdecode::TraceRecord&) {};
+    visitor.note = [&](const sbdecode::TraceRecord& record) {
+        if (record.kind == sbdecode::TraceRecord::Kind::kFailure)
+            model.failures.push_back({record.timeMs, record.point, record.slot, record.text});
+    };
     visitor.unreadable = [](const sbdecode::TraceRecord&) {};
     std::string error;
     if (!ReadRecording(log, visitor, &error)) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "decode/Conversation.h"
@@ -42,8 +43,17 @@ struct PointHistory {
     std::vector<Delivery> deliveries;
 };
 
+// A failure a slot returned to the host (the driver's "FAILURE(n): slot k: text").
+struct ReturnedFailure {
+    int64_t timeMs;
+    unsigned point;  // 0 for a slot without one
+    int slot;
+    std::string text;
+};
+
 struct ReportModel {
     std::map<unsigned, PointHistory> points;
+    std::vector<ReturnedFailure> failures;
     int64_t firstMs = -1;
     int64_t lastMs = -1;
     uint64_t exchanges = 0;

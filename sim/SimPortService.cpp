@@ -90,10 +90,10 @@ SbReceiveHandler SimPortService::receiveHandler(uint32_t point) const {
     return line.receive;
 }
 
-bool SimPortService::HasLineSetupHandler(uint32_t point) const {
+SbLineSetupHandler SimPortService::lineSetupHandler(uint32_t point) const {
     const Line& line = LineOf(point);
     std::lock_guard<Mutex> guard(line.lock);
-    return line.setup.code != nullptr;
+    return line.setup;
 }
 
 int32_t SimPortService::CallLineSetup(uint32_t point) {

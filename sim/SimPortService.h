@@ -77,7 +77,7 @@ public:
     void ClearRecords();
 
     SbReceiveHandler receiveHandler(uint32_t point) const;
-    bool HasLineSetupHandler(uint32_t point) const;
+    SbLineSetupHandler lineSetupHandler(uint32_t point) const;
     // Calls the line-setup handler the driver installed for the point, as a host does when it sets the line
     // up again; returns its result, or 0 when none is installed.
     int32_t CallLineSetup(uint32_t point);

@@ -209,9 +209,10 @@ typedef struct SbFailure {
  * mode other than the two above, is refused with a log line and changes nothing. */
 SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode);
 
-/* This thread's latest slot call on a driver object in return mode: 1 when it failed, with *out filled; else 0,
- * with *out holding SB_FAILURE_NONE and empty texts. Each such call clears the record when it starts (slots 5,
- * 8, 12, 17, 18 and 20 never fail and leave it alone). out may be NULL. */
+/* This thread's latest slot call that can fail, on a driver object in return mode: 1 when it failed, with *out
+ * filled; else 0, with *out holding SB_FAILURE_NONE and empty texts. Each such call clears the record when it
+ * starts. Slots 1, 2, 3 (the line result), 5, 8, 12, 17, 18 and 20 cannot fail and leave the record as it was, so
+ * it may be read after slot 3. out may be NULL. */
 SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
 
 #if !defined(_WIN32)

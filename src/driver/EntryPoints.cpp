@@ -16,7 +16,7 @@ namespace {
 // One driver per process: a repeated call returns the object already made and leaves the log running. A failure
 // while it is built (no memory, no system object left) leaves the export the way a slot's failure does.
 SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
-    return sb::AtSlotBoundary(nullptr, [&]() -> SbDriver* {
+    return sb::AtSlotBoundary(sb::SlotCall{}, [&]() -> SbDriver* {
         sb::StartLogging();
         sb::platform::AttachUiThread(owner);
         static SbDriver* const driver = sb::NewDriver(port, sb::platform::SettingsFilePath());

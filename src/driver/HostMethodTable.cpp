@@ -42,11 +42,11 @@ bool Refused(uint32_t point, int slot) {
 }
 
 void SB_CALL Abstract(SbDriver* self) {
-    AtSlotBoundary(self, []() { throw EAbstractError(); });
+    AtSlotBoundary({self, 0}, []() { throw EAbstractError(); });
 }
 
 void SB_CALL Describe(SbDescription* out, SbDriver* self) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 1}, [&]() {
         static const SystemText kText("v2.50#Протокол к Sheidt&Bachman");
         if (out == nullptr) return;
         const size_t length = std::min(kText.cp1251.size(), sizeof out->bytes - 1);
@@ -56,19 +56,19 @@ void SB_CALL Describe(SbDescription* out, SbDriver* self) {
 }
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 2, LowByte(point)}, [&]() {
         if (!Refused(LowByte(point), 2)) Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
     });
 }
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
-    return AtSlotBoundary(self, [&]() -> uint32_t {
+    return AtSlotBoundary({self, 3, LowByte(point)}, [&]() -> uint32_t {
         return Refused(LowByte(point), 3) ? 0u : static_cast<uint8_t>(Driver(self).LinkOf(LowByte(point)).Line.Load());
     });
 }
 
 int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, uint32_t control) {
-    return AtSlotBoundary(self, [&]() -> int32_t {
+    return AtSlotBoundary({self, 4, LowByte(point)}, [&]() -> int32_t {
         if (Refused(LowByte(point), 4)) return 0;
         SendFillingPointControl(Driver(self), LowByte(point), LowByte(control));
         return 0;
@@ -92,7 +92,7 @@ struct PairOut {
 void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume, double* amount) {
     PairOut out(volume, amount);
     AtSlotBoundary(
-        self,
+        {self, 6, LowByte(point)},
         [&]() {
             if (Refused(LowByte(point), 6)) {
                 out.Zero();
@@ -107,7 +107,7 @@ void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, do
                      uint32_t) {
     PairOut out(volume, amount);
     AtSlotBoundary(
-        self,
+        {self, 7, LowByte(point)},
         [&]() {
             if (Refused(LowByte(point), 7)) {
                 out.Zero();
@@ -124,7 +124,7 @@ double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amo
     double unusedAmount = 0;
     double* amountOut = amount != nullptr ? amount : &unusedAmount;
     return AtSlotBoundary(
-        self,
+        {self, 9, LowByte(point)},
         [&]() -> double {
             if (Refused(LowByte(point), 9)) {
                 *amountOut = 0;
@@ -136,14 +136,14 @@ double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amo
 }
 
 uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
-    return AtSlotBoundary(self, [&]() -> uint32_t {
+    return AtSlotBoundary({self, 10, LowByte(point)}, [&]() -> uint32_t {
         if (Refused(LowByte(point), 10)) return 0;
         return PollStatus(Driver(self), LowByte(point));
     });
 }
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 11, LowByte(point)}, [&]() {
         if (!Refused(point, 11)) ReportRefusal(self, SetGradePrice(Driver(self), LowByte(point), grade, price));
     });
 }
@@ -151,13 +151,13 @@ void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, u
 void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 13, LowByte(point)}, [&]() {
         if (!Refused(point, 13)) ReportRefusal(self, SetVolumePreset(Driver(self), LowByte(point), volume));
     });
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 14, LowByte(point)}, [&]() {
         if (!Refused(point, 14)) ReportRefusal(self, SetAmountPreset(Driver(self), LowByte(point), amount));
     });
 }
@@ -167,7 +167,7 @@ void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32
 }
 
 int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
-    return AtSlotBoundary(self, [&]() -> int32_t {
+    return AtSlotBoundary({self, 16, LowByte(point)}, [&]() -> int32_t {
         if (Refused(LowByte(point), 16)) return 0;
         return Driver(self).OpenLine(LowByte(point));
     });
@@ -176,7 +176,7 @@ int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
 void SB_CALL DoNothing4(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL Start(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t mode) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 19, LowByte(point)}, [&]() {
         if (Refused(LowByte(point), 19)) return;
         StartDelivery(Driver(self), LowByte(point), grade, LowByte(mode));
     });
@@ -201,7 +201,7 @@ void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, u
 }
 
 void SB_CALL SwitchPoint(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 22, LowByte(point)}, [&]() {
         if (LowByte(control) == 0 || Refused(LowByte(point), 22)) return;
         SwitchOnUnlessFinished(Driver(self), LowByte(point), LowByte(control));
     });
@@ -212,7 +212,7 @@ void SB_CALL SwitchPointAgain(SbDriver* self, uint32_t point, uint32_t second, u
 }
 
 void SB_CALL HookMenu(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create) {
-    AtSlotBoundary(self, [&]() {
+    AtSlotBoundary({self, 24}, [&]() {
         TVM30& driver = Driver(self);
         AddSettingsMenuEntry(driver.MenuPending, driver.SettingsClickHandler(), menus, create);
     });

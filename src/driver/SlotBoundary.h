@@ -12,6 +12,7 @@
 
 #include "driver/TVM30.h"
 #include "link/ExchangeBudget.h"
+#include "logging/Log.h"
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"
 
@@ -33,7 +34,7 @@ struct SlotFailure {
 // The texts of this thread's failure on its way to the host.
 SlotFailure& ThreadSlotFailure();
 
-// This thread's record for SbGetLastFailure: the latest slot call in return mode, failed or not.
+// This thread's record for SbGetLastFailure: the latest slot call that can fail, in return mode, failed or not.
 SbFailure& ThreadReportedFailure();
 
 inline bool ReturnsFailures(SbDriver* self) {
@@ -66,14 +67,33 @@ inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refu
     std::snprintf(record.utf8, sizeof record.utf8, "%s", refusal->c_str());
 }
 
-// self is the driver object the slot was called on; null for the entry points, which have none yet and raise.
+// A slot's call as the boundary sees it.
+struct SlotCall {
+    SbDriver* self = nullptr;  // the driver object; null for the entry points, which have none yet and raise
+    int slot = 0;
+    uint32_t point = 0;  // the point the slot works on; 0 for the slots without one
+};
+
+// Slots 1, 2 and 3 cannot fail: in return mode they leave the thread's record as it was, so that the line result
+// a host reads right after a failed call does not wipe the failure (slots 5, 8, 12, 17, 18 and 20 never come here).
+constexpr bool CannotFail(int slot) { return slot >= 1 && slot <= 3; }
+
+// A failure returned leaves its trace for whoever reads the log later: "FAILURE(n): slot k: text" at the trace
+// level, the point 0 for slots without one. Raised, the host has it and the log stays as it was.
+inline void TraceReturnedFailure(const SlotCall& call, const SlotFailure& failure) {
+    char line[sizeof failure.cp1251 + 48];
+    std::snprintf(line, sizeof line, "FAILURE(%u): slot %d: %s", static_cast<unsigned>(call.point), call.slot,
+                  failure.cp1251);
+    WriteLog(kLevelTrace, line);
+}
+
 // writeNeutral puts the neutral result into what the slot writes through the host's addresses; it runs only
 // when a failure is returned.
 template <typename Body, typename Neutral>
-auto AtSlotBoundary(SbDriver* self, Body&& body, Neutral&& writeNeutral) -> decltype(body()) {
+auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -> decltype(body()) {
     SlotFailure& failure = ThreadSlotFailure();
-    const bool returning = ReturnsFailures(self);
-    if (returning) ClearReportedFailure();
+    const bool returning = ReturnsFailures(call.self);
+    if (returning && !CannotFail(call.slot)) ClearReportedFailure();
     try {
         const CallBudget budget;
         return body();
@@ -90,6 +110,7 @@ auto AtSlotBoundary(SbDriver* self, Body&& body, Neutral&& writeNeutral) -> decl
     }
     if (returning) {
         ReportFailure(failure);
+        TraceReturnedFailure(call, failure);
         writeNeutral();
         return decltype(body())();
     }
@@ -97,8 +118,8 @@ auto AtSlotBoundary(SbDriver* self, Body&& body, Neutral&& writeNeutral) -> decl
 }
 
 template <typename Body>
-auto AtSlotBoundary(SbDriver* self, Body&& body) -> decltype(body()) {
-    return AtSlotBoundary(self, std::forward<Body>(body), [] {});
+auto AtSlotBoundary(const SlotCall& call, Body&& body) -> decltype(body()) {
+    return AtSlotBoundary(call, std::forward<Body>(body), [] {});
 }
 
 }  // namespace sb

@@ -1,6 +1,7 @@
 #include "driver/TVM30.h"
 
 #include "driver/HostMethodTable.h"
+#include "link/PortExchange.h"
 #include "platform/Boundary.h"
 #include "settings/MenuHook.h"
 
@@ -18,12 +19,29 @@ int32_t SB_CALL ConfigureLineHandler(void* self, uint32_t point) {
     }
 }
 
+uint32_t SB_CALL ReceivedBytes(void* self, uint32_t point, const uint8_t* bytes, uint32_t /*unused*/, uint8_t* count,
+                               uint8_t* replySize) {
+    // Called from inside the host's port service: nothing of ours may travel into its frames.
+    try {
+        const uint8_t received = count != nullptr ? *count : 0;
+        if (!IsPoint(point) || (bytes == nullptr && received > 0)) return 1;
+        LinkContext& link = TVM30::From(static_cast<SbDriver*>(self)).LinkOf(static_cast<uint8_t>(point));
+        return PortReceived(link, bytes, received, replySize != nullptr ? *replySize : 0) ? 1 : 0;
+    } catch (...) {
+        platform::PassThreadEnd();
+        return 1;
+    }
+}
+
 void SB_CALL SettingsClick(void* self, SbMenuItem*) { OpenSettings(TVM30::From(static_cast<SbDriver*>(self)).Settings); }
 
 }  // namespace
 
 TVM30::TVM30(SbPortService* port, const std::string& settingsPath)
-    : SbDriver{&HostMethodTable()}, HostPort(port), Station(Port), Settings(*this, settingsPath) {}
+    : SbDriver{&HostMethodTable()},
+      HostPort(port, SbReceiveHandler{&ReceivedBytes, static_cast<SbDriver*>(this)}),
+      Station(ForLink),
+      Settings(*this, settingsPath) {}
 
 int32_t TVM30::OpenLine(uint8_t point) {
     Point(point).MasterResetPending = true;

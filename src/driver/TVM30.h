@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "driver/LinkPort.h"
 #include "driver/PortService.h"
 #include "operations/Station.h"
 #include "sbdriver/sbdriver.h"
@@ -16,8 +17,9 @@ namespace sb {
 
 // The host's port service in a base of its own, so that it is built before the station that talks through it.
 struct HostPort {
-    explicit HostPort(SbPortService* port) : Port(port) {}
+    HostPort(SbPortService* port, SbReceiveHandler receive) : Port(port), ForLink(Port, receive) {}
     PortService Port;
+    LinkPort ForLink;  // Port with the driver's reception handler, as the station's link reaches it
 };
 
 class TVM30 final : public SbDriver, public HostPort, public Station {
@@ -34,7 +36,8 @@ public:
     int32_t OpenLine(uint8_t point);
     // Configures the point's line: speed code 0x07000960 on a T10 line, else Baud; returns port slot 17's answer.
     int32_t ConfigureLine(uint8_t point);
-    // The line-setup handler bound to this object, which the port service calls back.
+    // The line-setup handler bound to this object, which the port service calls back. The reception handler,
+    // bound to this object too, is installed by the link before every exchange (HostPort::ForLink).
     SbLineSetupHandler LineSetupHandler();
     // The click handler of the settings menu entry, bound to this object.
     SbMenuClickHandler SettingsClickHandler();

@@ -21,13 +21,8 @@ public:
 
     PortLine& Port() const { return port_; }
     ResetRequests* Resets() const { return resets_; }
-    // The handler the port service calls during this link's exchanges.
-    SbReceiveHandler ReceiveHandler() { return SbReceiveHandler{&ReceivedBytes, this}; }
 
 private:
-    static uint32_t SB_CALL ReceivedBytes(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
-                                          uint8_t* count, uint8_t* replySize);
-
     PortLine& port_;
     ResetRequests* resets_;
     std::array<LinkContext, kPointCount + 1> points_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #include "common/Relaxed.h"
@@ -35,10 +36,9 @@ public:
     LinkContext& operator=(const LinkContext&) = delete;
 
     uint8_t Point() const { return point_; }
-    // The port, the reset listener and the reception handler are the whole link's (link/Link.h).
+    // The port and the reset listener are the whole link's (link/Link.h).
     PortLine& Port() const;
     ResetRequests* Resets() const;
-    SbReceiveHandler ReceiveHandler() const;
 
     // Taken for one message and its reply; the operations that must not be interleaved hold it longer.
     platform::RecursiveLock PointLock;
@@ -48,6 +48,10 @@ public:
     Relaxed<LineState> Line = LineState::Good;
     Relaxed<uint8_t> ReceivedCount = 0;  // bytes of the latest reception, whatever exchange brought it
     Relaxed<bool> ReplyRefused = false;  // the latest reply reception took a refusal: the request was not carried out
+    // Whether the port service reported the reception of the exchange in progress (link/PortExchange.cpp).
+    Relaxed<bool> ReceptionReported = false;
+    // Set once a good exchange came without that report: the port service's mistake is told once per point.
+    std::atomic<bool> UnreportedReceptionTold{false};
 
 private:
     friend class Link;

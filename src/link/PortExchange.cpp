@@ -35,17 +35,27 @@ QuietLines& Quiet() {
     return lines;
 }
 
-// The pause before an exchange ends kExchangePauseMs after the line went quiet, or after the caller's own
-// latest wait when that ended later: every gap on the line is at least the pause, an explicit wait before an
-// exchange is still followed by the whole pause, and the driver's own work since the line went quiet (and a
-// relative sleep's overshoot) is no longer added to it. It never ends later than a whole pause from now, which
-// is what a line never used costs (a time installed by another clock may also lie ahead).
+// The end of the calling thread's latest exchange, whatever its point: a port service may carry several points
+// on one line or one converter, so a host thread going from point to point still leaves the whole pause.
+thread_local platform::Microseconds threadQuietSince = platform::kNever;
+
+// The pause before an exchange ends kExchangePauseMs after the latest of: the end of the point's latest exchange,
+// the end of this thread's latest exchange, and the end of this thread's latest wait. So every gap on the point's
+// line and between this thread's exchanges is at least the pause, an explicit wait before an exchange is still
+// followed by the whole pause, and the driver's own work since then (and a relative sleep's overshoot) is not
+// added to it. It never ends later than a whole pause from now, which is what a line never used costs (a time
+// installed by another clock may also lie ahead).
 void PauseBeforeExchange(uint8_t point) {
     const platform::Microseconds now = platform::Monotonic();
-    const platform::Microseconds quiet = std::max(Quiet().Since(point), platform::LastSleepEnd());
+    const platform::Microseconds quiet = std::max({Quiet().Since(point), threadQuietSince, platform::LastSleepEnd()});
     const platform::Microseconds deadline =
         quiet == platform::kNever ? now + kExchangePause : std::min(quiet + kExchangePause, now + kExchangePause);
     if (deadline > now) platform::SleepUntil(deadline);
+}
+
+void MarkQuiet(uint8_t point) {
+    threadQuietSince = platform::Monotonic();
+    Quiet().Mark(point, threadQuietSince);
 }
 
 struct GuardedExchange {
@@ -64,6 +74,16 @@ void TraceSendAndReceive(void* context) {
     link.Line = static_cast<LineState>(link.Port().LineStatus(link.Point()));
 }
 
+// A port service that returns a good exchange which awaited an answer without calling the reception handler
+// leaves the driver blind: it sees no reply, answers every block with NAK and reports line result 2 while the
+// dispenser carries its requests out. The host's developer must learn that from the log at once.
+void TellUnreportedReception(LinkContext& link) {
+    if (link.UnreportedReceptionTold.exchange(true)) return;
+    static const SystemText kMistake("Порт-сервис не вызвал обработчик приема (точка ");
+    static const SystemText kConsequence("): ответы ТРК не доходят до драйвера");
+    ProcessLog().WriteParts(kLevelCritical, {kMistake.cp1251, DecimalText(link.Point()), kConsequence.cp1251});
+}
+
 }  // namespace
 
 ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCount, uint8_t replySize) {
@@ -77,16 +97,20 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         return ExchangeOutcome{kBudgetSpent, link.ReceivedCount};
     }
     PauseBeforeExchange(link.Point());
-    link.Port().SetReceiveHandler(link.Point(), link.ReceiveHandler());
+    link.Port().InstallReceiveHandler(link.Point());
     GuardedExchange exchange{&link, buffer, sendCount, replySize, 0};
+    link.ReceptionReported = false;
     // A failure inside the port service is not ours to report: the port tells what the exchange came to.
     const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
-    Quiet().Mark(link.Point(), platform::Monotonic());
+    MarkQuiet(link.Point());
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
+    if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
+        TellUnreportedReception(link);
     return ExchangeOutcome{exchange.result, link.ReceivedCount};
 }
 
 bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t replySize) {
+    link.ReceptionReported = true;
     link.ReceivedCount = count;
     if (replySize != line::kAckReplySize) {
         if (count > 6 && line::IsAckDigit(data[3])) {

@@ -1,4 +1,5 @@
-// A time source for tests: sleeps are recorded instead of slept, the clock shows a time the test sets.
+// A time source for tests: sleeps are recorded instead of slept, the clock shows a time the test sets. The steady
+// clock stands at 0 unless the test makes it run on the sleeps.
 #pragma once
 
 #include <mutex>
@@ -22,6 +23,17 @@ public:
     void Sleep(uint32_t milliseconds) override {
         std::lock_guard<std::mutex> hold(mutex_);
         sleeps_.push_back(milliseconds);
+        if (running_) steady_ += milliseconds * 1000LL;
+    }
+    sb::platform::Microseconds Monotonic() override {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return steady_;
+    }
+
+    // From now on every sleep moves the steady clock on by its length; nothing else takes time.
+    void RunOnSleeps() {
+        std::lock_guard<std::mutex> hold(mutex_);
+        running_ = true;
     }
 
     void Set(int hour, int minute, int second, int millisecond) {
@@ -41,6 +53,8 @@ private:
     std::mutex mutex_;
     sb::platform::TimeOfDay now_{9, 5, 3, 7};
     std::vector<uint32_t> sleeps_;
+    bool running_ = false;
+    sb::platform::Microseconds steady_ = 0;
     sb::platform::TimeSource* previous_ = nullptr;
 };
 

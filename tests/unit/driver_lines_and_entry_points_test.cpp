@@ -62,6 +62,7 @@ TEST(OpenLine, StatusRecordCarriesTheStateCode) {
 }
 
 TEST(EntryPoints, OneDriverPerProcessAndTheLogStartedOnce) {
+    sbtest::RecordingClock clock;
     sbtest::TempDir dir;
     sbtest::WriteFile(dir.File("cnf.INI"), "[SB]\r\nSDec=1000\r\n");
     setenv("SBDRIVER_CONFIG_DIR", dir.Path().c_str(), 1);
@@ -75,6 +76,11 @@ TEST(EntryPoints, OneDriverPerProcessAndTheLogStartedOnce) {
     ASSERT_GT(logName.size(), 12u);
     EXPECT_EQ(logName.substr(logName.size() - 12), "/sbtests.pro");
     EXPECT_EQ(sb::ProcessLog().FileName(), logName);
+    // The port service is handed both handlers bound to the object the entry point returned.
+    first->vtbl->OpenLine(first, 1);
+    first->vtbl->PollStatus(first, 1, 0);
+    EXPECT_EQ((std::vector<void*>{port.receiveHandler(1).self, port.lineSetupHandler(1).self}),
+              std::vector<void*>(2, first));
     unsetenv("SBDRIVER_CONFIG_DIR");
 }
 

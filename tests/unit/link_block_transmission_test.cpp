@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Cp1251.h"
+#include "line/PortServiceForwarder.h"
 #include "link/PortExchange.h"
 #include "link/SendMessage.h"
 #include "operations/MessageBuilder.h"
@@ -20,6 +21,14 @@ using sbtest::kEot;
 using sbtest::kNak;
 
 const sbsim::Bytes kSilence = {};
+
+// A port service that exchanges but never calls the driver's reception handler.
+struct HandlerDroppingPort : sbline::PortServiceForwarder<HandlerDroppingPort> {
+    explicit HandlerDroppingPort(SbPortService* wrapped) : PortServiceForwarder(wrapped) {}
+    void SetReceiveHandler(uint32_t point, SbReceiveHandler) {
+        PortServiceForwarder::SetReceiveHandler(point, SbReceiveHandler{nullptr, nullptr});
+    }
+};
 
 class BlockTransmissionTest : public ::testing::Test {
 protected:
@@ -158,7 +167,7 @@ TEST_F(BlockTransmissionTest, UnacknowledgedBlockLeavesReplyLengthTwo) {
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 3u);
 }
 
-TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbed) {
+TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbedAndAMissingReceptionTold) {
     sim.port.SetErrorResult(7);
     sim.port.ThrowOnExchanges(1);
     sim.Slots().SetLineResult(sim.Object(), 1, 9);
@@ -170,6 +179,12 @@ TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbed) {
     sim.port.ThrowOnExchanges(1);
     EXPECT_EQ(sb::PortExchange(sim.Link(1), buffer, 3, 30).portResult, 0);
     EXPECT_EQ(sim.clock.Sleeps(), (std::vector<uint32_t>{20, 20}));
+
+    // Good exchanges that awaited an answer the handler never heard of: told once, as the operator's alert.
+    HandlerDroppingPort dropping(sim.port.port());
+    sim.Driver().Port = sb::PortService(dropping.port());
+    for (int i = 0; i < 2; ++i) sb::PortExchange(sim.Link(1), buffer, 3, 30);
+    EXPECT_EQ(sim.log.Count("Порт-сервис не вызвал обработчик приема (точка 1): ответы ТРК не доходят до драйвера"), 1u);
 }
 
 TEST_F(BlockTransmissionTest, PortFailureWhileInstallingTheHandlerReachesTheCaller) {

@@ -20,6 +20,7 @@ struct Case {
     const char* name;
     std::function<void(sbtest::SimDriver&)> call;
     const char* text;
+    int slot;  // the slot the failure leaves
 };
 
 void PrintTo(const Case& value, std::ostream* out) { *out << value.name; }
@@ -44,6 +45,9 @@ TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
             text = failure.Utf8();
         }
         EXPECT_EQ(text, GetParam().text);
+        // Returned, the failure leaves one trace line; raised, none.
+        EXPECT_EQ(sim.log.Count("FAILURE(1): slot " + std::to_string(GetParam().slot) + ": " + GetParam().text),
+                  mode == SB_FAILURES_RETURN ? 1u : 0u);
         // Another thread can take the point: the lock was released on the way out.
         bool taken = false;
         std::thread other([&] {
@@ -63,30 +67,30 @@ void Poll(sbtest::SimDriver& sim) {
 INSTANTIATE_TEST_SUITE_P(
     Operations, FailureTextsTest,
     ::testing::Values(
-        Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК"},
-        Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); }, "Can't Start"},
+        Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК", 10},
+        Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); }, "Can't Start", 19},
         Case{"Counter",
              [](sbtest::SimDriver& sim) {
                  double volume = 0, amount = 0;
                  sim.Slots().GetCounter(sim.Object(), 1, 0, 1, &volume, &amount, 0, 0);
              },
-             "Невозможно выполнить запрос счетчиков ТРК"},
+             "Невозможно выполнить запрос счетчиков ТРК", 7},
         Case{"DeliveryData",
              [](sbtest::SimDriver& sim) {
                  sim.Point(1).VolumePreset = 10;
                  double amount = 0;
                  sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, &amount);
              },
-             "Невозможно выполнить запрос данных отлива ТРК"},
+             "Невозможно выполнить запрос данных отлива ТРК", 9},
         Case{"FillingPointControl",
              [](sbtest::SimDriver& sim) { sim.Slots().FillingPointControl(sim.Object(), 1, 0, 1); },
-             "Невозможно выполнить сброс ТРК"},
+             "Невозможно выполнить сброс ТРК", 4},
         Case{"MasterReset",
              [](sbtest::SimDriver& sim) {
                  sim.Point(1).MasterResetPending = true;
                  sim.Slots().PollStatus(sim.Object(), 1, 0);
              },
-             "Невозможно выполнить сброс ТРК"}),
+             "Невозможно выполнить сброс ТРК", 10}),
     [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
@@ -105,8 +109,9 @@ TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
 }
 
 // Return mode: 0.0 through the host's addresses, the status record untouched, a record of this thread only,
-// cleared by the next call; modes and objects the driver does not know change nothing.
-TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
+// kept by the calls that cannot fail and cleared by the next one that can; modes and objects the driver does not
+// know change nothing.
+TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCallThatCanFail) {
     sbtest::SimDriver sim;
     sim.port.Attach(1);
     sbtest::DataBlocksFailPort failing(sim.port.port());
@@ -151,7 +156,12 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCall) {
     std::thread other([&] { elsewhere = SbGetLastFailure(nullptr); });
     other.join();
     EXPECT_EQ(elsewhere, 0u);
+    SbDescription description;
+    vm.Describe(&description, sim.Object());
+    vm.SetLineResult(sim.Object(), 1, 2);
     vm.GetLineResult(sim.Object(), 1);
+    EXPECT_EQ(SbGetLastFailure(nullptr), 1u);
+    vm.SetVolumePreset(sim.Object(), 1, 0, 0, 0, 5.0);
     EXPECT_EQ(SbGetLastFailure(&failure), 0u);
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_NONE));
     EXPECT_STREQ(failure.utf8, "");

@@ -145,6 +145,13 @@ TEST_F(StatusTest, BadLineLeavesTheCountAndReturnsTheStoredState) {
     EXPECT_EQ(Poll(2), 0xD8u);  // point 2 has no dispenser: the polls go unanswered
     EXPECT_TRUE(sim.log.Has("ЗАПРОС СОСТОЯНИЯ(2): Bad (Status=2)"));
     EXPECT_EQ(sim.Point(2).NoReplyCount, 7);
+
+    // One host thread polling points 1 and 2 in turn keeps the whole pause before every exchange.
+    sim.clock.RunOnSleeps();
+    sim.clock.ClearSleeps();
+    sim.port.ClearRecords();
+    for (const uint32_t point : {1, 2, 1, 2}) Poll(point);
+    EXPECT_EQ(sim.clock.Sleeps(), std::vector<uint32_t>(sim.Transcript().size(), 20));
 }
 
 // A dispenser that takes every message and never replies: polls get EOT, selects and blocks DLE "0".

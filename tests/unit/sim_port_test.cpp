@@ -94,8 +94,8 @@ TEST_F(SimPort, StoresTheLineSetupHandlerForTheHostToCall) {
     EXPECT_EQ(service.CallLineSetup(4), 0);
     int factor = 100;
     port->vtbl->SetLineSetupHandler(port, 4, SbLineSetupHandler{&SetUpLine, &factor});
-    EXPECT_TRUE(service.HasLineSetupHandler(4));
-    EXPECT_FALSE(service.HasLineSetupHandler(5));
+    EXPECT_NE(service.lineSetupHandler(4).code, nullptr);
+    EXPECT_EQ(service.lineSetupHandler(5).code, nullptr);
     EXPECT_EQ(service.CallLineSetup(4), 400);
 }
 
