@@ -7,7 +7,8 @@ namespace sbhost {
 void ReportModel::Take(const sbdecode::ReadExchange& read) {
     const int64_t time = read.exchange.timeMs;
     if (time < 0) return;  // a capture without times has no place on a time axis
-    if (firstMs < 0) firstMs = time;
+    // Lines of two threads may reach the log out of order: the recording spans its earliest to its latest time.
+    firstMs = firstMs < 0 ? time : std::min(firstMs, time);
     lastMs = std::max(lastMs, time);
     ++exchanges;
     PointHistory& history = points[read.exchange.point];

@@ -44,7 +44,7 @@ struct PointHistory {
 
 struct ReportModel {
     std::map<unsigned, PointHistory> points;
-    int64_t firstMs = -1;
+    int64_t firstMs = -1;  // the earliest and the latest time of an exchange
     int64_t lastMs = -1;
     uint64_t exchanges = 0;
 
