@@ -97,7 +97,7 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
                  JsonObject().Number("line", static_cast<long long>(record.lineNumber)).Text("unreadable", record.text));
     };
     std::string error;
-    if (!ReadRecording(path, visitor, &error)) {
+    if (!ReadRecordingFile(path, visitor, &error)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }

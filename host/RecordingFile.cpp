@@ -9,13 +9,8 @@
 
 namespace sbhost {
 
-bool ReadRecording(const std::string& path, const RecordingVisitor& visitor, std::string* error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        *error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    sbdecode::TraceReader reader(file);
+bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor, std::string* error) {
+    sbdecode::TraceReader reader(in);
     sbdecode::ExchangePairing pairing;
     sbdecode::Conversation conversation;
     sbdecode::TraceRecord record;
@@ -36,17 +31,27 @@ bool ReadRecording(const std::string& path, const RecordingVisitor& visitor, std
         if (record.kind == sbdecode::TraceRecord::Kind::kNote) visitor.note(record);
     }
     for (const sbdecode::Exchange& exchange : pairing.Finish()) visitor.exchange(conversation.Read(exchange));
-    if (file.bad()) {
-        *error = "reading " + path + " failed";
-        return false;
-    }
     if (!readable) {
-        *error = path + " holds neither the driver's trace log nor a hex capture" +
+        *error = name + " holds neither the driver's trace log nor a hex capture" +
                  (held.empty() ? "" : " (line " + std::to_string(held.front().lineNumber) + ": \"" +
                                   held.front().text.substr(0, 60) + "\")");
         return false;
     }
     return true;
+}
+
+bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool recording = ReadRecording(file, path, visitor, error);
+    if (file.bad()) {
+        *error = "reading " + path + " failed";
+        return false;
+    }
+    return recording;
 }
 
 }  // namespace sbhost

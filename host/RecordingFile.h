@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <string>
 
 #include "decode/Conversation.h"
@@ -20,7 +21,9 @@ struct RecordingVisitor {
     std::function<void(const sbdecode::TraceRecord&)> unreadable;  // lines that are neither form
 };
 
-// False and the reason in *error when the file cannot be opened or holds no recording.
-bool ReadRecording(const std::string& path, const RecordingVisitor& visitor, std::string* error);
+// False and the reason in *error when the input holds no recording; name is the input's name in the reason.
+bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor, std::string* error);
+// The same from a file; false too when it cannot be opened or read.
+bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, std::string* error);
 
 }  // namespace sbhost
