@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -41,12 +42,23 @@ bool ReadRecording(std::istream& in, const std::string& name, const RecordingVis
 }
 
 bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, std::string* error) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        *error = path + " is a directory, not a recording";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         *error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    const bool recording = ReadRecording(file, path, visitor, error);
+    bool recording = false;
+    try {
+        recording = ReadRecording(file, path, visitor, error);
+    } catch (const std::ios_base::failure& failure) {  // the stream buffer throws on a read error
+        *error = "reading " + path + " failed: " + failure.what();
+        return false;
+    }
     if (file.bad()) {
         *error = "reading " + path + " failed";
         return false;

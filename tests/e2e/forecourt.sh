@@ -63,6 +63,11 @@ grep -q "point 8: NO ANSWER" "$work/silent.out" || fail "status did not say that
 ! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"
 "$work/sbhost" decode "$data/recorded.pro" | diff -u "$data/recorded.decoded" - >"$work/diff.out" ||
   fail "the recorded log no longer decodes to its recorded form (see diff.out)"
+for command in decode report; do
+  status=0
+  "$work/sbhost" "$command" "$data" >"$work/dir.out" 2>&1 || status=$?
+  [ "$status" -eq 1 ] && grep -q "is a directory" "$work/dir.out" || fail "$command of a directory exited $status"
+done
 
 "$work/sbhost" report "$data/recorded.pro" --out "$work/report.html" >"$work/report.out" || fail "no report"
 bash "$(dirname "$0")/render_svgs.sh" "$work/report.html" "$work/png" || fail "a picture of the report does not render"
