@@ -22,6 +22,7 @@ struct TraceRecord {
     std::size_t lineNumber = 0;
     int64_t timeMs = -1;  // since midnight of the first day, days counted on; -1 when the line has no time
     unsigned point = 0;   // 0 when the line names none
+    bool captured = false;  // kSent, kReceived: a capture's line, which tells no answer when none came
     Bytes bytes;          // kSent, kReceived
     std::string text;     // kNote: the driver's line in UTF-8; kUnreadable: the line as it came, in UTF-8
 };

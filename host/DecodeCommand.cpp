@@ -40,8 +40,11 @@ JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
         .Text("sent", sbdecode::HexText(read.exchange.sent))
         .Text("sent_frame", sbdecode::FrameText(read.sent))
         .Text("answer", sbdecode::HexText(read.exchange.answer))
-        .Text("answer_frame", read.silent ? "no answer" : sbdecode::FrameText(read.answer, read.sent.kind))
-        .Number("line_result", read.lineResult)
+        .Text("answer_frame", read.cutShort ? "not recorded"
+                              : read.silent ? "no answer"
+                                            : sbdecode::FrameText(read.answer, read.sent.kind));
+    if (!read.cutShort) json.Number("line_result", read.lineResult);
+    json.Flag("cut_short", read.cutShort)
         .Flag("retry", read.retry)
         .Flag("nak", read.nak)
         .Flag("silent", read.silent)

@@ -63,6 +63,9 @@ grep -q "point 8: NO ANSWER" "$work/silent.out" || fail "status did not say that
 ! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"
 "$work/sbhost" decode "$data/recorded.pro" | diff -u "$data/recorded.decoded" - >"$work/diff.out" ||
   fail "the recorded log no longer decodes to its recorded form (see diff.out)"
+head -n 6 "$data/recorded.pro" >"$work/cut.pro"  # ends with a send
+"$work/sbhost" decode "$work/cut.pro" | tail -1 | grep -q "> ack 0  < the recording ends before the answer$" ||
+  fail "a log cut after a send does not say so: $("$work/sbhost" decode "$work/cut.pro" | tail -1)"
 for command in decode report; do
   status=0
   "$work/sbhost" "$command" "$data" >"$work/dir.out" 2>&1 || status=$?
