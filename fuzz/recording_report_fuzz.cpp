@@ -28,15 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!sbdecode::ExchangeText(read).empty());
         model.Take(read);
     };
-    visitor.note = [](const sbdecode::TraceRecord& record) { Check(record.kind == sbdecode::TraceRecord::Kind::kNote); };
+    visitor.note = [](const sbdecode::TraceRecord& note) { Check(note.kind == sbdecode::TraceRecord::Kind::kNote); };
     visitor.unreadable = [](const sbdecode::TraceRecord& record) { Check(record.lineNumber > 0); };
     std::string error;
-    if (!sbhost::ReadRecording(in, "fuzz", visitor, &error) || model.exchanges == 0) return 0;
+    sbhost::RecordingSummary summary;
+    if (!sbhost::ReadRecording(in, "fuzz", visitor, &summary, &error) || model.exchanges == 0) return 0;
+    Check((summary.unreadableLines == 0) == (summary.firstUnreadableLine == 0));
     for (const auto& point : model.points) {
         for (const sbhost::LineEvent& event : point.second.line)
             Check(event.timeMs >= model.firstMs && event.timeMs <= model.lastMs);
     }
-    const std::string page = sbhost::ReportPage(model, "fuzz");
+    const std::string page = sbhost::ReportPage(model, "fuzz", {sbhost::SkippedText(summary)});
     Check(page.find("nan") == std::string::npos && page.find("inf") == std::string::npos);
     return 0;
 }

@@ -100,10 +100,12 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
                  JsonObject().Number("line", static_cast<long long>(record.lineNumber)).Text("unreadable", record.text));
     };
     std::string error;
-    if (!ReadRecordingFile(path, visitor, &error)) {
+    RecordingSummary summary;
+    if (!ReadRecordingFile(path, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
+    if (summary.unreadableLines > 0) std::cerr << "sbhost: " << path << ": " << SkippedText(summary) << "\n";
     return 0;
 }
 

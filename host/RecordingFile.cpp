@@ -10,7 +10,14 @@
 
 namespace sbhost {
 
-bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor, std::string* error) {
+std::string SkippedText(const RecordingSummary& summary) {
+    if (summary.unreadableLines == 0) return "";
+    return std::to_string(summary.unreadableLines) + (summary.unreadableLines == 1 ? " line" : " lines") +
+           " not understood, skipped (the first is line " + std::to_string(summary.firstUnreadableLine) + ")";
+}
+
+bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,
+                   RecordingSummary* summary, std::string* error) {
     sbdecode::TraceReader reader(in);
     sbdecode::ExchangePairing pairing;
     sbdecode::Conversation conversation;
@@ -19,6 +26,7 @@ bool ReadRecording(std::istream& in, const std::string& name, const RecordingVis
     std::vector<sbdecode::TraceRecord> held;  // unreadable lines before the first readable one
     while (reader.Next(&record)) {
         if (record.kind == sbdecode::TraceRecord::Kind::kUnreadable) {
+            if (summary->unreadableLines++ == 0) summary->firstUnreadableLine = record.lineNumber;
             if (readable) visitor.unreadable(record);
             else held.push_back(record);
             if (held.size() >= static_cast<std::size_t>(kUnreadableBeforeGivingUp)) break;
@@ -41,7 +49,8 @@ bool ReadRecording(std::istream& in, const std::string& name, const RecordingVis
     return true;
 }
 
-bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, std::string* error) {
+bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, RecordingSummary* summary,
+                       std::string* error) {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
         *error = path + " is a directory, not a recording";
@@ -54,7 +63,7 @@ bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor,
     }
     bool recording = false;
     try {
-        recording = ReadRecording(file, path, visitor, error);
+        recording = ReadRecording(file, path, visitor, summary, error);
     } catch (const std::ios_base::failure& failure) {  // the stream buffer throws on a read error
         *error = "reading " + path + " failed: " + failure.what();
         return false;

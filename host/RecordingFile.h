@@ -2,6 +2,7 @@
 // the driver's own lines, with a clear error for a file that cannot be read or holds no recording.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <istream>
@@ -21,9 +22,20 @@ struct RecordingVisitor {
     std::function<void(const sbdecode::TraceRecord&)> unreadable;  // lines that are neither form
 };
 
+// What the reading passed over, for the reader to tell after what it showed.
+struct RecordingSummary {
+    std::size_t unreadableLines = 0;
+    std::size_t firstUnreadableLine = 0;  // its number; 0 when every line was understood
+};
+
+// "2 lines not understood, skipped (the first is line 1)"; empty when every line was understood.
+std::string SkippedText(const RecordingSummary& summary);
+
 // False and the reason in *error when the input holds no recording; name is the input's name in the reason.
-bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor, std::string* error);
+bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,
+                   RecordingSummary* summary, std::string* error);
 // The same from a file; false too when it cannot be opened or read.
-bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, std::string* error);
+bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, RecordingSummary* summary,
+                       std::string* error);
 
 }  // namespace sbhost

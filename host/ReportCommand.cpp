@@ -37,7 +37,8 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     visitor.note = [](const sbdecode::TraceRecord&) {};
     visitor.unreadable = [](const sbdecode::TraceRecord&) {};
     std::string error;
-    if (!ReadRecordingFile(log, visitor, &error)) {
+    RecordingSummary summary;
+    if (!ReadRecordingFile(log, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
@@ -45,8 +46,11 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
         std::cerr << "sbhost: " << log << " records no exchange with a time to draw\n";
         return 1;
     }
+    std::vector<std::string> cautions;
+    if (summary.unreadableLines > 0) cautions.push_back(SkippedText(summary));
+    for (const std::string& caution : cautions) std::cerr << "sbhost: " << log << ": " << caution << "\n";
     std::ofstream file(page, std::ios::binary);
-    file << ReportPage(model, log);
+    file << ReportPage(model, log, cautions);
     file.close();
     if (!file) {
         std::cerr << "sbhost: cannot write " << page << "\n";
@@ -54,13 +58,15 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     }
     const std::size_t deliveries = model.Deliveries().size();
     out.Emit("report " + page + ": " + std::to_string(model.points.size()) + " points, " +
-                 std::to_string(deliveries) + " deliveries, " + std::to_string(model.exchanges) + " exchanges",
+                 std::to_string(deliveries) + " deliveries, " + std::to_string(model.exchanges) + " exchanges" +
+                 (summary.unreadableLines > 0 ? ", " + std::to_string(summary.unreadableLines) + " lines skipped" : ""),
              JsonObject()
                  .Text("event", "report")
                  .Text("page", page)
                  .Number("points", static_cast<long long>(model.points.size()))
                  .Number("deliveries", static_cast<long long>(deliveries))
-                 .Number("exchanges", static_cast<long long>(model.exchanges)));
+                 .Number("exchanges", static_cast<long long>(model.exchanges))
+                 .Number("skipped_lines", static_cast<long long>(summary.unreadableLines)));
     return 0;
 }
 

@@ -37,15 +37,17 @@ std::string DeliveryTable(const ReportModel& model) {
 
 }  // namespace
 
-std::string ReportPage(const ReportModel& model, const std::string& source) {
+std::string ReportPage(const ReportModel& model, const std::string& source, const std::vector<std::string>& cautions) {
     std::string html =
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Dispenser lines: " + Escaped(source) +
         "</title>\n<style>body{font-family:sans-serif;margin:2em;color:#222}table{border-collapse:collapse}"
-        "td,th{border:1px solid #bbb;padding:2px 8px;text-align:right}h2{margin-top:1.5em}</style></head><body>\n"
+        "td,th{border:1px solid #bbb;padding:2px 8px;text-align:right}h2{margin-top:1.5em}"
+        ".caution{color:#b30000;font-weight:bold}</style></head><body>\n"
         "<h1>Dispenser lines</h1>\n<p>" + Escaped(source) + ": " + std::to_string(model.exchanges) +
         " exchanges from " + sbdecode::ClockText(model.firstMs) + " to " + sbdecode::ClockText(model.lastMs) +
-        ".</p>\n<h2>States of every point</h2>\n" + OverviewSvg(model) + "\n<h2>Deliveries</h2>\n" +
-        DeliveryTable(model);
+        ".</p>\n";
+    for (const std::string& caution : cautions) html += "<p class=\"caution\">" + Escaped(caution) + "</p>\n";
+    html += "<h2>States of every point</h2>\n" + OverviewSvg(model) + "\n<h2>Deliveries</h2>\n" + DeliveryTable(model);
     for (const auto& point : model.points) {
         const std::string n = std::to_string(point.first);
         html += "<h2>Point " + n + "</h2>\n<h3>States and delivery volumes</h3>\n" + PointSvg(model, point.first) +

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/ReportModel.h"
 
 namespace sbhost {
 
-// source: the recording's name as the page shows it. The model holds at least one exchange.
-std::string ReportPage(const ReportModel& model, const std::string& source);
+// source: the recording's name as the page shows it; cautions: what the reader should know before trusting
+// the pictures (lines skipped...), shown under the title. The model holds at least one exchange.
+std::string ReportPage(const ReportModel& model, const std::string& source, const std::vector<std::string>& cautions);
 
 }  // namespace sbhost

@@ -66,6 +66,12 @@ grep -q "point 8: NO ANSWER" "$work/silent.out" || fail "status did not say that
 head -n 6 "$data/recorded.pro" >"$work/cut.pro"  # ends with a send
 "$work/sbhost" decode "$work/cut.pro" | tail -1 | grep -q "> ack 0  < the recording ends before the answer$" ||
   fail "a log cut after a send does not say so: $("$work/sbhost" decode "$work/cut.pro" | tail -1)"
+{ echo "junk before the log"; cat "$data/recorded.pro"; } >"$work/junk.pro"
+"$work/sbhost" decode "$work/junk.pro" 2>&1 >/dev/null \
+  | grep -q "1 line not understood, skipped (the first is line 1)$" ||
+  fail "decode did not tell the line it skipped"
+"$work/sbhost" --json report "$work/junk.pro" --out "$work/junk.html" 2>/dev/null | grep -q '"skipped_lines":1}' ||
+  fail "report did not tell the line it skipped"
 for command in decode report; do
   status=0
   "$work/sbhost" "$command" "$data" >"$work/dir.out" 2>&1 || status=$?
