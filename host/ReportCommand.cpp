@@ -9,16 +9,22 @@
 namespace sbhost {
 namespace {
 
-bool ParseReport(const std::vector<std::string>& words, std::string* log, std::string* page) {
+// False and what is wrong in *error when the words are not report's.
+bool ParseReport(const std::vector<std::string>& words, std::string* log, std::string* page, std::string* error) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (words[i] == "--out" && i + 1 < words.size()) {
             *page = words[++i];
-        } else if (log->empty() && words[i].rfind("--", 0) != 0) {
-            *log = words[i];
-        } else {
+        } else if (words[i] == "--out" || words[i].rfind("--", 0) == 0) {
+            *error = words[i] == "--out" ? "--out wants the page's file name" : "unknown option " + words[i];
             return false;
+        } else if (!log->empty()) {
+            *error = "one LOG only, not also " + words[i];
+            return false;
+        } else {
+            *log = words[i];
         }
     }
+    if (log->empty()) *error = "which LOG?";
     if (page->empty()) *page = *log + ".html";
     return !log->empty();
 }
@@ -30,13 +36,16 @@ const char kReportUsage[] = "sbhost [--json] report LOG [--out PAGE.html]   (def
 int RunReport(const std::vector<std::string>& words, Output& out) {
     std::string log;
     std::string page;
-    if (!ParseReport(words, &log, &page)) return 2;
+    std::string error;
+    if (!ParseReport(words, &log, &page, &error)) {
+        std::cerr << "sbhost: report: " << error << "\n";
+        return 2;
+    }
     ReportModel model;
     RecordingVisitor visitor;
     visitor.exchange = [&](const sbdecode::ReadExchange& read) { model.Take(read); };
     visitor.note = [](const sbdecode::TraceRecord&) {};
     visitor.unreadable = [](const sbdecode::TraceRecord&) {};
-    std::string error;
     RecordingSummary summary;
     if (!ReadRecordingFile(log, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";

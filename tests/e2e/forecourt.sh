@@ -63,6 +63,16 @@ grep -q "point 8: NO ANSWER" "$work/silent.out" || fail "status did not say that
 ! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"
 "$work/sbhost" decode "$data/recorded.pro" | diff -u "$data/recorded.decoded" - >"$work/diff.out" ||
   fail "the recorded log no longer decodes to its recorded form (see diff.out)"
+# A fraction is a fraction; --to takes in the whole second or minute it names; an empty range or a bad time is
+# refused by name.
+span=$("$work/sbhost" decode "$data/recorded.pro" --from 12:56:28.9 --to 12:56:29 |
+  sed -n '1s/ .*//p;$s/ .*//p' | xargs)
+[ "$span" = "12:56:29.008 12:56:29.983" ] || fail "--from 12:56:28.9 --to 12:56:29 gave $span"
+[ "$("$work/sbhost" decode "$data/recorded.pro" --from 12:56 --to 12:56 | wc -l)" -eq 160 ] || fail "--to 12:56"
+! "$work/sbhost" decode "$data/recorded.pro" --from 12:57 --to 12:56 2>"$work/range.err" >/dev/null &&
+  grep -q "from 12:57 is after --to 12:56" "$work/range.err" || fail "an empty range was not refused"
+! "$work/sbhost" report "$data/recorded.pro" --out 2>"$work/out.err" && grep -q "out wants" "$work/out.err" ||
+  fail "report --out without a file was not named"
 head -n 6 "$data/recorded.pro" >"$work/cut.pro"  # ends with a send
 "$work/sbhost" decode "$work/cut.pro" | tail -1 | grep -q "> ack 0  < the recording ends before the answer$" ||
   fail "a log cut after a send does not say so: $("$work/sbhost" decode "$work/cut.pro" | tail -1)"
