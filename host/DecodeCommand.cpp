@@ -133,7 +133,7 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
-    if (summary.unreadableLines > 0) std::cerr << "sbhost: " << path << ": " << SkippedText(summary) << "\n";
+    for (const std::string& caution : Cautions(summary)) std::cerr << "sbhost: " << path << ": " << caution << "\n";
     return 0;
 }
 

@@ -10,10 +10,39 @@
 
 namespace sbhost {
 
-std::string SkippedText(const RecordingSummary& summary) {
-    if (summary.unreadableLines == 0) return "";
-    return std::to_string(summary.unreadableLines) + (summary.unreadableLines == 1 ? " line" : " lines") +
-           " not understood, skipped (the first is line " + std::to_string(summary.firstUnreadableLine) + ")";
+namespace {
+
+std::string Times(std::size_t count) { return count == 1 ? "once" : std::to_string(count) + " times"; }
+
+// Notes the record's time against the one before: a step back beyond the threads' disorder is counted.
+void FollowClock(const sbdecode::TraceRecord& record, int64_t* lastMs, RecordingSummary* summary) {
+    if (record.timeMs < 0) return;
+    if (*lastMs >= 0 && record.timeMs + kOutOfOrderMs <= *lastMs && summary->backwardSteps++ == 0) {
+        summary->firstBackwardLine = record.lineNumber;
+        summary->firstBackwardFromMs = *lastMs;
+        summary->firstBackwardToMs = record.timeMs;
+    }
+    *lastMs = record.timeMs;
+}
+
+}  // namespace
+
+std::vector<std::string> Cautions(const RecordingSummary& summary) {
+    std::vector<std::string> cautions;
+    if (summary.unreadableLines > 0) {
+        cautions.push_back(std::to_string(summary.unreadableLines) +
+                           (summary.unreadableLines == 1 ? " line" : " lines") +
+                           " not understood, skipped (the first is line " +
+                           std::to_string(summary.firstUnreadableLine) + ")");
+    }
+    if (summary.backwardSteps > 0) {
+        cautions.push_back("the time runs backwards " + Times(summary.backwardSteps) + ", first at line " +
+                           std::to_string(summary.firstBackwardLine) + " (from " +
+                           sbdecode::ClockText(summary.firstBackwardFromMs) + " to " +
+                           sbdecode::ClockText(summary.firstBackwardToMs) +
+                           "): logs joined, or the clock set back; the times of those stretches overlap");
+    }
+    return cautions;
 }
 
 bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,
@@ -24,7 +53,9 @@ bool ReadRecording(std::istream& in, const std::string& name, const RecordingVis
     sbdecode::TraceRecord record;
     bool readable = false;
     std::vector<sbdecode::TraceRecord> held;  // unreadable lines before the first readable one
+    int64_t lastMs = -1;
     while (reader.Next(&record)) {
+        FollowClock(record, &lastMs, summary);
         if (record.kind == sbdecode::TraceRecord::Kind::kUnreadable) {
             if (summary->unreadableLines++ == 0) summary->firstUnreadableLine = record.lineNumber;
             if (readable) visitor.unreadable(record);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <vector>
 
 #include "decode/Conversation.h"
 #include "decode/TraceReader.h"
@@ -22,14 +23,22 @@ struct RecordingVisitor {
     std::function<void(const sbdecode::TraceRecord&)> unreadable;  // lines that are neither form
 };
 
-// What the reading passed over, for the reader to tell after what it showed.
+// The clock going back less than this is lines of two threads reaching the log out of order; more is logs
+// joined or the clock set back (more than an hour is taken for midnight).
+constexpr int64_t kOutOfOrderMs = 1000;
+
+// What the reading passed over or found amiss, for the reader to tell after what it showed.
 struct RecordingSummary {
     std::size_t unreadableLines = 0;
     std::size_t firstUnreadableLine = 0;  // its number; 0 when every line was understood
+    std::size_t backwardSteps = 0;        // times the clock went back by kOutOfOrderMs or more
+    std::size_t firstBackwardLine = 0;
+    int64_t firstBackwardFromMs = -1;     // the time before that line, and the line's
+    int64_t firstBackwardToMs = -1;
 };
 
-// "2 lines not understood, skipped (the first is line 1)"; empty when every line was understood.
-std::string SkippedText(const RecordingSummary& summary);
+// What the summary calls for telling, one sentence each: lines skipped, time running backwards.
+std::vector<std::string> Cautions(const RecordingSummary& summary);
 
 // False and the reason in *error when the input holds no recording; name is the input's name in the reason.
 bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,

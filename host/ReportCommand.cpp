@@ -55,8 +55,7 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
         std::cerr << "sbhost: " << log << " records no exchange with a time to draw\n";
         return 1;
     }
-    std::vector<std::string> cautions;
-    if (summary.unreadableLines > 0) cautions.push_back(SkippedText(summary));
+    const std::vector<std::string> cautions = Cautions(summary);
     for (const std::string& caution : cautions) std::cerr << "sbhost: " << log << ": " << caution << "\n";
     std::ofstream file(page, std::ios::binary);
     file << ReportPage(model, log, cautions);
@@ -67,15 +66,15 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     }
     const std::size_t deliveries = model.Deliveries().size();
     out.Emit("report " + page + ": " + std::to_string(model.points.size()) + " points, " +
-                 std::to_string(deliveries) + " deliveries, " + std::to_string(model.exchanges) + " exchanges" +
-                 (summary.unreadableLines > 0 ? ", " + std::to_string(summary.unreadableLines) + " lines skipped" : ""),
+                 std::to_string(deliveries) + " deliveries, " + std::to_string(model.exchanges) + " exchanges",
              JsonObject()
                  .Text("event", "report")
                  .Text("page", page)
                  .Number("points", static_cast<long long>(model.points.size()))
                  .Number("deliveries", static_cast<long long>(deliveries))
                  .Number("exchanges", static_cast<long long>(model.exchanges))
-                 .Number("skipped_lines", static_cast<long long>(summary.unreadableLines)));
+                 .Number("skipped_lines", static_cast<long long>(summary.unreadableLines))
+                 .Number("backward_steps", static_cast<long long>(summary.backwardSteps)));
     return 0;
 }
 

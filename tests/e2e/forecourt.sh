@@ -76,12 +76,14 @@ span=$("$work/sbhost" decode "$data/recorded.pro" --from 12:56:28.9 --to 12:56:2
 head -n 6 "$data/recorded.pro" >"$work/cut.pro"  # ends with a send
 "$work/sbhost" decode "$work/cut.pro" | tail -1 | grep -q "> ack 0  < the recording ends before the answer$" ||
   fail "a log cut after a send does not say so: $("$work/sbhost" decode "$work/cut.pro" | tail -1)"
-{ echo "junk before the log"; cat "$data/recorded.pro"; } >"$work/junk.pro"
-"$work/sbhost" decode "$work/junk.pro" 2>&1 >/dev/null \
-  | grep -q "1 line not understood, skipped (the first is line 1)$" ||
-  fail "decode did not tell the line it skipped"
-"$work/sbhost" --json report "$work/junk.pro" --out "$work/junk.html" 2>/dev/null | grep -q '"skipped_lines":1}' ||
-  fail "report did not tell the line it skipped"
+# A junk line before two copies of the log: the line skipped and the time running back are told.
+{ echo "junk before the log"; cat "$data/recorded.pro" "$data/recorded.pro"; } >"$work/junk.pro"
+"$work/sbhost" decode "$work/junk.pro" 2>"$work/junk.err" >/dev/null
+grep -q "1 line not understood, skipped (the first is line 1)$" "$work/junk.err" &&
+  grep -q "time runs backwards once, first at line 232 (from 12:56:30.981 to 12:56:23.397)" "$work/junk.err" ||
+  fail "decode did not tell the line it skipped or the time running back: $(cat "$work/junk.err")"
+"$work/sbhost" --json report "$work/junk.pro" --out "$work/junk.html" 2>/dev/null |
+  grep -q '"skipped_lines":1,"backward_steps":1}' || fail "report did not tell the line skipped or the time running back"
 for command in decode report; do
   status=0
   "$work/sbhost" "$command" "$data" >"$work/dir.out" 2>&1 || status=$?
