@@ -1,5 +1,6 @@
 #include "host/ReportCommand.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -64,14 +65,17 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
         std::cerr << "sbhost: cannot write " << page << "\n";
         return 1;
     }
-    const std::size_t deliveries = model.Deliveries().size();
+    const std::vector<Delivery> deliveries = model.Deliveries();
+    const auto interrupted = std::count_if(deliveries.begin(), deliveries.end(), Interrupted);
     out.Emit("report " + page + ": " + std::to_string(model.points.size()) + " points, " +
-                 std::to_string(deliveries) + " deliveries, " + std::to_string(model.exchanges) + " exchanges",
+                 std::to_string(deliveries.size()) + " deliveries (" + std::to_string(interrupted) +
+                 " interrupted), " + std::to_string(model.exchanges) + " exchanges",
              JsonObject()
                  .Text("event", "report")
                  .Text("page", page)
                  .Number("points", static_cast<long long>(model.points.size()))
-                 .Number("deliveries", static_cast<long long>(deliveries))
+                 .Number("deliveries", static_cast<long long>(deliveries.size()))
+                 .Number("interrupted", static_cast<long long>(interrupted))
                  .Number("exchanges", static_cast<long long>(model.exchanges))
                  .Number("skipped_lines", static_cast<long long>(summary.unreadableLines))
                  .Number("backward_steps", static_cast<long long>(summary.backwardSteps)));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "decode/Conversation.h"
@@ -27,8 +28,15 @@ struct Delivery {
     double price = 0;
     double volume = 0;  // the latest figures read
     double amount = 0;
+    int nozzle = 0;           // 0 until a delivery reply names it
+    std::string preset;       // START's preset in words; empty for a delivery not started here
+    bool delivering = false;  // the dispenser reported it delivering
+    bool finalRead = false;   // figures read once the delivery had ended
     std::vector<VolumeSample> curve;
 };
+
+// Seen delivering, and its final figures never read: the log cut short, or the point fell silent.
+inline bool Interrupted(const Delivery& delivery) { return delivery.delivering && !delivery.finalRead; }
 
 struct LineEvent {
     int64_t timeMs;
@@ -50,7 +58,7 @@ struct ReportModel {
 
     // Takes one exchange of the recording, in order.
     void Take(const sbdecode::ReadExchange& read);
-    // Deliveries of every point that have figures, by start time.
+    // Deliveries of every point that have figures or were seen delivering, by start time.
     std::vector<Delivery> Deliveries() const;
 };
 

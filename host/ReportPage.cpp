@@ -21,16 +21,24 @@ std::string Escaped(const std::string& text) {
     return html;
 }
 
+// An interrupted delivery's row stands out: its figures are the last seen, not the sale's.
 std::string DeliveryTable(const ReportModel& model) {
     std::string html =
-        "<table><tr><th>point</th><th>grade</th><th>from</th><th>last figures</th><th>volume (l)</th>"
-        "<th>price</th><th>amount</th><th>readings</th></tr>\n";
+        "<table><tr><th>point</th><th>grade</th><th>nozzle</th><th>preset</th><th>from</th><th>last figures</th>"
+        "<th>volume (l)</th><th>price</th><th>amount</th><th>readings</th><th>figures</th></tr>\n";
     for (const Delivery& delivery : model.Deliveries()) {
-        html += "<tr><td>" + std::to_string(delivery.point) + "</td><td>" + std::to_string(delivery.grade) +
-                "</td><td>" + sbdecode::ClockText(delivery.startMs) + "</td><td>" +
-                sbdecode::ClockText(delivery.curve.back().timeMs) + "</td><td>" + Fixed(delivery.volume) +
-                "</td><td>" + Fixed(delivery.price) + "</td><td>" + Fixed(delivery.amount) + "</td><td>" +
-                std::to_string(delivery.curve.size()) + "</td></tr>\n";
+        const bool read = !delivery.curve.empty();
+        html += std::string(Interrupted(delivery) ? "<tr class=\"caution\">" : "<tr>") + "<td>" +
+                std::to_string(delivery.point) + "</td><td>" + std::to_string(delivery.grade) + "</td><td>" +
+                (delivery.nozzle > 0 ? std::to_string(delivery.nozzle) : "-") + "</td><td>" +
+                (delivery.preset.empty() ? "-" : delivery.preset) + "</td><td>" +
+                sbdecode::ClockText(delivery.startMs) + "</td><td>" +
+                (read ? sbdecode::ClockText(delivery.curve.back().timeMs) : "none read") + "</td><td>" +
+                (read ? Fixed(delivery.volume) : "-") + "</td><td>" + Fixed(delivery.price) + "</td><td>" +
+                (read ? Fixed(delivery.amount) : "-") + "</td><td>" + std::to_string(delivery.curve.size()) +
+                "</td><td>" +
+                (delivery.finalRead ? "final" : Interrupted(delivery) ? "interrupted, final not read" : "not begun") +
+                "</td></tr>\n";
     }
     return html + "</table>\n";
 }

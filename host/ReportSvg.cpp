@@ -145,7 +145,8 @@ std::string PointSvg(const ReportModel& model, unsigned point) {
         std::string points;
         for (const VolumeSample& sample : delivery.curve)
             points += Number(axis.X(sample.timeMs)) + "," + Number(curveTop + kCurve * (1 - sample.volume / top)) + " ";
-        svg += "<polyline fill=\"none\" stroke=\"#08519c\" stroke-width=\"2\" points=\"" + points + "\"/>";
+        svg += "<polyline fill=\"none\" stroke=\"#08519c\" stroke-width=\"2\"" +
+               std::string(Interrupted(delivery) ? " stroke-dasharray=\"6 4\"" : "") + " points=\"" + points + "\"/>";
     }
     return svg + axis.Ticks(curveTop + kCurve + 14) + "</svg>";
 }

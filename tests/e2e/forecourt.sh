@@ -73,6 +73,9 @@ span=$("$work/sbhost" decode "$data/recorded.pro" --from 12:56:28.9 --to 12:56:2
   grep -q "from 12:57 is after --to 12:56" "$work/range.err" || fail "an empty range was not refused"
 ! "$work/sbhost" report "$data/recorded.pro" --out 2>"$work/out.err" && grep -q "out wants" "$work/out.err" ||
   fail "report --out without a file was not named"
+head -n 60 "$data/recorded.pro" >"$work/interrupted.pro"  # delivering, its figures not read yet
+"$work/sbhost" --json report "$work/interrupted.pro" --out "$work/interrupted.html" |
+  grep -q '"deliveries":1,"interrupted":1,' || fail "a delivery whose figures were never read is not interrupted"
 head -n 6 "$data/recorded.pro" >"$work/cut.pro"  # ends with a send
 "$work/sbhost" decode "$work/cut.pro" | tail -1 | grep -q "> ack 0  < the recording ends before the answer$" ||
   fail "a log cut after a send does not say so: $("$work/sbhost" decode "$work/cut.pro" | tail -1)"
@@ -91,5 +94,6 @@ for command in decode report; do
 done
 
 "$work/sbhost" report "$data/recorded.pro" --out "$work/report.html" >"$work/report.out" || fail "no report"
+grep -q "1 deliveries (0 interrupted)" "$work/report.out" || fail "report: $(cat "$work/report.out")"
 bash "$(dirname "$0")/render_svgs.sh" "$work/report.html" "$work/png" || fail "a picture of the report does not render"
 echo "forecourt of 8 points on 2 lines monitored, silent point told, logs decoded, report rendered in $((SECONDS - started)) s"
