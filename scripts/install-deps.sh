@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb fonts-wine imagemagick python3 python3-venv
-          pkg-config llvm lld zip)
+          pkg-config llvm lld zip librsvg2-bin)
 
 missing=()
 for package in "${packages[@]}"; do
