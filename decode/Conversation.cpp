@@ -18,9 +18,10 @@ ReadExchange Conversation::Read(const Exchange& exchange) {
     read.sent = ReadSent(exchange.sent);
     read.answer = ReadAnswer(exchange.answer, read.sent.kind);
     read.awaited = read.sent.kind != FrameKind::kEot && read.sent.kind != FrameKind::kNothing;
-    read.silent = read.awaited && exchange.answer.empty();
+    read.cutShort = read.awaited && exchange.cutShort;
+    read.silent = read.awaited && exchange.answer.empty() && !read.cutShort;
     read.nak = read.answer.kind == FrameKind::kNak;
-    read.lineResult = read.silent ? 2 : 1;
+    read.lineResult = read.cutShort ? 0 : (read.silent ? 2 : 1);
     if (state.lastMs >= 0) read.quietMs = exchange.timeMs - state.lastMs;
     state.lastMs = exchange.timeMs;
 
@@ -69,7 +70,9 @@ std::string ExchangeText(const ReadExchange& read) {
         text += indent + point + quiet;
     }
     text += time + point + "  > " + FrameText(read.sent) + (read.retry ? " (again)" : "");
-    if (read.silent) {
+    if (read.cutShort) {
+        text += "  < the recording ends before the answer";
+    } else if (read.silent) {
         text += "  < NO ANSWER (line result 2)";
     } else if (read.awaited || !read.exchange.answer.empty()) {
         text += "  < " + FrameText(read.answer, read.sent.kind) + " (line result 1)";

@@ -21,6 +21,7 @@ struct Exchange {
     unsigned point = 0;   // 0 when the recording names none
     Bytes sent;
     Bytes answer;
+    bool cutShort = false;  // the recording ends before the answer it would have told
 };
 
 struct ReadExchange {
@@ -29,9 +30,11 @@ struct ReadExchange {
     Frame answer;
     bool awaited = false;  // the transmission calls for an answer (all but a lone EOT)
     bool silent = false;   // an answer was awaited and none came
+    bool cutShort = false; // an answer was awaited and the recording ends before it
     bool retry = false;    // a data block sent after a block of the point that was not acknowledged
     bool nak = false;      // the dispenser answered NAK
-    int lineResult = 1;    // what the port tells the driver: 1 answered or nothing awaited, 2 no answer
+    int lineResult = 1;    // what the port tells the driver: 1 answered or nothing awaited, 2 no answer;
+                           // 0 not known (cut short)
     int64_t quietMs = -1;  // since the point's previous exchange; -1 for its first
     std::optional<Message> request;  // a request the dispenser took whole with this exchange
     std::optional<Message> reply;    // a reply message the answer completed

@@ -9,7 +9,7 @@ std::vector<Exchange> ExchangePairing::Take(const TraceRecord& record) {
     if (record.kind == TraceRecord::Kind::kReceived) {
         Exchange exchange;
         if (open != open_.end()) {
-            exchange = open->second;
+            exchange = open->second.exchange;
             open_.erase(open);
         } else {
             exchange.timeMs = record.timeMs;  // a reception whose send was not recorded
@@ -21,16 +21,20 @@ std::vector<Exchange> ExchangePairing::Take(const TraceRecord& record) {
     }
     // A note names the point only when it belongs to one: a line without a point leaves every send open.
     if (open != open_.end() && (record.point != 0 || record.kind == TraceRecord::Kind::kSent)) {
-        done.push_back(open->second);
+        done.push_back(open->second.exchange);
         open_.erase(open);
     }
-    if (record.kind == TraceRecord::Kind::kSent) open_[record.point] = Exchange{record.timeMs, record.point, record.bytes, {}};
+    if (record.kind == TraceRecord::Kind::kSent)
+        open_[record.point] = OpenSend{Exchange{record.timeMs, record.point, record.bytes, {}}, !record.captured};
     return done;
 }
 
 std::vector<Exchange> ExchangePairing::Finish() {
     std::vector<Exchange> done;
-    for (const auto& entry : open_) done.push_back(entry.second);
+    for (const auto& entry : open_) {
+        done.push_back(entry.second.exchange);
+        done.back().cutShort = entry.second.logged;
+    }
     open_.clear();
     return done;
 }

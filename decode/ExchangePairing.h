@@ -1,5 +1,6 @@
 // Pairs the records of a recording into exchanges: a point's sent bytes with the received bytes that follow
-// them. A send that no reception follows before the point's next record is an exchange without an answer.
+// them. A send that no reception follows before the point's next record is an exchange without an answer; a
+// send of the driver's log left open at the end is cut short, since the log tells every answer, even none.
 #pragma once
 
 #include <map>
@@ -19,7 +20,11 @@ public:
     std::vector<Exchange> Finish();
 
 private:
-    std::map<unsigned, Exchange> open_;  // by point
+    struct OpenSend {
+        Exchange exchange;
+        bool logged;  // from the driver's log, not a capture
+    };
+    std::map<unsigned, OpenSend> open_;  // by point
 };
 
 }  // namespace sbdecode

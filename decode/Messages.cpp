@@ -68,10 +68,8 @@ bool MatchEntry(const sb::CommandEntry& entry, const std::string& text, std::vec
 void ReadStart(const std::vector<std::string>& raw, Message* message) {
     message->grade = std::atoi(raw[1].c_str());
     message->price = Digits(raw[2]) / kDefaultScale;
-    const bool volume = raw[4] == "1";
-    message->fields = {{"grade", raw[1]},
-                       {"price", Money(message->price)},
-                       {"preset", Money(Digits(raw[3]) / kDefaultScale) + (volume ? " l" : " money")},
+    message->preset = Money(Digits(raw[3]) / kDefaultScale) + (raw[4] == "1" ? " l" : " money");
+    message->fields = {{"grade", raw[1]}, {"price", Money(message->price)}, {"preset", message->preset},
                        {"start mode", raw[5]}};
 }
 
@@ -99,6 +97,7 @@ Message ReadDeliveryReply(const std::string& text) {
     }
     message.figures = true;
     message.grade = std::atoi(text.substr(12, 2).c_str());
+    message.nozzle = std::atoi(text.substr(14, 1).c_str());
     message.volume = figures->volume;
     message.amount = figures->amount;
     message.price = Digits(text.substr(21, 5)) / kDefaultScale;

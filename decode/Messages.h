@@ -20,6 +20,8 @@ struct Message {
     char status = 0;  // a status report's or a delivery reply's status character, else 0
     bool figures = false;  // a delivery reply: the figures below are read
     int grade = 0;         // START, delivery reply
+    int nozzle = 0;        // delivery reply
+    std::string preset{};  // START: the preset in words, "1.50 l" or "20.00 money"
     double volume = 0;     // litres
     double price = 0;      // money units a litre
     double amount = 0;     // money units

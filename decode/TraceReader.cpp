@@ -126,6 +126,7 @@ bool ReadCaptured(const std::string& text, TraceRecord* record) {
     if (!ReadHex(text, at + 1, &bytes)) return false;
     record->kind = text[at] == '>' ? TraceRecord::Kind::kSent : TraceRecord::Kind::kReceived;
     record->bytes = bytes;
+    record->captured = true;
     return true;
 }
 

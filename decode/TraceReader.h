@@ -24,6 +24,7 @@ struct TraceRecord {
     int64_t timeMs = -1;  // since midnight of the first day, days counted on; -1 when the line has no time
     unsigned point = 0;   // 0 when the line names none
     int slot = -1;        // kFailure: the slot that failed
+    bool captured = false;  // kSent, kReceived: a capture's line, which tells no answer when none came
     Bytes bytes;          // kSent, kReceived
     // kNote: the driver's line in UTF-8; kFailure: the failure's text in UTF-8; kUnreadable: the line as it came,
     // in UTF-8

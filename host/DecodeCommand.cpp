@@ -10,20 +10,21 @@ namespace sbhost {
 namespace {
 
 constexpr int64_t kDayMs = 24LL * 3600 * 1000;
+// --to counts its hours on past midnight: 24:10 is ten past midnight of the next day.
+constexpr int kMaxToHours = 47;
 
 struct DecodeFilter {
-    uint32_t point = 0;  // 0: every point
-    int64_t fromMs = -1;  // times of day; -1: open
-    int64_t toMs = -1;
+    uint32_t point = 0;   // 0: every point
+    bool timed = false;   // --from or --to given
+    int64_t fromMs = 0;   // times of day, both ends taken in; toMs beyond a day reaches past midnight
+    int64_t toMs = kDayMs - 1;
 
     bool Passes(unsigned onPoint, int64_t timeMs) const {
         if (point != 0 && onPoint != point) return false;
-        if (fromMs < 0 && toMs < 0) return true;
+        if (!timed) return true;
         if (timeMs < 0) return false;
         const int64_t clock = timeMs % kDayMs;
-        const int64_t to = toMs < 0 ? kDayMs : toMs;
-        const int64_t from = fromMs < 0 ? 0 : fromMs;
-        return from <= to ? (clock >= from && clock <= to) : (clock >= from || clock <= to);  // past midnight
+        return toMs < kDayMs ? (clock >= fromMs && clock <= toMs) : (clock >= fromMs || clock <= toMs - kDayMs);
     }
 };
 
@@ -40,8 +41,11 @@ JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
         .Text("sent", sbdecode::HexText(read.exchange.sent))
         .Text("sent_frame", sbdecode::FrameText(read.sent))
         .Text("answer", sbdecode::HexText(read.exchange.answer))
-        .Text("answer_frame", read.silent ? "no answer" : sbdecode::FrameText(read.answer, read.sent.kind))
-        .Number("line_result", read.lineResult)
+        .Text("answer_frame", read.cutShort ? "not recorded"
+                              : read.silent ? "no answer"
+                                            : sbdecode::FrameText(read.answer, read.sent.kind));
+    if (!read.cutShort) json.Number("line_result", read.lineResult);
+    json.Flag("cut_short", read.cutShort)
         .Flag("retry", read.retry)
         .Flag("nak", read.nak)
         .Flag("silent", read.silent)
@@ -51,23 +55,47 @@ JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
     return json;
 }
 
-bool ParseDecode(const std::vector<std::string>& words, std::string* path, DecodeFilter* filter) {
+bool Refuse(std::string* error, const std::string& why) {
+    *error = why;
+    return false;
+}
+
+// False and what is wrong in *error when the words are not decode's.
+bool ParseDecode(const std::vector<std::string>& words, std::string* path, DecodeFilter* filter, std::string* error) {
+    std::string from, to;  // as given, for the error
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        const bool valued = i + 1 < words.size();
-        if (word == "--point" && valued && ReadPoint(words[i + 1], &filter->point)) {
-            ++i;
-        } else if (word == "--from" && valued && ReadClock(words[i + 1], &filter->fromMs)) {
-            ++i;
-        } else if (word == "--to" && valued && ReadClock(words[i + 1], &filter->toMs)) {
-            ++i;
-        } else if (path->empty() && word.rfind("--", 0) != 0) {
+        if (word.rfind("--", 0) != 0) {
+            if (!path->empty()) return Refuse(error, "one FILE only, not also " + word);
             *path = word;
+            continue;
+        }
+        const std::string value = ++i < words.size() ? words[i] : "";
+        const std::string given = ", not \"" + value + "\"";
+        ClockTime time;
+        if (word == "--point") {
+            if (!ReadPoint(value, &filter->point)) return Refuse(error, "--point wants 1..32" + given);
+        } else if (word == "--from") {
+            if (!ReadClock(value, 23, &time)) return Refuse(error, "--from wants hh:mm[:ss[.zzz]]" + given);
+            filter->fromMs = time.ms;
+            from = value;
+        } else if (word == "--to") {
+            if (!ReadClock(value, kMaxToHours, &time))
+                return Refuse(error, "--to wants hh:mm[:ss[.zzz]], hours to 47" + given);
+            filter->toMs = time.ms + time.spanMs - 1;  // the whole minute, second or fraction it names
+            to = value;
         } else {
-            return false;
+            return Refuse(error, "unknown option " + word);
         }
     }
-    return !path->empty();
+    if (path->empty()) return Refuse(error, "which FILE?");
+    filter->timed = !from.empty() || !to.empty();
+    if (filter->fromMs > filter->toMs) {
+        return Refuse(error, "--from " + from + " is after --to " + to +
+                                 ": nothing lies between (past midnight, count the hours on: 00:10 the next day is "
+                                 "24:10)");
+    }
+    return true;
 }
 
 }  // namespace
@@ -77,7 +105,11 @@ const char kDecodeUsage[] = "sbhost [--json] decode FILE [--point N] [--from hh:
 int RunDecode(const std::vector<std::string>& words, Output& out) {
     std::string path;
     DecodeFilter filter;
-    if (!ParseDecode(words, &path, &filter)) return 2;
+    std::string error;
+    if (!ParseDecode(words, &path, &filter, &error)) {
+        std::cerr << "sbhost: decode: " << error << "\n";
+        return 2;
+    }
     RecordingVisitor visitor;
     visitor.exchange = [&](const sbdecode::ReadExchange& read) {
         if (!filter.Passes(read.exchange.point, read.exchange.timeMs)) return;
@@ -105,11 +137,12 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
         out.Emit("?? line " + line + " not understood: " + record.text,
                  JsonObject().Number("line", static_cast<long long>(record.lineNumber)).Text("unreadable", record.text));
     };
-    std::string error;
-    if (!ReadRecording(path, visitor, &error)) {
+    RecordingSummary summary;
+    if (!ReadRecordingFile(path, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
+    for (const std::string& caution : Cautions(summary)) std::cerr << "sbhost: " << path << ": " << caution << "\n";
     return 0;
 }
 

@@ -2,12 +2,20 @@
 // is given in both forms where it is made; the output writes the one asked for.
 #pragma once
 
+#include <cstdio>
 #include <ostream>
 #include <string>
 
 #include "host/Json.h"
 
 namespace sbhost {
+
+// "5.00": a figure (litres, money units) as results show it.
+inline std::string Fixed(double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
 
 class Output {
 public:

@@ -13,12 +13,6 @@ std::string Hex(uint32_t code) {
     return text;
 }
 
-std::string Fixed(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
-
 bool IsNozzleUp(uint32_t code) { return code >= 0xE0 && code <= 0xE6; }
 bool IsDeliveryStopped(uint32_t code) { return code >= 0xD0 && code <= 0xD6; }
 bool HasFigures(uint32_t code) { return code >= 0xD0 && code <= 0xDF; }

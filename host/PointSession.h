@@ -30,9 +30,6 @@ struct Figures {
     double amount = 0;  // money units
 };
 
-// "5.00".
-std::string Fixed(double value);
-
 class PointSession {
 public:
     PointSession(SbDriver* driver, uint32_t point, Output& out);

@@ -2,9 +2,12 @@
 // the driver's own lines, with a clear error for a file that cannot be read or holds no recording.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <string>
+#include <vector>
 
 #include "decode/Conversation.h"
 #include "decode/TraceReader.h"
@@ -20,7 +23,28 @@ struct RecordingVisitor {
     std::function<void(const sbdecode::TraceRecord&)> unreadable;  // lines that are neither form
 };
 
-// False and the reason in *error when the file cannot be opened or holds no recording.
-bool ReadRecording(const std::string& path, const RecordingVisitor& visitor, std::string* error);
+// The clock going back less than this is lines of two threads reaching the log out of order; more is logs
+// joined or the clock set back (more than an hour is taken for midnight).
+constexpr int64_t kOutOfOrderMs = 1000;
+
+// What the reading passed over or found amiss, for the reader to tell after what it showed.
+struct RecordingSummary {
+    std::size_t unreadableLines = 0;
+    std::size_t firstUnreadableLine = 0;  // its number; 0 when every line was understood
+    std::size_t backwardSteps = 0;        // times the clock went back by kOutOfOrderMs or more
+    std::size_t firstBackwardLine = 0;
+    int64_t firstBackwardFromMs = -1;     // the time before that line, and the line's
+    int64_t firstBackwardToMs = -1;
+};
+
+// What the summary calls for telling, one sentence each: lines skipped, time running backwards.
+std::vector<std::string> Cautions(const RecordingSummary& summary);
+
+// False and the reason in *error when the input holds no recording; name is the input's name in the reason.
+bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,
+                   RecordingSummary* summary, std::string* error);
+// The same from a file; false too when it cannot be opened or read.
+bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, RecordingSummary* summary,
+                       std::string* error);
 
 }  // namespace sbhost

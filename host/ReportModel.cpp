@@ -4,10 +4,17 @@
 
 namespace sbhost {
 
+void ReportModel::TakeNote(const sbdecode::TraceRecord& record) {
+    if (record.kind == sbdecode::TraceRecord::Kind::kFailure) {
+        failures.push_back({record.timeMs, record.point, record.slot, record.text});
+    }
+}
+
 void ReportModel::Take(const sbdecode::ReadExchange& read) {
     const int64_t time = read.exchange.timeMs;
     if (time < 0) return;  // a capture without times has no place on a time axis
-    if (firstMs < 0) firstMs = time;
+    // Lines of two threads may reach the log out of order: the recording spans its earliest to its latest time.
+    firstMs = firstMs < 0 ? time : std::min(firstMs, time);
     lastMs = std::max(lastMs, time);
     ++exchanges;
     PointHistory& history = points[read.exchange.point];
@@ -18,12 +25,18 @@ void ReportModel::Take(const sbdecode::ReadExchange& read) {
         delivery.startMs = time;
         delivery.grade = read.request->grade;
         delivery.price = read.request->price;
+        delivery.preset = read.request->preset;
         history.deliveries.push_back(delivery);
     }
     if (!read.reply) return;
     const sbdecode::Message& reply = *read.reply;
     if (reply.status != 0) history.states.push_back({time, reply.status});
-    if (!reply.figures) return;
+    const bool delivering = reply.status == '2' || reply.status == ':' || reply.status == ';';
+    if (!reply.figures) {
+        if (delivering && !history.deliveries.empty() && !history.deliveries.back().finalRead)
+            history.deliveries.back().delivering = true;
+        return;
+    }
     // Figures of a delivery that was not started in the recording begin one of their own.
     if (history.deliveries.empty() || history.deliveries.back().grade != reply.grade ||
         (reply.volume < history.deliveries.back().volume && !history.deliveries.back().curve.empty())) {
@@ -37,6 +50,10 @@ void ReportModel::Take(const sbdecode::ReadExchange& read) {
     delivery.price = reply.price;
     delivery.volume = reply.volume;
     delivery.amount = reply.amount;
+    delivery.nozzle = reply.nozzle;
+    // Final: read once the delivery has ended, not before it began.
+    delivery.delivering = delivery.delivering || delivering;
+    delivery.finalRead = !delivering && (delivery.delivering || reply.status == '3' || reply.status == '4');
     delivery.curve.push_back({time, reply.volume});
 }
 
@@ -44,7 +61,7 @@ std::vector<Delivery> ReportModel::Deliveries() const {
     std::vector<Delivery> all;
     for (const auto& point : points) {
         for (const Delivery& delivery : point.second.deliveries) {
-            if (!delivery.curve.empty()) all.push_back(delivery);
+            if (!delivery.curve.empty() || delivery.delivering) all.push_back(delivery);
         }
     }
     std::sort(all.begin(), all.end(), [](const Delivery& a, const Delivery& b) { return a.startMs < b.startMs; });

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decode/Conversation.h"
+#include "decode/TraceReader.h"
 
 namespace sbhost {
 
@@ -28,8 +29,15 @@ struct Delivery {
     double price = 0;
     double volume = 0;  // the latest figures read
     double amount = 0;
+    int nozzle = 0;           // 0 until a delivery reply names it
+    std::string preset;       // START's preset in words; empty for a delivery not started here
+    bool delivering = false;  // the dispenser reported it delivering
+    bool finalRead = false;   // figures read once the delivery had ended
     std::vector<VolumeSample> curve;
 };
+
+// Seen delivering, and its final figures never read: the log cut short, or the point fell silent.
+inline bool Interrupted(const Delivery& delivery) { return delivery.delivering && !delivery.finalRead; }
 
 struct LineEvent {
     int64_t timeMs;
@@ -54,13 +62,15 @@ struct ReturnedFailure {
 struct ReportModel {
     std::map<unsigned, PointHistory> points;
     std::vector<ReturnedFailure> failures;
-    int64_t firstMs = -1;
+    int64_t firstMs = -1;  // the earliest and the latest time of an exchange
     int64_t lastMs = -1;
     uint64_t exchanges = 0;
 
     // Takes one exchange of the recording, in order.
     void Take(const sbdecode::ReadExchange& read);
-    // Deliveries of every point that have figures, by start time.
+    // Takes one of the driver's own lines: a failure returned to the host is kept, the rest is not drawn.
+    void TakeNote(const sbdecode::TraceRecord& record);
+    // Deliveries of every point that have figures or were seen delivering, by start time.
     std::vector<Delivery> Deliveries() const;
 };
 

@@ -31,8 +31,10 @@ public:
     double X(int64_t timeMs) const {
         return kLeft + (kWidth - kLeft - kRight) * static_cast<double>(timeMs - first_) / static_cast<double>(span_);
     }
-    int64_t first() const { return first_; }
-    int64_t span() const { return span_; }
+    // Which of `count` equal slices of the axis holds the time; a time off the axis goes to the nearer end.
+    std::size_t Slice(int64_t timeMs, int count) const {
+        return static_cast<std::size_t>(std::clamp<int64_t>((timeMs - first_) * count / span_, 0, count - 1));
+    }
     // The ticks and their clock times along y.
     std::string Ticks(double y) const {
         std::string svg;
@@ -143,7 +145,8 @@ std::string PointSvg(const ReportModel& model, unsigned point) {
         std::string points;
         for (const VolumeSample& sample : delivery.curve)
             points += Number(axis.X(sample.timeMs)) + "," + Number(curveTop + kCurve * (1 - sample.volume / top)) + " ";
-        svg += "<polyline fill=\"none\" stroke=\"#08519c\" stroke-width=\"2\" points=\"" + points + "\"/>";
+        svg += "<polyline fill=\"none\" stroke=\"#08519c\" stroke-width=\"2\"" +
+               std::string(Interrupted(delivery) ? " stroke-dasharray=\"6 4\"" : "") + " points=\"" + points + "\"/>";
     }
     return svg + axis.Ticks(curveTop + kCurve + 14) + "</svg>";
 }
@@ -155,8 +158,7 @@ std::string LineSvg(const ReportModel& model, unsigned point) {
     };
     std::vector<Slice> slices(kSlices);
     for (const LineEvent& event : model.points.at(point).line) {
-        const auto index = std::min<int64_t>(kSlices - 1, (event.timeMs - axis.first()) * kSlices / axis.span());
-        Slice& slice = slices[static_cast<std::size_t>(index)];
+        Slice& slice = slices[axis.Slice(event.timeMs, kSlices)];
         if (event.silent) ++slice.silent;
         else if (event.retry) ++slice.retries;
         else ++slice.answered;

@@ -21,9 +21,11 @@ run_suite asan
 cmake --preset tsan -DSB_WERROR=ON >/dev/null
 cmake --build --preset tsan --target sbtests
 ./build/tsan/tests/sbtests --gtest_brief=1
-# A hostile dispenser for a short while: no crash, no out-of-bounds access, no hang.
+# A hostile dispenser for a short while: no crash, no out-of-bounds access, no hang. Then the reply decoders,
+# and arbitrary recordings read, decoded and drawn.
 bash scripts/fuzz.sh 20
 bash scripts/fuzz.sh 10 reply_decoders
+bash scripts/fuzz.sh 10 recording_report
 bash tests/windows/run.sh
 # The Windows release bundle from the DLL the Windows suite has just checked.
 bash scripts/release-windows.sh

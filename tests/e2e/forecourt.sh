@@ -71,7 +71,37 @@ sim_pid=""
 ! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"
 "$work/sbhost" decode "$data/recorded.pro" | diff -u "$data/recorded.decoded" - >"$work/diff.out" ||
   fail "the recorded log no longer decodes to its recorded form (see diff.out)"
+# A fraction is a fraction; --to takes in the whole second or minute it names; an empty range or a bad time is
+# refused by name.
+span=$("$work/sbhost" decode "$data/recorded.pro" --from 12:56:28.9 --to 12:56:29 |
+  sed -n '1s/ .*//p;$s/ .*//p' | xargs)
+[ "$span" = "12:56:29.008 12:56:29.983" ] || fail "--from 12:56:28.9 --to 12:56:29 gave $span"
+[ "$("$work/sbhost" decode "$data/recorded.pro" --from 12:56 --to 12:56 | wc -l)" -eq 161 ] || fail "--to 12:56"
+! "$work/sbhost" decode "$data/recorded.pro" --from 12:57 --to 12:56 2>"$work/range.err" >/dev/null &&
+  grep -q "from 12:57 is after --to 12:56" "$work/range.err" || fail "an empty range was not refused"
+! "$work/sbhost" report "$data/recorded.pro" --out 2>"$work/out.err" && grep -q "out wants" "$work/out.err" ||
+  fail "report --out without a file was not named"
+head -n 60 "$data/recorded.pro" >"$work/interrupted.pro"  # delivering, its figures not read yet
+"$work/sbhost" --json report "$work/interrupted.pro" --out "$work/interrupted.html" |
+  grep -q '"deliveries":1,"interrupted":1,' || fail "a delivery whose figures were never read is not interrupted"
+head -n 6 "$data/recorded.pro" >"$work/cut.pro"  # ends with a send
+"$work/sbhost" decode "$work/cut.pro" | tail -1 | grep -q "> ack 0  < the recording ends before the answer$" ||
+  fail "a log cut after a send does not say so: $("$work/sbhost" decode "$work/cut.pro" | tail -1)"
+# A junk line before two copies of the log: the line skipped and the time running back are told.
+{ echo "junk before the log"; cat "$data/recorded.pro" "$data/recorded.pro"; } >"$work/junk.pro"
+"$work/sbhost" decode "$work/junk.pro" 2>"$work/junk.err" >/dev/null
+grep -q "1 line not understood, skipped (the first is line 1)$" "$work/junk.err" &&
+  grep -q "time runs backwards once, first at line 233 (from 12:56:31.002 to 12:56:23.397)" "$work/junk.err" ||
+  fail "decode did not tell the line it skipped or the time running back: $(cat "$work/junk.err")"
+"$work/sbhost" --json report "$work/junk.pro" --out "$work/junk.html" 2>/dev/null |
+  grep -q '"skipped_lines":1,"backward_steps":1}' || fail "report did not tell the line skipped or the time running back"
+for command in decode report; do
+  status=0
+  "$work/sbhost" "$command" "$data" >"$work/dir.out" 2>&1 || status=$?
+  [ "$status" -eq 1 ] && grep -q "is a directory" "$work/dir.out" || fail "$command of a directory exited $status"
+done
 
 "$work/sbhost" report "$data/recorded.pro" --out "$work/report.html" >"$work/report.out" || fail "no report"
+grep -q "1 deliveries (0 interrupted)" "$work/report.out" || fail "report: $(cat "$work/report.out")"
 bash "$(dirname "$0")/render_svgs.sh" "$work/report.html" "$work/png" || fail "a picture of the report does not render"
 echo "forecourt of 8 points on 2 lines monitored, silent point told, logs decoded, report rendered in $((SECONDS - started)) s"
