@@ -11,7 +11,7 @@ limit=180  # seconds for the whole Wine run; the checks take well under a minute
 
 cd "$root"
 cmake --preset win32 -DSB_WERROR=ON >/dev/null
-cmake --build "$build" --target sbdriver sbwintest sbalerttest sbhost windows_host sbsimport -j2
+cmake --build "$build" --target sbdriver sbwintest sbalerttest sbhost -j2
 # The dispenser on the Linux side of the Windows host's serial line: sbsim of the native debug build.
 cmake --preset debug -DSB_WERROR=ON >/dev/null
 cmake --build "$root/build/debug" --target sbsim -j2
@@ -41,7 +41,7 @@ work=$(mktemp -d)
 export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 mkdir -p "$work/host"
 cp "$build/sbdriver.dll" "$build/tests/windows/sbwintest.exe" "$build/tests/windows/sbalerttest.exe" \
-    "$build/host/sbhost.exe" "$build/examples/windows_host.exe" "$build/examples/sbsimport.dll" "$work/host/"
+    "$build/host/sbhost.exe" "$work/host/"
 
 # wineserver inherits Wine's output: everything goes to files, never into a pipe this script waits on.
 status=0
@@ -64,16 +64,13 @@ if command -v dpkg >/dev/null && dpkg -L fonts-wine >/dev/null 2>&1; then
 fi
 
 # The runs share one display: the main checks, a process whose first menu hook finds no dispenser menu, the
-# alert queue with the driver's core linked in, the mingw C example host, and a whole delivery by sbhost.exe
-# over COM1 against sbsim (the last two with the driver's default settings, not those the checks left in the
-# Windows directory). Each prints its PASS/FAIL lines.
+# alert queue with the driver's core linked in, and a whole delivery by sbhost.exe over COM1 against sbsim (with
+# the driver's default settings, not those the checks left in the Windows directory). Each prints its PASS/FAIL lines.
 export SBSIM="$root/build/debug/sim/sbsim" LINE_DELIVERY="$root/tests/e2e/line_delivery.sh"
 export LINE_LINK="$work/com1" LINE_NAME=COM1
 runs='s=0; wine sbwintest.exe || s=1; wine sbwintest.exe --menu-without-dispenser || s=1
       wine sbalerttest.exe || s=1
       rm -f "$WINEPREFIX/drive_c/windows/cnf.INI"
-      if wine windows_host.exe >windows_host.txt; then echo "PASS examples/windows/host.c under Wine"
-      else cat windows_host.txt; echo "FAIL examples/windows/host.c under Wine"; s=1; fi
       if bash "$LINE_DELIVERY" "$SBSIM" wine sbhost.exe; then echo "PASS sbhost.exe over COM1"; else s=1; fi
       exit $s'
 cd "$work/host"
