@@ -102,7 +102,7 @@ static int32_t SB_CALL send_receive(SbPortService* self, uint32_t point, uint8_t
     (void)zero;
     if (line == NULL) return PORT_NO_SUCH_LINE;
     line->status = LINE_NO_ANSWER;
-    if (line->serial == NULL) {
+    if (line->serial == NULL || line->baud == 0) {
         snprintf(line->error, sizeof line->error, "line %u is not set up (no device, or it failed to open)",
                  (unsigned)point);
         return line->device == NULL ? PORT_NO_SUCH_LINE : PORT_DEVICE_FAILED;

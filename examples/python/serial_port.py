@@ -209,12 +209,15 @@ class SerialPortService:
         if line is None:
             return NO_SUCH_LINE
         line.status = LINE_NO_ANSWER
-        if line.fd is None:
+        if line.fd is None or not line.baud:
             line.error = "line %d is not set up (no device, or it failed to open)" % point
             return NO_SUCH_LINE if line.device is None else DEVICE_FAILED
+        if send_count > MAX_ANSWER:
+            line.error = "%d bytes to send: more than an exchange holds" % send_count
+            return PORT_FAILED
         limit = min(reply_size, MAX_ANSWER)
         try:
-            answer = line.exchange(ctypes.string_at(buffer, min(send_count, MAX_ANSWER)), limit)
+            answer = line.exchange(ctypes.string_at(buffer, send_count), limit)
         except OSError as error:
             line.error = str(error)
             return DEVICE_FAILED
