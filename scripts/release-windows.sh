@@ -1,45 +1,84 @@
 #!/usr/bin/env bash
-# The Windows release bundle, out/sbdriver-VERSION-win32.zip: sbdriver.dll with its version resource, the header,
-# the .def file, import libraries for mingw (libsbdriver.dll.a) and for MSVC (sbdriver.lib), an example cnf.INI,
-# the host guide with its two screenshots and a short readme. Then checks the bundle: every file in the zip, and the MSVC import library
-# linked by lld-link into a program that calls all four exports.
+# The Windows release bundle, out/sbdriver-VERSION-win32.zip: sbdriver.dll stripped, with its version resource, the
+# header, the .def file, import libraries for mingw (libsbdriver.dll.a) and for MSVC (sbdriver.lib), the C example
+# host with its COM port service, sbhost.exe, an example cnf.INI, the host guide written for the bundle with its two
+# screenshots and a short readme; beside the zip, the DLL's debug information (out/sbdriver-VERSION-win32.dll.debug,
+# named by the DLL's debug link). Then checks the bundle: every file in the zip, the DLL stripped and its debug file
+# whole, the image version in the DLL's header, and the MSVC import library linked by lld-link into a program that
+# calls all four exports. tests/windows/run.sh builds the example from the zip and runs the bundle under Wine.
+# First installs, with apt-get, the packages of scripts/install-deps.sh that the machine lacks (it names them).
 # Usage: scripts/release-windows.sh [BUILD DIRECTORY]   (default build/win32, the Windows suite's build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+echo "Checking for the packages the build needs (scripts/install-deps.sh names any it installs)"
 bash scripts/install-deps.sh
 version=$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 build=${1:-build/win32}
 cmake --preset win32 -B "$build" >/dev/null
-cmake --build "$build" --target sbdriver
+cmake --build "$build" --target sbdriver sbhost -j "$(nproc)"
 
 name="sbdriver-$version-win32"
 stage="out/$name"
-rm -rf "$stage" "out/$name.zip"
-mkdir -p "$stage/include/sbdriver" "$stage/lib"
-cp "$build/sbdriver.dll" "$stage/"
+debug="out/$name.dll.debug"
+rm -rf "$stage" "out/$name.zip" "$debug"
+mkdir -p "$stage/include/sbdriver" "$stage/lib" "$stage/examples/c"
+# The DLL without its debug information, which goes into a file of its own that the DLL names (with its checksum):
+# gdb finds it beside the DLL, so that a crash dump from a station can still be read.
+i686-w64-mingw32-objcopy --only-keep-debug "$build/sbdriver.dll" "$debug"
+i686-w64-mingw32-objcopy --strip-all "$build/sbdriver.dll" "$stage/sbdriver.dll"
+i686-w64-mingw32-objcopy --add-gnu-debuglink="$debug" "$stage/sbdriver.dll"
+cp "$build/host/sbhost.exe" "$stage/"
 cp include/sbdriver/sbdriver.h "$stage/include/sbdriver/"
 cp cmake/sbdriver.def "$build/libsbdriver.dll.a" "$stage/lib/"
 llvm-dlltool -m i386 -d cmake/sbdriver.def -D sbdriver.dll -l "$stage/lib/sbdriver.lib"
-cp docs/host-guide.md docs/settings-dialog.png docs/alert-window.png "$stage/"
+cp examples/c/host.c examples/c/port_service.c examples/c/port_service.h examples/c/serial_line.h \
+   examples/c/serial_win32.c "$stage/examples/c/"
+cp docs/settings-dialog.png docs/alert-window.png "$stage/"
 # Texts for Windows: CRLF line ends.
-sed "s/@VERSION@/$version/; s/\$/\r/" release/windows/README.txt >"$stage/README.txt"
+sed "s/@VERSION@/$version/g; s/\$/\r/" release/windows/README.txt >"$stage/README.txt"
 sed 's/$/\r/' release/windows/cnf.INI >"$stage/cnf.INI"
+# The guide names only what the bundle holds: it comes last, when everything else is in place.
+python3 scripts/bundle-guide.py docs/host-guide.md "$stage"
 (cd out && zip -qr "$name.zip" "$name")
 
 # The zip holds every file of the bundle.
 listed=$(python3 -m zipfile -l "out/$name.zip" | awk 'NR > 1 && $1 !~ /\/$/ {print $1}' | sort | tr '\n' ' ')
 wanted=""
-for file in README.txt alert-window.png cnf.INI host-guide.md include/sbdriver/sbdriver.h lib/libsbdriver.dll.a \
-            lib/sbdriver.def lib/sbdriver.lib sbdriver.dll settings-dialog.png; do
+for file in README.txt alert-window.png cnf.INI examples/c/host.c examples/c/port_service.c \
+            examples/c/port_service.h examples/c/serial_line.h examples/c/serial_win32.c host-guide.md \
+            include/sbdriver/sbdriver.h lib/libsbdriver.dll.a lib/sbdriver.def lib/sbdriver.lib sbdriver.dll \
+            sbhost.exe settings-dialog.png; do
     wanted="$wanted$name/$file "
 done
 [ "$listed" = "$wanted" ] || { echo "FAIL the bundle holds: $listed"; exit 1; }
 
-# An MSVC-built host links against sbdriver.lib: clang for the MSVC target and lld-link resolve all four exports
-# to the names the DLL exports.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# The DLL has no debug information and its debug link names the debug file with that file's checksum; the debug
+# file holds the information; the PE header carries the version.
+sections() { i686-w64-mingw32-objdump -h "$1" | awk '$2 ~ /^\./ {print $2}' | tr '\n' ' '; }
+[[ " $(sections "$stage/sbdriver.dll") " != *" .debug_"* ]] || { echo "FAIL the bundle's DLL has debug sections"; exit 1; }
+[[ " $(sections "$debug") " == *" .debug_info "* ]] || { echo "FAIL $debug holds no debug information"; exit 1; }
+i686-w64-mingw32-objcopy --dump-section .gnu_debuglink="$work/debuglink" "$stage/sbdriver.dll" "$work/dll" \
+    || { echo "FAIL the bundle's DLL has no debug link"; exit 1; }
+python3 - "$work/debuglink" "$debug" <<'PY'
+import os, sys, zlib
+link = open(sys.argv[1], "rb").read()
+name, crc = link.split(b"\0", 1)[0].decode(), int.from_bytes(link[-4:], "little")
+debug = sys.argv[2]
+if name != os.path.basename(debug) or crc != zlib.crc32(open(debug, "rb").read()):
+    sys.exit("FAIL the DLL's debug link names %s with checksum %08x, not %s" % (name, crc, debug))
+PY
+image=$(i686-w64-mingw32-objdump -p "$stage/sbdriver.dll" \
+    | awk '$1 == "MajorImageVersion" {major = $2} $1 == "MinorImageVersion" {minor = $2} END {print major "." minor}')
+[ "$image" = "$version" ] || { echo "FAIL the DLL's image version is $image, not $version"; exit 1; }
+kb() { echo "$(($(stat -c %s "$1") / 1024)) KB"; }
+stripped="sbdriver.dll $(kb "$stage/sbdriver.dll") ($(kb "$build/sbdriver.dll") built), debug file $(kb "$debug")"
+
+# An MSVC-built host links against sbdriver.lib: clang for the MSVC target and lld-link resolve all four exports
+# to the names the DLL exports.
 cat >"$work/host.c" <<'EOF'
 #include "sbdriver/sbdriver.h"
 int __cdecl mainCRTStartup(void) {
@@ -56,4 +95,5 @@ imports=$(i686-w64-mingw32-objdump -p "$work/host.exe" | sed -n '/DLL Name: sbdr
     | awk 'NF == 3 && $2 == "0" {print $3}' | sort | tr '\n' ' ')
 [ "$imports" = "GetDriver25@32 GetVM30@12 SbGetLastFailure@4 SbSetFailureMode@8 " ] \
     || { echo "FAIL a host linked with sbdriver.lib imports: $imports"; exit 1; }
-echo "PASS out/$name.zip: $(echo "$wanted" | wc -w) files; sbdriver.lib links a host importing $imports"
+echo "PASS out/$name.zip: $(echo "$wanted" | wc -w) files; $stripped, image version $image;" \
+     "sbdriver.lib links a host importing $imports"

@@ -1,54 +1,47 @@
 /*
- * A C host on POSIX: loads libsbdriver.so, lends it a port service, sells 5 litres of grade 2 on point 1 and shows
- * what a failed exchange looks like.
+ * A C host (C99, POSIX or 32-bit Windows): lends the driver the port service of port_service.c over one serial
+ * line, sells 5 litres of grade 2 at 45.90 on point 1 and shows what a failed exchange looks like on point 2,
+ * which has no line.
  *
- * A C program cannot catch the C++ exception (sb::ESerialIO) by which the driver reports a failure by default, so
- * it asks for failures as results: after SbSetFailureMode(driver, SB_FAILURES_RETURN) a failing slot returns 0 or
- * 0.0 and SbGetLastFailure tells why. The port service is the simulator's (sbsimport.h), so that the example runs
- * without dispensers; a host lends its own (docs/host-guide.md, "The port service").
+ * The driver reports a failure by default as an exception C cannot catch (sb::ESerialIO on POSIX, a structured
+ * exception on Windows), so this host asks for failures as results: after SbSetFailureMode(driver,
+ * SB_FAILURES_RETURN) a failing slot returns 0 or 0.0 and SbGetLastFailure tells why.
  *
- * Usage: c_host [path of libsbdriver.so]      Exit status 0 when the sale and the failure came out as expected.
+ * Build, POSIX:  cc -std=c99 host.c port_service.c serial_termios.c $(pkg-config --cflags --libs sbdriver)
+ * Build, Windows (mingw, from the release folder):
+ *   i686-w64-mingw32-gcc -std=c99 -Iinclude examples/c/host.c examples/c/port_service.c examples/c/serial_win32.c
+ *   lib/libsbdriver.dll.a -o host.exe
+ * Usage: host DEVICE   DEVICE is point 1's line: /dev/ttyUSB0, COM1. A customer lifts nozzle 2 at the dispenser
+ * and hangs it up after the delivery. Exit status 0 when the delivery ended and point 2's failure was reported.
  */
-#include <dlfcn.h>
 #include <stdio.h>
-#include <string.h>
 
+#include "port_service.h"
 #include "sbdriver/sbdriver.h"
-#include "sbsimport.h"
 
-typedef SbDriver*(SB_CALL* GetVM30Fn)(uint32_t arg1, SbWindow owner, SbPortService* port);
-typedef void(SB_CALL* SetFailureModeFn)(SbDriver* driver, uint32_t mode);
-typedef uint32_t(SB_CALL* GetLastFailureFn)(SbFailure* out);
-
-static GetLastFailureFn get_last_failure;
+#define POLLS 500 /* at most, while waiting for the customer or the delivery: 30 s or more on the line */
 
 /* Call after every slot that can fail: 1, with the reason printed, when it failed. */
 static int failed(const char* what) {
     SbFailure failure;
-    if (!get_last_failure(&failure)) return 0;
+    if (!SbGetLastFailure(&failure)) return 0;
     printf("%s failed: %s\n", what, failure.utf8);
     return 1;
 }
 
-/* dlsym gives an object pointer; ISO C converts it to a function pointer only by copying its bytes. */
-static int load(void* library, const char* name, void* function, size_t size) {
-    void* address = dlsym(library, name);
-    if (address == NULL) fprintf(stderr, "%s: %s\n", name, dlerror());
-    memcpy(function, &address, size);
-    return address != NULL;
-}
-
-/* Polls the point until its state code lies in low..high (at most 100 polls), showing the running figures while
- * it delivers (0xD8..0xDE); 0 when a poll failed or the state never came. */
+/* Polls the point until its state code lies in low..high, showing the running figures while it delivers
+ * (0xD8..0xDE); 0 when a poll failed or the state never came. */
 static uint32_t poll_until(SbDriver* driver, uint32_t point, uint32_t low, uint32_t high) {
+    uint32_t last = 0x100;
     int i;
-    for (i = 0; i < 100; ++i) {
-        uint32_t state = driver->vtbl->PollStatus(driver, point, 0);
+    for (i = 0; i < POLLS; ++i) {
+        const uint32_t state = driver->vtbl->PollStatus(driver, point, 0);
         if (failed("poll")) return 0;
-        printf("state %02X\n", (unsigned)state);
+        if (state != last) printf("state %02X\n", (unsigned)state);
+        last = state;
         if (state >= 0xD8 && state <= 0xDE) {
             double amount = 0;
-            double volume = driver->vtbl->CurrentDeliveryData(driver, point, 0, &amount);
+            const double volume = driver->vtbl->CurrentDeliveryData(driver, point, 0, &amount);
             if (failed("current data")) return 0;
             printf("  delivering: %.2f l, %.2f\n", volume, amount);
         }
@@ -57,50 +50,70 @@ static uint32_t poll_until(SbDriver* driver, uint32_t point, uint32_t low, uint3
     return 0;
 }
 
+static void print_totals(SbDriver* driver, uint32_t point, int32_t grade, const char* when) {
+    double volume = 0, amount = 0;
+    driver->vtbl->GetCounter(driver, point, 0, grade, &volume, &amount, 0, 0);
+    if (!failed("totals")) printf("totals %s: %.2f l, %.2f\n", when, volume, amount);
+}
+
 int main(int argc, char** argv) {
-    const char* path = argc > 1 ? argv[1] : "libsbdriver.so";
-    const uint32_t point = 1;
+    const uint32_t point = 1, no_line = 2;
     const int32_t grade = 2;
-    void* library = dlopen(path, RTLD_NOW);
-    GetVM30Fn get_vm30;
-    SetFailureModeFn set_failure_mode;
+    const char* devices[PORT_MAX_POINT + 1] = {NULL};
     SbPortService* port;
     SbDriver* driver;
     const SbDriverVtbl* vm;
     double volume = 0, amount = 0;
-    int failure_reported;
+    int32_t opened;
 
-    if (library == NULL) {
-        fprintf(stderr, "%s\n", dlerror());
-        return 1;
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s DEVICE   (point 1's serial line)\n", argv[0]);
+        return 2;
     }
-    if (!load(library, "GetVM30", &get_vm30, sizeof get_vm30) ||
-        !load(library, "SbSetFailureMode", &set_failure_mode, sizeof set_failure_mode) ||
-        !load(library, "SbGetLastFailure", &get_last_failure, sizeof get_last_failure))
-        return 1;
-
-    port = SbSimPortCreate(1); /* a dispenser on line 1; line 2 has no device */
-    driver = get_vm30(0, NULL, port);
-    if (port == NULL || driver == NULL) return 1;
-    set_failure_mode(driver, SB_FAILURES_RETURN);
+    devices[point] = argv[1];
+    port = port_service_create(devices);
+    if (port == NULL) return 1;
+    driver = GetVM30(0, NULL, port); /* a Windows host with a main window passes it as the owner */
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
     vm = driver->vtbl;
 
-    printf("open line %u: port answered %d\n", (unsigned)point, (int)vm->OpenLine(driver, point));
+    opened = vm->OpenLine(driver, point); /* the port service's Configure: 0 when the line is set up */
+    if (opened != 0) {
+        printf("line %u: %s\n", (unsigned)point, port_service_error(port, point));
+        return 1;
+    }
     vm->SetPrice(driver, point, 0, grade, 0, 0, 45.90);
     vm->SetVolumePreset(driver, point, 0, 0, 0, 5.0);
+    vm->PollStatus(driver, point, 0);
+    if (failed("poll")) return 1;
+    if (vm->GetLineResult(driver, point) != 1) {
+        printf("point %u does not answer\n", (unsigned)point);
+        return 1;
+    }
+    print_totals(driver, point, grade, "before");
 
-    SbSimLiftNozzle(port, point, (uint32_t)grade); /* the customer takes the nozzle of grade 2 */
-    if (!poll_until(driver, point, 0xE0, 0xE6)) return 1; /* nozzle up */
+    printf("waiting for the customer to lift nozzle %d\n", (int)grade);
+    if (!poll_until(driver, point, 0xE0 + (uint32_t)grade, 0xE0 + (uint32_t)grade)) return 1;
     vm->Start(driver, point, 0, grade, 1);
     if (failed("START")) return 1;
-    if (!poll_until(driver, point, 0xD0, 0xD6)) return 1; /* delivery finished */
-    SbSimHangNozzle(port, point);
+    if (!poll_until(driver, point, 0xD0, 0xD6)) return 1; /* the delivery is over */
     vm->FinalDeliveryData(driver, point, 0, &volume, &amount);
     if (failed("final data")) return 1;
-    printf("final: %.2f l, %.2f\n", volume, amount);
+    printf("final: %.2f l, %.2f (line result %u)\n", volume, amount, (unsigned)vm->GetLineResult(driver, point));
+    print_totals(driver, point, grade, "after");
+    /* As after a serial adapter came back: the line is opened again and the driver sets it up at its speed. The
+     * customer hangs the nozzle up: the point is idle again. */
+    if (port_service_reopen(port, point) != 0) {
+        printf("line %u: %s\n", (unsigned)point, port_service_error(port, point));
+        return 1;
+    }
+    if (!poll_until(driver, point, 0xC0, 0xC0)) return 1;
 
-    /* Point 2's line has no device: the poll fails, returns 0 and leaves the reason for SbGetLastFailure. */
-    vm->PollStatus(driver, 2, 0);
-    failure_reported = failed("poll of point 2");
-    return (long)(volume * 100 + 0.5) == 500 && (long)(amount * 100 + 0.5) == 22950 && failure_reported ? 0 : 1;
+    /* Point 2 has no line: the poll fails, returns 0 and leaves the reason for SbGetLastFailure; the port service
+     * reported line status 2, so the line result says the dispenser was not reached. */
+    vm->PollStatus(driver, no_line, 0);
+    if (!failed("poll of point 2")) return 1;
+    printf("point 2: %s, line result %u\n", port_service_error(port, no_line),
+           (unsigned)vm->GetLineResult(driver, no_line));
+    return vm->GetLineResult(driver, no_line) == 2 && volume > 0 ? 0 : 1;
 }

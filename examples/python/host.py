@@ -1,27 +1,35 @@
-"""A Python host (ctypes, standard library only) on POSIX: loads libsbdriver.so, lends it a port service, sells
-5 litres of grade 2 on point 1 and shows what a failed exchange looks like.
+"""A Python host (ctypes, standard library only) on POSIX: loads libsbdriver.so, lends it the port service of
+serial_port.py over one serial line, sells 5 litres of grade 2 at 45.90 on point 1 and shows what a failed
+exchange looks like on point 2, which has no line.
 
 ctypes cannot catch the C++ exception (sb::ESerialIO) by which the driver reports a failure by default, so the
 host asks for failures as results: after SbSetFailureMode(driver, SB_FAILURES_RETURN) a failing slot returns 0 or
-0.0 and SbGetLastFailure tells why. The port service is the simulator's (libsbsimport.so), so that the example
-runs without dispensers; a host lends its own (docs/host-guide.md, "The port service").
+0.0 and SbGetLastFailure tells why.
 
 The driver writes its log beside the running executable, here the Python interpreter: run it from a virtual
 environment made with --copies, in a directory the host may write to.
 
-Usage: python3 host.py PATH/libsbdriver.so PATH/libsbsimport.so     Exit status 0 when all came out as expected.
+Usage: python3 host.py PATH/libsbdriver.so DEVICE    DEVICE is point 1's line (/dev/ttyUSB0). A customer lifts
+nozzle 2 at the dispenser and hangs it up after the delivery. Exit status 0 when the delivery ended and point 2's
+failure was reported.
 """
 import ctypes
 import sys
 from ctypes import POINTER, c_char, c_double, c_int32, c_uint32, c_void_p
 
+from serial_port import SerialPortService
+
 SB_FAILURES_RETURN = 1
-POINT, GRADE = 1, 2
+POINT, NO_LINE, GRADE = 1, 2, 2
+POLLS = 500  # at most, while waiting for the customer or the delivery: 30 s or more on the line
 
 # The slots this host calls; the others stay untyped. On 32-bit Windows the slots are stdcall: WINFUNCTYPE there.
 SLOT = ctypes.CFUNCTYPE
 DRIVER_SLOTS = {
+    3: ("GetLineResult", SLOT(c_uint32, c_void_p, c_uint32)),
     6: ("FinalDeliveryData", SLOT(None, c_void_p, c_uint32, c_uint32, POINTER(c_double), POINTER(c_double))),
+    7: ("GetCounter", SLOT(None, c_void_p, c_uint32, c_uint32, c_int32, POINTER(c_double), POINTER(c_double),
+                           c_uint32, c_uint32)),
     9: ("CurrentDeliveryData", SLOT(c_double, c_void_p, c_uint32, c_uint32, POINTER(c_double))),
     10: ("PollStatus", SLOT(c_uint32, c_void_p, c_uint32, c_uint32)),
     11: ("SetPrice", SLOT(None, c_void_p, c_uint32, c_uint32, c_int32, c_uint32, c_uint32, c_double)),
@@ -44,7 +52,7 @@ class SbFailure(ctypes.Structure):
 
 
 class Host:
-    def __init__(self, driver_path, simport_path):
+    def __init__(self, driver_path, device):
         library = ctypes.CDLL(driver_path)
         library.GetVM30.restype = POINTER(SbDriver)
         library.GetVM30.argtypes = [c_uint32, c_void_p, c_void_p]
@@ -52,65 +60,92 @@ class Host:
         library.SbGetLastFailure.restype = c_uint32
         library.SbGetLastFailure.argtypes = [POINTER(SbFailure)]
         self.library = library
-        self.sim = ctypes.CDLL(simport_path)
-        self.sim.SbSimPortCreate.restype = c_void_p
-        self.sim.SbSimPortCreate.argtypes = [c_uint32]
-        self.sim.SbSimLiftNozzle.argtypes = [c_void_p, c_uint32, c_uint32]
-        self.sim.SbSimHangNozzle.argtypes = [c_void_p, c_uint32]
-
-        self.port = self.sim.SbSimPortCreate(1)  # a dispenser on line 1; line 2 has no device
+        self.port = SerialPortService({POINT: device})  # lives as long as the driver: to the end of the process
         self.driver = library.GetVM30(0, None, self.port)
         library.SbSetFailureMode(self.driver, SB_FAILURES_RETURN)
         self.vm = self.driver.contents.vtbl.contents
 
-    def failure(self):
-        """After every slot that can fail: the reason as text when it failed, else None."""
+    def failure(self, what):
+        """After every slot that can fail: True, with the reason printed, when it failed."""
         record = SbFailure()
-        return record.utf8.decode("utf-8") if self.library.SbGetLastFailure(ctypes.byref(record)) else None
+        if not self.library.SbGetLastFailure(ctypes.byref(record)):
+            return False
+        print("%s failed: %s" % (what, record.utf8.decode("utf-8")))
+        return True
 
     def poll_until(self, low, high):
-        """Polls point 1 until its state code lies in low..high (at most 100 polls); None when that never comes."""
-        for _ in range(100):
+        """Polls point 1 until its state code lies in low..high, showing the running figures while it delivers
+        (0xD8..0xDE); None when a poll failed or the state never came."""
+        last = None
+        for _ in range(POLLS):
             state = self.vm.PollStatus(self.driver, POINT, 0)
-            reason = self.failure()
-            if reason:
-                print("poll failed:", reason)
+            if self.failure("poll"):
                 return None
-            print("state %02X" % state)
-            if 0xD8 <= state <= 0xDE:  # delivering: show the running figures
+            if state != last:
+                print("state %02X" % state)
+            last = state
+            if 0xD8 <= state <= 0xDE:
                 amount = c_double()
                 volume = self.vm.CurrentDeliveryData(self.driver, POINT, 0, ctypes.byref(amount))
+                if self.failure("current data"):
+                    return None
                 print("  delivering: %.2f l, %.2f" % (volume, amount.value))
             if low <= state <= high:
                 return state
         return None
 
+    def print_totals(self, when):
+        volume, amount = c_double(), c_double()
+        self.vm.GetCounter(self.driver, POINT, 0, GRADE, ctypes.byref(volume), ctypes.byref(amount), 0, 0)
+        if not self.failure("totals"):
+            print("totals %s: %.2f l, %.2f" % (when, volume.value, amount.value))
 
-def main(driver_path, simport_path):
-    host = Host(driver_path, simport_path)
+
+def main(driver_path, device):
+    host = Host(driver_path, device)
     vm, driver = host.vm, host.driver
-    print("open line %d: port answered %d" % (POINT, vm.OpenLine(driver, POINT)))
+    if vm.OpenLine(driver, POINT) != 0:  # the port service's Configure: 0 when the line is set up
+        print("line %d: %s" % (POINT, host.port.error(POINT)))
+        return 1
     vm.SetPrice(driver, POINT, 0, GRADE, 0, 0, 45.90)
     vm.SetVolumePreset(driver, POINT, 0, 0, 0, 5.0)
+    vm.PollStatus(driver, POINT, 0)
+    if host.failure("poll") or vm.GetLineResult(driver, POINT) != 1:
+        print("point %d does not answer" % POINT)
+        return 1
+    host.print_totals("before")
 
-    host.sim.SbSimLiftNozzle(host.port, POINT, GRADE)  # the customer takes the nozzle of grade 2
-    if host.poll_until(0xE0, 0xE6) is None:  # nozzle up
+    print("waiting for the customer to lift nozzle %d" % GRADE)
+    if host.poll_until(0xE0 + GRADE, 0xE0 + GRADE) is None:
         return 1
     vm.Start(driver, POINT, 0, GRADE, 1)
-    if host.failure() or host.poll_until(0xD0, 0xD6) is None:  # delivery finished
+    if host.failure("START") or host.poll_until(0xD0, 0xD6) is None:  # the delivery is over
         return 1
-    host.sim.SbSimHangNozzle(host.port, POINT)
     volume, amount = c_double(), c_double()
     vm.FinalDeliveryData(driver, POINT, 0, ctypes.byref(volume), ctypes.byref(amount))
-    print("final: %.2f l, %.2f" % (volume.value, amount.value))
+    if host.failure("final data"):
+        return 1
+    print("final: %.2f l, %.2f (line result %d)" % (volume.value, amount.value, vm.GetLineResult(driver, POINT)))
+    host.print_totals("after")
+    # As after a serial adapter came back: the line is opened again and the driver sets it up at its speed. The
+    # customer hangs the nozzle up: the point is idle again.
+    if host.port.reopen(POINT) != 0:
+        print("line %d: %s" % (POINT, host.port.error(POINT)))
+        return 1
+    if host.poll_until(0xC0, 0xC0) is None:
+        return 1
 
-    # Point 2's line has no device: the poll fails, returns 0 and leaves the reason for SbGetLastFailure.
-    vm.PollStatus(driver, 2, 0)
-    reason = host.failure()
-    print("poll of point 2 failed:", reason)
-    sold = round(volume.value * 100) == 500 and round(amount.value * 100) == 22950
-    return 0 if sold and reason else 1
+    # Point 2 has no line: the poll fails, returns 0 and leaves the reason for SbGetLastFailure; the port service
+    # reported line status 2, so the line result says the dispenser was not reached.
+    vm.PollStatus(driver, NO_LINE, 0)
+    if not host.failure("poll of point 2"):
+        return 1
+    line_result = vm.GetLineResult(driver, NO_LINE)
+    print("point 2: %s, line result %d" % (host.port.error(NO_LINE), line_result))
+    return 0 if line_result == 2 and volume.value > 0 else 1
 
 
 if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit("usage: host.py PATH/libsbdriver.so DEVICE")
     sys.exit(main(sys.argv[1], sys.argv[2]))

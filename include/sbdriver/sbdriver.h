@@ -146,7 +146,8 @@ typedef struct SbPortServiceVtbl {
     int32_t(SB_CALL* ErrorResult)(SbPortService* self, uint32_t point);
     void* slot2;
     void* slot3;
-    /* 4: the line after the latest exchange, low byte: 1 an answer came (or none was awaited), 2 none came */
+    /* 4: the line after the latest exchange, low byte: 1 an answer came (or none was awaited), 2 none came or the
+     * exchange failed (slot 16 returned nonzero): the driver reads it after the failed exchanges too */
     uint32_t(SB_CALL* LineStatus)(SbPortService* self, uint32_t point);
     void* slot5_15[11];
     /* 16: sends send[0..sendCount), writes the answer over the same buffer (255 bytes or more), reports it to the

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# A whole delivery over a pseudo-terminal: sbsim serves a simulated dispenser on the master side, sbhost drives
-# it through the driver library on the slave side, and the customer's actions go to sbsim's input. Passes when
-# sbhost's final figures are sbsim's sale and the totals sbhost read grew by exactly that sale.
-# Usage: line_delivery.sh SBSIM SBHOST [WORD...]
-#   SBHOST and the words after it are the host's command ("wine sbhost.exe" for the Windows host).
+# A whole delivery over a pseudo-terminal: sbsim serves a simulated dispenser on the master side, a host (sbhost
+# or an example) drives it through the driver library on the slave side, and the customer's actions go to sbsim's
+# input. Passes when the host's final figures are sbsim's sale and the totals it read grew by exactly that sale.
+# Usage: line_delivery.sh SBSIM HOST [WORD...]
+#   HOST and the words after it are the host's command ("wine sbhost.exe" for the Windows host). @LINE@ in a
+#   word stands for the host's line; without it, sbhost's delivery of 5 l of grade 2 at 45.90 on point 1 follows.
+#   Any host prints "final: VOLUME l, AMOUNT", "totals before: VOLUME l, AMOUNT" and "totals after: ...".
 #   LINE_LINK=PATH points the symbolic link PATH at the pseudo-terminal and LINE_NAME=NAME gives the host the
 #   line as NAME instead of the terminal's path: a Wine prefix whose COM1 leads to PATH runs with LINE_NAME=COM1.
 set -euo pipefail
@@ -22,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "FAIL: $*"
-  echo "--- sbhost"; cat "$work/host.out" 2>/dev/null || true
+  echo "--- host"; cat "$work/host.out" 2>/dev/null || true
   echo "--- sbsim"; cat "$work/sim.out" "$work/sim.err" 2>/dev/null || true
   exit 1
 }
@@ -42,8 +44,12 @@ if [ -n "${LINE_LINK:-}" ]; then
   host_line=${LINE_NAME:-$LINE_LINK}
 fi
 
+host=()
+for word in "${sbhost[@]}"; do host+=("${word//@LINE@/$host_line}"); done
+[[ "${sbhost[*]}" == *@LINE@* ]] || host+=(--line "1=$host_line" deliver 2 45.90 5)
+
 started=$SECONDS
-timeout 45 "${sbhost[@]}" --line "1=$host_line" deliver 2 45.90 5 >"$work/host.out" 2>&1 &
+timeout 45 "${host[@]}" >"$work/host.out" 2>&1 &
 host_pid=$!
 echo "lift 2" >&"$sim_in"
 
@@ -66,14 +72,14 @@ echo "quit" >&"$sim_in"
 while read -t 5 -r line <&"$sim_out"; do echo "$line" >>"$work/sim.out"; done
 wait "$sim_pid" || fail "sbsim did not end cleanly on quit"
 sim_pid=""
-[ "$host_rc" -eq 0 ] || fail "sbhost ended with $host_rc"
+[ "$host_rc" -eq 0 ] || fail "the host ended with $host_rc"
 sed -i 's/\r$//' "$work/host.out"  # a Windows host ends its lines with CR LF
 
 # sale grade 2 nozzle 2 volume 5.00 price 45.90 amount 229.50
 read -r _ _ sale_grade _ _ _ sale_volume _ _ _ sale_amount <<<"$sale"
-final=$(grep '^final: ' "$work/host.out") || fail "sbhost printed no final figures"
-before=$(grep '^totals before: ' "$work/host.out") || fail "sbhost printed no totals before"
-after=$(grep '^totals after: ' "$work/host.out") || fail "sbhost printed no totals after"
+final=$(grep '^final: ' "$work/host.out") || fail "the host printed no final figures"
+before=$(grep '^totals before: ' "$work/host.out") || fail "the host printed no totals before"
+after=$(grep '^totals after: ' "$work/host.out") || fail "the host printed no totals after"
 # final: 5.00 l, 229.50 (line result 1)      totals before: 0.00 l, 0.00
 hundredths() { awk -v a="$1" -v b="${2:-0}" 'BEGIN { printf "%d", (a - b) * 100 + ((a - b) < 0 ? -0.5 : 0.5) }'; }
 final_volume=$(awk '{ print $2 }' <<<"$final")

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the driver from a build tree into a temporary prefix, builds the C example host against the installed
-# tree twice, through the CMake package and through pkg-config, and runs both with the installed library. Then
-# builds the Debian packages (cpack -G DEB), builds and runs the host against the library's package alone,
-# unpacked into a root of its own, and has lintian check both packages.
-# Arguments: the build tree, the C compiler, the examples' simulated port service library.
+# tree twice, through the CMake package and through pkg-config, and has each make a delivery against sbsim with
+# the installed library. Then builds the Debian packages (cpack -G DEB), builds the host against the library's
+# package alone, unpacked into a root of its own, has it make a delivery, and has lintian check both packages.
+# Arguments: the build tree, the C compiler, sbsim.
 set -euo pipefail
-build=$1 cc=$2 simport=$3
+build=$1 cc=$2 sbsim=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -23,10 +23,10 @@ echo "PASS installed: ${header#$prefix/} ${library#$prefix/} ${pc#$prefix/} and 
 
 # The CMake package: a consumer project of its own.
 cmake -S "$root/tests/install" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
-      -DEXAMPLES="$root/examples" -DSIMPORT="$simport" >"$work/cmake.log" 2>&1 \
+      -DEXAMPLES="$root/examples" >"$work/cmake.log" 2>&1 \
     || { cat "$work/cmake.log"; echo "FAIL find_package(sbdriver)"; exit 1; }
 cmake --build "$work/cmake" >>"$work/cmake.log" 2>&1 || { cat "$work/cmake.log"; echo "FAIL build with the package"; exit 1; }
-"$work/cmake/c_host" "$library" >"$work/cmake-run.log" || { cat "$work/cmake-run.log"; echo "FAIL c_host (CMake)"; exit 1; }
+bash "$root/tests/e2e/line_delivery.sh" "$sbsim" "$work/cmake/c_host" @LINE@ || { echo "FAIL c_host (CMake)"; exit 1; }
 echo "PASS c_host built with find_package(sbdriver) sold and reported the failure"
 
 # pkg-config, with the prefix found from the file's own place: the C host built against the tree that holds PC
@@ -40,10 +40,10 @@ host_with_pkg_config() {
     [ "$found" = "$version" ] || { echo "FAIL pkg-config says version $found in $tree"; exit 1; }
     # shellcheck disable=SC2046  # the flags are words of their own
     "$cc" -std=c99 -pedantic -Wall -Wextra -Werror -o "$work/pc_host" "$root/examples/c/host.c" \
-        -I"$root/examples/simport" $(pkg-config --cflags --libs sbdriver) "$simport" -ldl
+        "$root/examples/c/port_service.c" "$root/examples/c/serial_termios.c" $(pkg-config --cflags --libs sbdriver)
     libdir=$(pkg-config --variable=libdir sbdriver)
-    LD_LIBRARY_PATH="$libdir:$(dirname "$simport")" "$work/pc_host" "$libdir/libsbdriver.so" >"$work/pc-run.log" \
-        || { cat "$work/pc-run.log"; echo "FAIL c_host (pkg-config, $tree)"; exit 1; }
+    LD_LIBRARY_PATH="$libdir" bash "$root/tests/e2e/line_delivery.sh" "$sbsim" "$work/pc_host" @LINE@ \
+        || { echo "FAIL c_host (pkg-config, $tree)"; exit 1; }
     echo "PASS c_host built with pkg-config sbdriver $version in $tree sold and reported the failure"
 }
 host_with_pkg_config "$pc" "the installed tree"

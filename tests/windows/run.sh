@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds sbdriver.dll and the Windows test host with the win32 preset and runs the host under Wine in a fresh
-# prefix. Exits with the test host's status (0: every check passed).
+# Builds sbdriver.dll and the Windows test hosts with the win32 preset, makes the release bundle from them
+# (scripts/release-windows.sh), builds the bundle's C example from the bundle's own files, and runs the test hosts,
+# the example and sbhost.exe with the bundle's DLL under Wine in a fresh prefix. Exits 0 when every check passed.
 # Needs: cmake, ninja, g++-mingw-w64-i686, wine, wine32:i386 (after dpkg --add-architecture i386), xvfb;
 # fonts-wine for the windows' fonts and imagemagick to turn the screenshots into PNG files.
 set -eu
@@ -11,14 +12,17 @@ limit=180  # seconds for the whole Wine run; the checks take well under a minute
 
 cd "$root"
 cmake --preset win32 -DSB_WERROR=ON >/dev/null
-cmake --build "$build" --target sbdriver sbwintest sbalerttest sbhost windows_host sbsimport -j2
+cmake --build "$build" --target sbdriver sbwintest sbalerttest sbhost -j2
 # The dispenser on the Linux side of the Windows host's serial line: sbsim of the native debug build.
 cmake --preset debug -DSB_WERROR=ON >/dev/null
 cmake --build "$root/build/debug" --target sbsim -j2
+bash scripts/release-windows.sh "$build"
+version=$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+bundle="$root/out/sbdriver-$version-win32"
 
 # Only system DLLs may be imported, and only the two entry points and the two failure-mode calls (plain and
 # decorated) exported.
-dump=$(i686-w64-mingw32-objdump -p "$build/sbdriver.dll")
+dump=$(i686-w64-mingw32-objdump -p "$bundle/sbdriver.dll")
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
 for dll in $imports; do
     case "$dll" in
@@ -40,8 +44,12 @@ echo "PASS sbdriver.dll exports $exports"
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 mkdir -p "$work/host"
-cp "$build/sbdriver.dll" "$build/tests/windows/sbwintest.exe" "$build/tests/windows/sbalerttest.exe" \
-    "$build/host/sbhost.exe" "$build/examples/windows_host.exe" "$build/examples/sbsimport.dll" "$work/host/"
+cp "$bundle/sbdriver.dll" "$bundle/sbhost.exe" "$build/tests/windows/sbwintest.exe" \
+    "$build/tests/windows/sbalerttest.exe" "$work/host/"
+# The example as a host developer builds it from the unpacked zip: its readme's build line, warnings as errors.
+python3 -m zipfile -e "$root/out/sbdriver-$version-win32.zip" "$work"
+(cd "$work/sbdriver-$version-win32" && i686-w64-mingw32-gcc -std=c99 -pedantic -Wall -Wextra -Werror -Iinclude \
+    examples/c/host.c examples/c/port_service.c examples/c/serial_win32.c lib/libsbdriver.dll.a -o "$work/host/host.exe")
 
 # wineserver inherits Wine's output: everything goes to files, never into a pipe this script waits on.
 status=0
@@ -64,16 +72,16 @@ if command -v dpkg >/dev/null && dpkg -L fonts-wine >/dev/null 2>&1; then
 fi
 
 # The runs share one display: the main checks, a process whose first menu hook finds no dispenser menu, the
-# alert queue with the driver's core linked in, the mingw C example host, and a whole delivery by sbhost.exe
-# over COM1 against sbsim (the last two with the driver's default settings, not those the checks left in the
-# Windows directory). Each prints its PASS/FAIL lines.
+# alert queue with the driver's core linked in, and a whole delivery each by the bundle's example host and by
+# sbhost.exe over COM1 against sbsim (with the driver's default settings, not those the checks left in the Windows
+# directory). Each prints its PASS/FAIL lines.
 export SBSIM="$root/build/debug/sim/sbsim" LINE_DELIVERY="$root/tests/e2e/line_delivery.sh"
 export LINE_LINK="$work/com1" LINE_NAME=COM1
 runs='s=0; wine sbwintest.exe || s=1; wine sbwintest.exe --menu-without-dispenser || s=1
       wine sbalerttest.exe || s=1
       rm -f "$WINEPREFIX/drive_c/windows/cnf.INI"
-      if wine windows_host.exe >windows_host.txt; then echo "PASS examples/windows/host.c under Wine"
-      else cat windows_host.txt; echo "FAIL examples/windows/host.c under Wine"; s=1; fi
+      if bash "$LINE_DELIVERY" "$SBSIM" wine host.exe @LINE@; then echo "PASS examples/c/host.c built from the bundle, over COM1"
+      else s=1; fi
       if bash "$LINE_DELIVERY" "$SBSIM" wine sbhost.exe; then echo "PASS sbhost.exe over COM1"; else s=1; fi
       exit $s'
 cd "$work/host"
