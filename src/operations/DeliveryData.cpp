@@ -99,6 +99,11 @@ void StepVolume(FillingPoint& fillingPoint, double step) {
 
 double ShownVolume(const FillingPoint& fillingPoint) { return fillingPoint.CurVolume - fillingPoint.CurVolumeSteps; }
 
+void MarkSaleBegan(FillingPoint& fillingPoint) {
+    fillingPoint.SaleBegan = true;
+    fillingPoint.LastVolumeKnown = false;
+}
+
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
     return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
 }
@@ -122,21 +127,24 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
         if (markFault) station.LinkOf(point).Line = LineState::FinalDataUnread;
         return DeliveryReading{};
     }
-    reading.usable = true;
-    if (!fillingPoint.LastVolumeKnown && fillingPoint.NewSale && !fillingPoint.SaleBegan) {
-        fillingPoint.LastVolume = reading.volume;
-        fillingPoint.LastVolumeKnown = true;
-    }
     const long double price = fillingPoint.Price[fillingPoint.SaleGrade];
     if (std::fabs(price / 100 * reading.volume - reading.amount) >= 1.0L) {
         TracePointResult("NO VALID LITER=SUMMA(", point, "");
-    } else if (IsPreviousSale(fillingPoint, reading.volume)) {
-        // The display still shows the previous sale: whoever reads it, it is not taken for this delivery's.
-        reading.previousSale = true;
     } else {
-        KeepVolume(fillingPoint, reading.volume);
-        fillingPoint.CurAmount = reading.amount;
-        if (!SameVolume(fillingPoint.LastVolume, reading.volume)) fillingPoint.SaleBegan = true;
+        reading.usable = true;
+        if (!fillingPoint.LastVolumeKnown && fillingPoint.NewSale && !fillingPoint.SaleBegan) {
+            // The first figures after a START whose display the driver never read stand in for the previous sale.
+            fillingPoint.LastVolume = reading.volume;
+            fillingPoint.LastVolumeKnown = true;
+        }
+        if (IsPreviousSale(fillingPoint, reading.volume)) {
+            // The display still shows the previous sale: whoever reads it, it is not taken for this delivery's.
+            reading.previousSale = true;
+        } else {
+            KeepVolume(fillingPoint, reading.volume);
+            fillingPoint.CurAmount = reading.amount;
+            if (!SameVolume(fillingPoint.LastVolume, reading.volume)) MarkSaleBegan(fillingPoint);
+        }
     }
     const double jump = fillingPoint.CurVolume - previous;
     if (static_cast<long double>(jump) > 2.0L) {

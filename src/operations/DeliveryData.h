@@ -18,6 +18,10 @@ void KeepVolume(FillingPoint& fillingPoint, double volume);
 void StepVolume(FillingPoint& fillingPoint, double step);
 double ShownVolume(const FillingPoint& fillingPoint);
 
+// The delivery shows that it began (it reported delivering, or its figures moved): the display no longer shows
+// the previous sale, and what it will show is unknown until figures are read as final.
+void MarkSaleBegan(FillingPoint& fillingPoint);
+
 // True while figures may still be the previous sale's: the delivery of the latest START has not shown that it
 // began, and volume equals the previous sale's final volume.
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume);

@@ -93,8 +93,6 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     fillingPoint.CurAmount = 0;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
-    // A delivery that began and was never closed leaves figures on the display the driver never took.
-    if (fillingPoint.NewSale && fillingPoint.SaleBegan) fillingPoint.LastVolumeKnown = false;
     fillingPoint.SaleBegan = false;
     fillingPoint.FinishReported = false;
     fillingPoint.NewSale = true;

@@ -51,13 +51,14 @@ void TakeFinishedDelivery(Station& station, uint8_t point) {
     FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.FinishReported = true;
     StepVolume(fillingPoint, -kFinishedStatusStep);
-    ReadDeliveryData(station, point, false, true);
+    const DeliveryReading reading = ReadDeliveryData(station, point, false, true);
     if (fillingPoint.NewSale && !fillingPoint.SaleBegan) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
         KeepVolume(fillingPoint, 0);
     } else {
         fillingPoint.LastVolume = ShownVolume(fillingPoint);
+        fillingPoint.LastVolumeKnown = reading.usable;
         fillingPoint.NewSale = false;
     }
 }
@@ -96,7 +97,7 @@ uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_
         case ';':
             code = static_cast<uint8_t>(kDelivering + digit);
             fillingPoint.StartHold = 0;
-            fillingPoint.SaleBegan = true;
+            MarkSaleBegan(fillingPoint);
             break;
         case '3':
         case '4':
@@ -166,6 +167,11 @@ uint8_t PollStatus(Station& station, uint8_t point) {
 
     DispenserMessage message;
     ReadStatusReply(station, point, message);
+    if (link.ReplyRefused && fillingPoint.StartHold > 0) {
+        // The refusal of the latest START came after it returned: the point is not shown as started any longer.
+        fillingPoint.StartHold = 0;
+        WriteLog(kLevelTrace, PointTrace(TraceName(Command::Start), point) + ": refused by the dispenser");
+    }
     const uint8_t replyLength = message.replyLength;
     const std::optional<StatusReport> report = DecodeStatusReport(message.bytes.data(), replyLength);
     if (link.Line != LineState::Good) {

@@ -50,8 +50,8 @@ struct FillingPoint {
     // Set when the point reported a finished delivery (status "3" or "4") since the latest START.
     Relaxed<bool> FinishReported = false;
     Relaxed<double> LastVolume = 0;
-    // Cleared when a delivery closed without its final figures: the display then shows a sale the driver never
-    // read, and the first figures after the next START stand in for it.
+    // Whether LastVolume is what the display shows: cleared when a delivery begins, set again when its final
+    // figures are read. After a START without it, the first figures read stand in for the previous sale.
     Relaxed<bool> LastVolumeKnown = true;
     // Written by the settings dialog while exchanges may read it.
     Relaxed<bool> T10Line = false;

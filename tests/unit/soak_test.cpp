@@ -181,10 +181,12 @@ private:
             if (!walkAway) dispenser.point().LiftNozzle(grade);
         });
         uint32_t code = 0;
+        bool shownStarted = false;  // the first poll after a START that returned showed the point started
         const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
         for (int poll = 0; poll < polls && !(code >= 0xD0 && code <= 0xD6); ++poll) {
             MaybeFault();
             Call([&] { code = vm().PollStatus(object(), point_, 0); });
+            if (poll == 0) shownStarted = !told_ && code >= 0xE9 && code <= 0xEE;
             for (unsigned read = 0; read < RunningReads(); ++read) {
                 double running = 0;
                 Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
@@ -214,7 +216,8 @@ private:
         if (sold > 0) ++counts_.sales;
         const int64_t read = std::llround(volume * 100), readAmount = std::llround(amount * 100);
         Outcome outcome = kAccepted;
-        if (!startTold && !authorised) outcome = kStartUntold;  // the host believes the pump authorised
+        // The host believes the pump authorised: START returned and the point was shown started.
+        if (!startTold && !authorised && shownStarted) outcome = kStartUntold;
         else if (told_ || lineResult != 1) outcome = kTold;
         else if (read == sold && readAmount == soldAmount) outcome = kAccepted;
         else if (unseen) outcome = kApart;
