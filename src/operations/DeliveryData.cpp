@@ -180,7 +180,9 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
     const double previous = fillingPoint.CurVolume;
     DeliveryReading reading = ReadDeliveryData(station, point, false, false);
     int repeat = 1;
-    for (; repeat <= kLockRepeats && !Accepted(fillingPoint, reading, previous, repeat); ++repeat) {
+    // The dispenser is given time once after a START; later reads of the previous sale do not wait again.
+    const auto waitedBefore = [&] { return reading.previousSale && fillingPoint.LockWaited; };
+    for (; repeat <= kLockRepeats && !Accepted(fillingPoint, reading, previous, repeat) && !waitedBefore(); ++repeat) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
         WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
@@ -190,7 +192,10 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
     // Accepted figures close the lock only once the delivery showed that it began: until then a later read of the
     // previous sale's figures, by any slot, is still refused.
     if (repeat <= kLockRepeats && fillingPoint.SaleBegan) fillingPoint.NewSale = false;
-    if (reading.previousSale) reading = DeliveryReading{};
+    if (reading.previousSale) {
+        fillingPoint.LockWaited = true;
+        reading = DeliveryReading{};
+    }
     *amount = reading.amount;
     return ToHundredths(reading.volume);
 }

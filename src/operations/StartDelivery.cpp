@@ -94,6 +94,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
     fillingPoint.SaleBegan = false;
+    fillingPoint.LockWaited = false;
     fillingPoint.FinishReported = false;
     fillingPoint.NewSale = true;
     {

@@ -47,6 +47,8 @@ struct FillingPoint {
     // Set once the dispenser has shown that the delivery of the latest START began: it reported delivering,
     // or figures other than the previous sale's. From then on equal figures are this delivery's own.
     Relaxed<bool> SaleBegan = false;
+    // Set when slot 9 looked again after a START and still saw the previous sale: later reads do not wait again.
+    Relaxed<bool> LockWaited = false;
     // Set when the point reported a finished delivery (status "3" or "4") since the latest START.
     Relaxed<bool> FinishReported = false;
     Relaxed<double> LastVolume = 0;

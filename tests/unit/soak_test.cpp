@@ -1,7 +1,8 @@
 // Whole deliveries on all 32 points at once, one host thread per point, with faults drawn at random into the
 // lines. A delivery ends accepted (the host took the dispenser's own figures), told (a failure was raised or the
-// line result is not 1), apart (other figures after a corruption the block check cannot see: a limit of the
-// line) or wrong: figures the dispenser never sold, accepted as good. Some customers walk away without lifting
+// line result is not 1), apart (other figures after a corruption the block check cannot see, in this delivery or
+// in the previous one, whose figures the lock compares with: a limit of the line) or wrong: figures the dispenser
+// never sold, accepted as good. Some customers walk away without lifting
 // the nozzle, START is often sent into a fault, some hosts read the running figures many times and some try the
 // final read again when it could not be read. SB_SOAK_DELIVERIES sets the deliveries per point, SB_SOAK_SEEDS
 // the draws run in turn (the seeds that once found a phantom sale by default); scripts/soak.sh runs a long soak.
@@ -103,7 +104,11 @@ private:
 // One host on one point.
 class Host {
 public:
-    Host(sbtest::SimDriver& sim, uint32_t point, uint32_t seed) : sim_(sim), point_(point), random_(seed + point) {}
+    // Each point's draws depend on the seed and the point together, so that no two seeds share a point's draws.
+    Host(sbtest::SimDriver& sim, uint32_t point, uint32_t seed) : sim_(sim), point_(point) {
+        std::seed_seq draws{seed, point};
+        random_.seed(draws);
+    }
 
     Counts Run(unsigned deliveries) {
         Call([&] { vm().OpenLine(object(), point_); });
@@ -181,12 +186,12 @@ private:
             if (!walkAway) dispenser.point().LiftNozzle(grade);
         });
         uint32_t code = 0;
-        bool shownStarted = false;  // the first poll after a START that returned showed the point started
+        bool shownStarted = !startTold;  // every poll after a START that returned showed the point started
         const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
         for (int poll = 0; poll < polls && !(code >= 0xD0 && code <= 0xD6); ++poll) {
             MaybeFault();
             Call([&] { code = vm().PollStatus(object(), point_, 0); });
-            if (poll == 0) shownStarted = !told_ && code >= 0xE9 && code <= 0xEE;
+            if (code < 0xE9 || code > 0xEE) shownStarted = false;
             for (unsigned read = 0; read < RunningReads(); ++read) {
                 double running = 0;
                 Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
@@ -210,13 +215,15 @@ private:
         AtDispenser([&](sbsim::Dispenser& dispenser) {
             sold = dispenser.point().VolumeTotal(grade) - volumeBefore;
             soldAmount = dispenser.point().AmountTotal(grade) - amountBefore;
-            unseen = dispenser.faults().unseenCorruptionsSent() != unseenBefore;
+            // The previous delivery's final figures are the lock's reference: a corruption unseen there counts.
+            unseen = dispenser.faults().unseenCorruptionsSent() != unseenBeforePrevious_;
+            unseenBeforePrevious_ = unseenBefore;
         });
         ++counts_.deliveries;
         if (sold > 0) ++counts_.sales;
         const int64_t read = std::llround(volume * 100), readAmount = std::llround(amount * 100);
         Outcome outcome = kAccepted;
-        // The host believes the pump authorised: START returned and the point was shown started.
+        // The host believes the pump authorised: START returned and the point was shown started throughout.
         if (!startTold && !authorised && shownStarted) outcome = kStartUntold;
         else if (told_ || lineResult != 1) outcome = kTold;
         else if (read == sold && readAmount == soldAmount) outcome = kAccepted;
@@ -238,6 +245,7 @@ private:
     uint32_t point_;
     std::mt19937 random_;
     bool told_ = false;
+    unsigned unseenBeforePrevious_ = 0;  // unseen corruptions sent before the previous delivery began
     std::string faultsDrawn_;  // during the current delivery
     Counts counts_;
 };
