@@ -91,6 +91,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
 
     KeepVolume(fillingPoint, 0);
     fillingPoint.CurAmount = 0;
+    const uint8_t stateBefore = fillingPoint.PointState;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
     fillingPoint.SaleBegan = false;
@@ -105,7 +106,12 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
     platform::Sleep(kAfterStartPauseMs);
     WriteLog(kLevelTrace, "END " + name);
-    RaiseIfRefused(link, name);
+    if (link.ReplyRefused) {
+        // Refused after it was taken for started: the point is not shown as started.
+        fillingPoint.PointState = stateBefore;
+        fillingPoint.StartHold = 0;
+        RaiseIfRefused(link, name);
+    }
 }
 
 }  // namespace sb

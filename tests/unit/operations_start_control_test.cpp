@@ -110,6 +110,8 @@ TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     sbtest::LineScript(sim.Script()).TakeRequest(31).Nothing(3).Reply("0190");
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
     EXPECT_TRUE(sim.log.Has("END START(1)"));
+    EXPECT_EQ(sim.Point(1).PointState, 0xC0);
+    EXPECT_EQ(sim.Point(1).StartHold, 0);
     // A refusal concerns its own START only.
     EXPECT_NE(Start(1, 1), "");
     EXPECT_EQ(sim.Point(1).PointState, 0xE9);
