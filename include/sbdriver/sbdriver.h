@@ -94,7 +94,9 @@ struct SbMenuItem {
 typedef SbMenuItem*(SB_CALL* SbCreateMenuItem)(SbMenuItem* parent, int32_t index);
 
 /* The driver object's method table, 25 slots in this fixed order (guide: "Host slots"). Points are 1..32, grades
- * 1..6, volumes in litres, amounts and prices in money units. */
+ * 1..6, volumes in litres (slots 6 and 9: to the hundredth), amounts and prices in money units. A point that does
+ * not answer is no failure: the call returns, slot 3 then says 2; only START (19, 15) raises "Can't Start"
+ * (guide: "When a dispenser dies"). */
 typedef struct SbDriverVtbl {
     void(SB_CALL* Abstract)(SbDriver* self);                                                        /* 0 */
     void(SB_CALL* Describe)(SbDescription* out, SbDriver* self);                                    /* 1 */
@@ -197,8 +199,11 @@ struct SbPortService {
 #define SB_FAILURE_NONE 0
 #define SB_FAILURE_SERIAL_IO 1 /* a dispenser exchange failed (ESerialIO) */
 #define SB_FAILURE_ABSTRACT 2  /* slot 0 was called */
-#define SB_FAILURE_REFUSED 3   /* a price (slot 11) or preset (slots 13, 14) was refused: that grade or point does
-                                  not START until a good value is set; raise mode only logs it */
+#define SB_FAILURE_REFUSED 3   /* a price (slot 11: negative, not finite, over 4 digits once scaled by PDec) or a
+                                  preset (slots 13, 14: negative or not finite) was refused, never replaced by the
+                                  previous one: that grade of that point, or that point, does not START ("Can't
+                                  Start") until a good value is set; raise mode only logs it (guide: "Refused
+                                  prices and presets") */
 
 typedef struct SbFailure {
     uint32_t code;     /* SB_FAILURE_* */
