@@ -110,10 +110,11 @@ private:
         });
         uint32_t code = 0;
         const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
+        const unsigned runningReads = startTold && !target_.readsAfterToldStart ? 0 : RunningReads();
         for (int poll = 0; poll < polls && !(code >= 0xD0 && code <= 0xD6); ++poll) {
             MaybeFault();
             Call([&] { code = vm().PollStatus(object(), point_, 0); });
-            for (unsigned read = 0; read < RunningReads(); ++read) {
+            for (unsigned read = 0; read < runningReads; ++read) {
                 double running = 0;
                 Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
             }

@@ -49,6 +49,9 @@ struct Target {
     std::function<void(unsigned n)> failPort;
     // Milliseconds on this thread's clock, to time each call.
     std::function<uint64_t()> clockMs;
+    // Whether a host told that its START failed still reads the running figures while it polls. Under real
+    // pauses each such read costs a second of the driver's lock repeats while the nozzle is up unauthorised.
+    bool readsAfterToldStart = true;
 };
 
 // A dispenser on each of the points 1..kPoints.
