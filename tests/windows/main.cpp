@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
         CheckHostCatchesDriverFailures(host);
         CheckDelivery(host);
         CheckLogFile();
+        CheckLogRotation(host);
         CheckSoak(host);
         // Last: the dialog changes the driver's settings.
         if (settingsEntry != nullptr) {
