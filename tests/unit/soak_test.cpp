@@ -1,20 +1,11 @@
 // Whole deliveries on all 32 points at once, one host thread per point, with faults drawn at random into the
-// lines. A delivery ends accepted (the host took the dispenser's own figures), told (a failure was raised or the
-// line result is not 1), apart (other figures after a corruption the block check cannot see, in this delivery or
-// in the previous one, whose figures the lock compares with: a limit of the line) or wrong: figures the dispenser
-// never sold, accepted as good. Some customers walk away without lifting
-// the nozzle, START is often sent into a fault, some hosts read the running figures many times and some try the
-// final read again when it could not be read. SB_SOAK_DELIVERIES sets the deliveries per point, SB_SOAK_SEEDS
-// the draws run in turn (the seeds that once found a phantom sale by default); scripts/soak.sh runs a long soak.
+// lines (soak/SoakHost.h): every accepted delivery must carry the dispenser's own sale. SB_SOAK_DELIVERIES sets
+// the deliveries per point, SB_SOAK_SEEDS the draws run in turn (the seeds that once found a phantom sale by
+// default); scripts/soak.sh runs a long soak.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -23,69 +14,10 @@
 
 #include "logging/Log.h"
 #include "platform/Clock.h"
+#include "soak/SoakHost.h"
 #include "support/SimDriver.h"
 
 namespace {
-
-constexpr uint32_t kPoints = 32;
-constexpr int kGrades = 4;
-constexpr int kMaxPolls = 60;         // a 5.00 l delivery takes 20
-constexpr unsigned kOneFaultIn = 12;  // chance of a fault at each step of a delivery
-// START meets a fault more often, and a longer one, so that some STARTs are lost on the line: those must be told.
-constexpr unsigned kStartFaultIn = 4;
-constexpr unsigned kStartFaultLength = 5;
-constexpr unsigned kWalkAwayIn = 6;    // a customer in six walks away without lifting the nozzle
-constexpr int kWalkAwayPolls = 4;
-constexpr size_t kExamplesPerHost = 2;
-constexpr double kPrice = 1.46;  // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
-
-// Drawn so that deliveries of equal volume follow each other often.
-struct Preset {
-    double volume;
-    double amount;
-};
-constexpr Preset kPresets[] = {{2.00, 0}, {5.00, 0}, {5.00, 0}, {0, 7.30}};
-
-enum Fault { kSilence, kNaks, kWaits, kRefusal, kBabble, kCorruption, kPortFailure, kUnseenCorruption, kFaults };
-const char* const kFaultNames[] = {"silence", "nak",  "wait",  "refusal", "babble", "corruption", "port",
-                                   "unseen corruption"};
-enum Outcome { kAccepted, kTold, kApart, kLostSale, kPhantomSale, kOtherFigures, kStartUntold, kOutcomes };
-const char* const kOutcomeNames[] = {"accepted",     "told",          "apart",          "lost sale",
-                                     "phantom sale", "other figures", "START untold"};
-
-struct Counts {
-    std::array<unsigned, kOutcomes> outcomes{};
-    std::array<unsigned, kFaults> faults{};
-    unsigned deliveries = 0;
-    unsigned sales = 0;          // deliveries in which the dispenser sold something
-    uint64_t longestCallMs = 0;  // the most pausing one call of the driver asked for
-    std::vector<std::string> examples;
-
-    unsigned Wrong() const {
-        return outcomes[kLostSale] + outcomes[kPhantomSale] + outcomes[kOtherFigures] + outcomes[kStartUntold];
-    }
-    void Add(const Counts& other) {
-        for (int i = 0; i < kOutcomes; ++i) outcomes[i] += other.outcomes[i];
-        for (int i = 0; i < kFaults; ++i) faults[i] += other.faults[i];
-        deliveries += other.deliveries;
-        sales += other.sales;
-        longestCallMs = std::max(longestCallMs, other.longestCallMs);
-        examples.insert(examples.end(), other.examples.begin(), other.examples.end());
-    }
-    std::string Summary() const {
-        const auto list = [](const char* const* names, const unsigned* values, int count) {
-            std::string text;
-            for (int i = 0; i < count; ++i) {
-                text += (i > 0 ? ", " : "") + std::string(names[i]) + " " + std::to_string(values[i]);
-            }
-            return text;
-        };
-        return std::to_string(deliveries) + " deliveries (" + std::to_string(sales) + " sold); faults: " +
-               list(kFaultNames, faults.data(), kFaults) + "; " + list(kOutcomeNames, outcomes.data(), kOutcomes) +
-               "; wrong " + std::to_string(Wrong()) + "; longest call " + std::to_string(longestCallMs) +
-               " ms of driver pauses";
-    }
-};
 
 thread_local uint64_t pausedMs = 0;
 
@@ -99,155 +31,6 @@ public:
 
 private:
     sb::platform::TimeSource* previous_;
-};
-
-// One host on one point.
-class Host {
-public:
-    // Each point's draws depend on the seed and the point together, so that no two seeds share a point's draws.
-    Host(sbtest::SimDriver& sim, uint32_t point, uint32_t seed) : sim_(sim), point_(point) {
-        std::seed_seq draws{seed, point};
-        random_.seed(draws);
-    }
-
-    Counts Run(unsigned deliveries) {
-        Call([&] { vm().OpenLine(object(), point_); });
-        Call([&] { vm().PollStatus(object(), point_, 0); });
-        for (unsigned n = 1; n <= deliveries; ++n) Deliver(n);
-        return counts_;
-    }
-
-private:
-    const SbDriverVtbl& vm() { return sim_.Slots(); }
-    // Even points only poll the status; odd ones read the running figures, every fourth three times a poll.
-    unsigned RunningReads() const { return point_ % 2 == 0 ? 0 : point_ % 4 == 1 ? 3 : 1; }
-    SbDriver* object() { return sim_.Object(); }
-    void AtDispenser(const std::function<void(sbsim::Dispenser&)>& action) { sim_.port.Act(point_, action); }
-    unsigned Draw(unsigned below) { return static_cast<unsigned>(random_() % below); }
-
-    // A failure raised by the driver tells the host that the delivery went wrong.
-    void Call(const std::function<void()>& call) {
-        const uint64_t before = pausedMs;
-        try {
-            call();
-        } catch (const sb::ESerialIO&) {
-            told_ = true;
-        }
-        counts_.longestCallMs = std::max(counts_.longestCallMs, pausedMs - before);
-    }
-
-    void MaybeFault(unsigned oneIn = kOneFaultIn, unsigned length = 1) {
-        if (Draw(oneIn) != 0) return;
-        const auto kind = static_cast<Fault>(Draw(kFaults));
-        if (kind == kUnseenCorruption && Draw(4) != 0) return;  // rarer: a delivery it touches is not compared
-        ++counts_.faults[kind];
-        faultsDrawn_ += " " + std::string(kFaultNames[kind]);
-        if (kind == kPortFailure) return sim_.port.ThrowOnExchanges(1 + Draw(2));  // whichever line comes next
-        const unsigned n = (1 + Draw(4)) * length;
-        sbsim::Corruption corruption{Draw(21), static_cast<uint8_t>(1u << Draw(7))};
-        if (kind == kUnseenCorruption) corruption.secondIndex = (corruption.dataIndex + 1 + Draw(16)) % 18;
-        AtDispenser([&](sbsim::Dispenser& dispenser) {
-            sbsim::FaultScript& faults = dispenser.faults();
-            switch (kind) {
-                case kSilence: faults.SilenceExchanges(2 * n); break;
-                case kNaks: faults.NakDataBlocks(n); break;
-                case kWaits: faults.AnswerPollsWithWait(n); break;
-                case kRefusal: faults.RefuseRequests(1); break;
-                case kBabble:  // a wait answer to every transmission, for a while
-                    for (unsigned i = 0; i < 100 * n; ++i) faults.ScriptAnswer(sbsim::FrameBlock("0180", true));
-                    break;
-                default: faults.CorruptNextBlock(corruption); break;
-            }
-        });
-    }
-
-    void Deliver(unsigned number) {
-        const int grade = 1 + static_cast<int>(Draw(kGrades));
-        const Preset preset = kPresets[Draw(std::size(kPresets))];
-        int64_t volumeBefore = 0, amountBefore = 0;
-        unsigned unseenBefore = 0;
-        AtDispenser([&](sbsim::Dispenser& dispenser) {
-            volumeBefore = dispenser.point().VolumeTotal(grade);
-            amountBefore = dispenser.point().AmountTotal(grade);
-            unseenBefore = dispenser.faults().unseenCorruptionsSent();
-        });
-        told_ = false;
-        faultsDrawn_.clear();
-        vm().SetPrice(object(), point_, 0, grade, 0, 0, kPrice);
-        if (preset.volume > 0) vm().SetVolumePreset(object(), point_, 0, 0, 0, preset.volume);
-        else vm().SetAmountPreset(object(), point_, 0, 0, 0, preset.amount);
-        MaybeFault(kStartFaultIn, kStartFaultLength);
-        Call([&] { vm().Start(object(), point_, 0, grade, 1); });
-        const bool startTold = told_;
-        const bool walkAway = Draw(kWalkAwayIn) == 0;
-        bool authorised = false;
-        AtDispenser([&](sbsim::Dispenser& dispenser) {
-            authorised = dispenser.point().state() == sbsim::PointState::Authorised;
-            if (!walkAway) dispenser.point().LiftNozzle(grade);
-        });
-        uint32_t code = 0;
-        bool shownStarted = !startTold;  // every poll after a START that returned showed the point started
-        const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
-        for (int poll = 0; poll < polls && !(code >= 0xD0 && code <= 0xD6); ++poll) {
-            MaybeFault();
-            Call([&] { code = vm().PollStatus(object(), point_, 0); });
-            if (code < 0xE9 || code > 0xEE) shownStarted = false;
-            for (unsigned read = 0; read < RunningReads(); ++read) {
-                double running = 0;
-                Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
-            }
-        }
-        AtDispenser([&](sbsim::Dispenser& dispenser) { dispenser.point().HangNozzle(); });
-        MaybeFault();
-        double volume = 0, amount = 0;
-        Call([&] { vm().FinalDeliveryData(object(), point_, 0, &volume, &amount); });
-        uint32_t lineResult = vm().GetLineResult(object(), point_);
-        // A careful host tries the final read once more when it could not be read.
-        if (lineResult == 3 && point_ % 3 == 0 && !told_) {
-            Call([&] { vm().FinalDeliveryData(object(), point_, 0, &volume, &amount); });
-            lineResult = vm().GetLineResult(object(), point_);
-        }
-
-        // The sale the dispenser ran for this START is what the grade's totals grew by meanwhile: nothing when
-        // the START was not carried out, although the dispenser still shows the previous sale then.
-        int64_t sold = 0, soldAmount = 0;
-        bool unseen = false;
-        AtDispenser([&](sbsim::Dispenser& dispenser) {
-            sold = dispenser.point().VolumeTotal(grade) - volumeBefore;
-            soldAmount = dispenser.point().AmountTotal(grade) - amountBefore;
-            // The previous delivery's final figures are the lock's reference: a corruption unseen there counts.
-            unseen = dispenser.faults().unseenCorruptionsSent() != unseenBeforePrevious_;
-            unseenBeforePrevious_ = unseenBefore;
-        });
-        ++counts_.deliveries;
-        if (sold > 0) ++counts_.sales;
-        const int64_t read = std::llround(volume * 100), readAmount = std::llround(amount * 100);
-        Outcome outcome = kAccepted;
-        // The host believes the pump authorised: START returned and the point was shown started throughout.
-        if (!startTold && !authorised && shownStarted) outcome = kStartUntold;
-        else if (told_ || lineResult != 1) outcome = kTold;
-        else if (read == sold && readAmount == soldAmount) outcome = kAccepted;
-        else if (unseen) outcome = kApart;
-        else outcome = read == 0 ? kLostSale : sold == 0 ? kPhantomSale : kOtherFigures;
-        ++counts_.outcomes[outcome];
-        if (outcome < kLostSale || counts_.examples.size() >= kExamplesPerHost) return;
-        char text[320];
-        std::snprintf(text, sizeof text,
-                      "point %u (%u running reads a poll) delivery %u: accepted %.2f l/%.2f, the dispenser sold "
-                      "%.2f l/%.2f; START %s%s, last status %02X, faults drawn:%s",
-                      point_, RunningReads(), number, volume, amount, static_cast<double>(sold) / 100,
-                      static_cast<double>(soldAmount) / 100, authorised ? "carried out" : "not carried out",
-                      walkAway ? ", the customer walked away" : "", code, faultsDrawn_.c_str());
-        counts_.examples.push_back(text);
-    }
-
-    sbtest::SimDriver& sim_;
-    uint32_t point_;
-    std::mt19937 random_;
-    bool told_ = false;
-    unsigned unseenBeforePrevious_ = 0;  // unseen corruptions sent before the previous delivery began
-    std::string faultsDrawn_;  // during the current delivery
-    Counts counts_;
 };
 
 unsigned long FromEnvironment(const char* name, unsigned long otherwise) {
@@ -266,36 +49,49 @@ std::vector<uint32_t> Seeds() {
     return seeds;
 }
 
-Counts Soak(uint32_t seed, unsigned deliveries) {
+soak::Counts Soak(uint32_t seed, unsigned deliveries) {
     sbtest::SimDriver sim;
-    sbsim::PointConfig config;
-    config.flowPerPoll = 25;
-    for (uint32_t point = 1; point <= kPoints; ++point) sim.port.Attach(point, config);
+    soak::AttachDispensers(sim.port);
     NoWaiting clock;  // after the driver's recording clock, so it is the one in use
     const std::string logFile = sb::ProcessLog().FileName();
     sb::ProcessLog().SetFileName("");  // a long run would write gigabytes
 
-    std::vector<Counts> perHost(kPoints);
+    soak::Target target;
+    target.slots = &sim.Slots();
+    target.object = sim.Object();
+    target.lines = &sim.port;
+    target.failed = [](const std::function<void()>& call) {
+        try {
+            call();
+            return false;
+        } catch (const sb::ESerialIO&) {
+            return true;
+        }
+    };
+    target.failPort = [&sim](unsigned n) { sim.port.ThrowOnExchanges(n); };
+    target.clockMs = [] { return pausedMs; };
+
+    std::vector<soak::Counts> perHost(soak::kPoints);
     std::vector<std::thread> hosts;
-    for (uint32_t point = 1; point <= kPoints; ++point) {
-        hosts.emplace_back([&, point] { perHost[point - 1] = Host(sim, point, seed).Run(deliveries); });
+    for (uint32_t point = 1; point <= soak::kPoints; ++point) {
+        hosts.emplace_back([&, point] { perHost[point - 1] = soak::RunHost(target, point, seed, deliveries); });
     }
     for (std::thread& host : hosts) host.join();
     sb::ProcessLog().SetFileName(logFile);
-    Counts counts;
-    for (const Counts& host : perHost) counts.Add(host);
+    soak::Counts counts;
+    for (const soak::Counts& host : perHost) counts.Add(host);
     return counts;
 }
 
 TEST(Soak, EveryAcceptedDeliveryCarriesTheDispensersOwnSale) {
     const auto deliveries = static_cast<unsigned>(FromEnvironment("SB_SOAK_DELIVERIES", 6));
     for (const uint32_t seed : Seeds()) {
-        const Counts counts = Soak(seed, deliveries);
-        std::printf("soak, SB_SOAK_SEEDS=%u: %s\n", seed, counts.Summary().c_str());
+        const soak::Counts counts = Soak(seed, deliveries);
+        std::printf("soak, SB_SOAK_SEEDS=%u: %s\n", seed, counts.Summary("ms of driver pauses").c_str());
         for (size_t i = 0; i < counts.examples.size() && i < 8; ++i) {
             std::printf("  wrong: %s\n", counts.examples[i].c_str());
         }
-        EXPECT_EQ(counts.deliveries, kPoints * deliveries) << seed;
+        EXPECT_EQ(counts.deliveries, soak::kPoints * deliveries) << seed;
         // Most deliveries sell despite the faults, so the comparison is not an empty one.
         EXPECT_GT(counts.sales, counts.deliveries / 2) << seed;
         EXPECT_EQ(counts.Wrong(), 0u) << seed;

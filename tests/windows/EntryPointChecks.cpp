@@ -28,6 +28,8 @@ bool LoadDriver(HostSetup& host) {
     Report(true, "LoadLibrary finds and loads sbdriver.dll");
     host.getVM30 = Export<GetVM30Fn>(host.library, "GetVM30");
     host.getDriver25 = Export<GetDriver25Fn>(host.library, "GetDriver25");
+    host.setFailureMode = Export<SetFailureModeFn>(host.library, "SbSetFailureMode");
+    host.getLastFailure = Export<GetLastFailureFn>(host.library, "SbGetLastFailure");
     auto decoratedVM30 = Export<GetVM30Fn>(host.library, "GetVM30@12");
     auto decoratedDriver25 = Export<GetDriver25Fn>(host.library, "GetDriver25@32");
     Expect(decoratedVM30 == host.getVM30 && decoratedDriver25 == host.getDriver25,

@@ -7,7 +7,7 @@ namespace wintest {
 
 class SettingsFile;
 
-// LoadLibrary and GetProcAddress of both entry points, plain and decorated.
+// LoadLibrary and GetProcAddress of both entry points, plain and decorated, and of the failure-mode calls.
 bool LoadDriver(HostSetup& host);
 
 // GetVM30 and GetDriver25 through the stack probe; host.driver is GetVM30's object.

@@ -14,6 +14,8 @@ namespace wintest {
 
 using GetVM30Fn = decltype(&GetVM30);
 using GetDriver25Fn = decltype(&GetDriver25);
+using SetFailureModeFn = decltype(&SbSetFailureMode);
+using GetLastFailureFn = decltype(&SbGetLastFailure);
 
 // Filling points, one per group, so that no group sees another's traffic or state.
 constexpr uint32_t kDeliveryPoint = 1;
@@ -26,6 +28,8 @@ struct HostSetup {
     HMODULE library = nullptr;
     GetVM30Fn getVM30 = nullptr;
     GetDriver25Fn getDriver25 = nullptr;
+    SetFailureModeFn setFailureMode = nullptr;
+    GetLastFailureFn getLastFailure = nullptr;
     SbDriver* driver = nullptr;
     TestPort* port = nullptr;               // lent to the driver
     sbsim::SimPortService* lines = nullptr;  // behind the port: the simulated dispensers and the call record

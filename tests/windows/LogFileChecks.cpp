@@ -1,15 +1,43 @@
 #include "LogFileChecks.h"
 
+#include <windows.h>
+
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "Check.h"
-#include "HostSetup.h"
 
 namespace wintest {
 namespace {
+
+constexpr unsigned long long kRotationLimit = 7340032;  // the live file moves to copy .0 once larger
+constexpr int kOldestCopy = 11;
+// Two past the last copy: from the thirteenth on, the oldest copy must be removed for the others to move up.
+constexpr int kRotations = kOldestCopy + 3;
+
+std::string CopyPath(const std::string& path, int number) { return path + "." + std::to_string(number); }
+
+// The file's size, or nothing when it does not exist.
+std::optional<unsigned long long> FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0) return std::nullopt;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Grows or cuts the file to the size without writing it (the system leaves the new part empty).
+bool SetFileSize(const std::string& path, unsigned long long size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != 0 && SetEndOfFile(file) != 0;
+    CloseHandle(file);
+    return ok;
+}
 
 // "hh:mm:ss.zzz " at the start of a line.
 bool HasTimeStamp(const std::string& line) {
@@ -52,6 +80,26 @@ void CheckLogFile() {
     Expect(log.find(Cp1251("ЗАПРОС СОСТОЯНИЯ(") + point + ")") != std::string::npos,
            "log: the status poll is traced in Windows-1251");
     Expect(log.find("Прием") == std::string::npos, "log: no UTF-8 text in the file");
+}
+
+void CheckLogRotation(HostSetup& host) {
+    const std::string path = LogFilePath();
+    std::string grown;  // the rounds after which the live file was still above the limit
+    for (int round = 1; round <= kRotations; ++round) {
+        if (!SetFileSize(path, kRotationLimit + 1)) {
+            return Report(false, "log rotation: the live file grown past the limit", path);
+        }
+        host.Slots().PollStatus(host.driver, kSlotPoint, 0);  // its first line rotates, the others start anew
+        const unsigned long long size = FileSize(path).value_or(0);
+        if (size > kRotationLimit) grown += " " + std::to_string(round) + ": " + std::to_string(size) + " bytes;";
+    }
+    Expect(grown.empty(), "log rotation: " + std::to_string(kRotations) + " times, the live file starts anew each time",
+           grown.empty() ? std::string() : "still above the limit after round" + grown);
+    bool kept = true;
+    for (int n = 0; n <= kOldestCopy; ++n) kept = kept && FileSize(CopyPath(path, n)).has_value();
+    Expect(kept && !FileSize(CopyPath(path, kOldestCopy + 1)),
+           "log rotation: copies .0 to ." + std::to_string(kOldestCopy) + " kept, none beyond");
+    for (int n = 0; n <= kOldestCopy + 1; ++n) DeleteFileA(CopyPath(path, n).c_str());
 }
 
 }  // namespace wintest

@@ -3,6 +3,7 @@
 // send-and-receive, and a structured exception raised inside it as a host language raises.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "line/PortServiceForwarder.h"
@@ -27,6 +28,10 @@ public:
         finallyRan_ = false;
     }
 
+    // The next n send-and-receive calls, on whichever lines and threads make them, raise as RaiseInSendReceive
+    // does; the fault set above is left as it is.
+    void RaiseOnExchanges(unsigned n) { raisesLeft_ += n; }
+
     // Set when a failure inside send-and-receive unwound the port's own frame (its finally-handler ran);
     // cleared by SetFault.
     bool FinallyRan() const { return finallyRan_; }
@@ -37,10 +42,12 @@ private:
     // The one slot of its own; the others go on to the simulator's port service.
     int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
                         uint32_t zero);
-    void FailInsideOwnFrame();
+    void FailInsideOwnFrame(Fault fault);
+    bool TakeRaise();
 
     Fault fault_ = Fault::None;
-    bool finallyRan_ = false;
+    std::atomic<unsigned> raisesLeft_{0};
+    std::atomic<bool> finallyRan_{false};
 };
 
 }  // namespace wintest

@@ -1,6 +1,6 @@
 // The Windows test host: loads sbdriver.dll as a 32-bit Windows host does, lends it a port service with
 // simulated dispensers, and checks the version resource, the calling contract, the results, the failures, the
-// files, a delivery, the menu entry with its settings dialog and the alert window.
+// files, a delivery, a soak of many deliveries, the menu entry with its settings dialog and the alert window.
 // Prints one PASS or FAIL line per check; exits with 1 when any check failed.
 // With --menu-without-dispenser it checks only that a first menu hook without the dispenser menu adds nothing:
 // the hook acts on its first call in a process only.
@@ -21,6 +21,7 @@
 #include "SettingsDialogChecks.h"
 #include "SettingsFile.h"
 #include "SlotResultChecks.h"
+#include "SoakChecks.h"
 #include "StackWordChecks.h"
 #include "UiDriving.h"
 #include "VersionChecks.h"
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
         CheckHostCatchesDriverFailures(host);
         CheckDelivery(host);
         CheckLogFile();
+        CheckLogRotation(host);
+        CheckSoak(host);
         // Last: the dialog changes the driver's settings.
         if (settingsEntry != nullptr) {
             CheckSettingsDialog(host, *settingsEntry, settings);

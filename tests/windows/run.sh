@@ -8,7 +8,7 @@ set -eu
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/win32"
-limit=180  # seconds for the whole Wine run; the checks take well under a minute
+limit=180  # seconds for the whole Wine run; the checks take about a minute and a half, most of it the soak
 
 cd "$root"
 cmake --preset win32 -DSB_WERROR=ON >/dev/null
