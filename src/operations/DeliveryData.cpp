@@ -118,6 +118,7 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
             reading.volume = ShownVolume(fillingPoint);
             reading.amount = fillingPoint.CurAmount;
             reading.usable = true;
+            reading.fromMemory = true;
             StepVolume(fillingPoint, -kMemoryAnswerStep);
             return reading;
         }
@@ -215,7 +216,7 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
         if (fillingPoint.FinishReported) station.LinkOf(point).Line = LineState::FinalDataUnread;
     } else if (reading.usable || begun) {
         fillingPoint.LastVolume = reading.volume;
-        fillingPoint.LastVolumeKnown = reading.usable;
+        if (!reading.fromMemory) fillingPoint.LastVolumeKnown = reading.usable;
         fillingPoint.NewSale = false;
     }
     // Unread figures of a delivery that never showed it began close nothing: the previous sale stays the

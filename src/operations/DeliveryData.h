@@ -31,6 +31,7 @@ struct DeliveryReading {
     double volume = 0;
     double amount = 0;
     bool usable = false;        // figures came, from the dispenser or from memory
+    bool fromMemory = false;    // the kept figures, answered without asking: they tell nothing new of the display
     bool previousSale = false;  // the figures are still the previous sale's: read, but not kept
 };
 
