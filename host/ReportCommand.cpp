@@ -6,6 +6,7 @@
 
 #include "host/RecordingFile.h"
 #include "host/RecordingScope.h"
+#include "host/ReportOutages.h"
 #include "host/ReportPage.h"
 
 namespace sbhost {
@@ -68,11 +69,7 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     };
     visitor.unreadable = [](const sbdecode::TraceRecord&) {};
     RecordingSummary summary;
-    struct {
-        std::vector<std::string> files;
-        std::string scope;
-        std::vector<std::string> cautions;
-    } source;
+    ReportSource source;
     source.files = RotatedSet(log);
     if (!ReadRecordingFiles(source.files, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";
@@ -87,7 +84,7 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     source.cautions = Cautions(summary);
     for (const std::string& caution : source.cautions) std::cerr << "sbhost: " << log << ": " << caution << "\n";
     std::ofstream file(page, std::ios::binary);
-    file << ReportPage(model, log, source.cautions);
+    file << ReportPage(model, source);
     file.close();
     if (!file) {
         std::cerr << "sbhost: cannot write " << page << "\n";
@@ -95,6 +92,8 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     }
     const std::vector<Delivery> deliveries = model.Deliveries();
     const auto interrupted = std::count_if(deliveries.begin(), deliveries.end(), Interrupted);
+    std::size_t outages = 0;
+    for (const auto& point : model.points) outages += Outages(point.second, model.lastMs).size();
     JsonObject json;
     json.Text("event", "report")
         .Text("page", page)
@@ -102,12 +101,14 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
         .Number("points", static_cast<long long>(model.points.size()))
         .Number("deliveries", static_cast<long long>(deliveries.size()))
         .Number("interrupted", static_cast<long long>(interrupted))
+        .Number("outages", static_cast<long long>(outages))
         .Number("exchanges", static_cast<long long>(model.exchanges))
         .Number("skipped_lines", static_cast<long long>(summary.unreadableLines))
         .Number("backward_steps", static_cast<long long>(summary.backwardSteps));
     out.Emit("report " + page + ": " + std::to_string(model.points.size()) + " points, " +
                  std::to_string(deliveries.size()) + " deliveries (" + std::to_string(interrupted) +
-                 " interrupted), " + std::to_string(model.exchanges) + " exchanges",
+                 " interrupted), " + std::to_string(outages) + " outages, " + std::to_string(model.exchanges) +
+                 " exchanges",
              json);
     return 0;
 }
