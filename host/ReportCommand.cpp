@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "host/RecordingDate.h"
 #include "host/RecordingFile.h"
 #include "host/RecordingScope.h"
 #include "host/ReportOutages.h"
@@ -83,6 +84,8 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     }
     source.cautions = Cautions(summary);
     for (const std::string& caution : source.cautions) std::cerr << "sbhost: " << log << ": " << caution << "\n";
+    std::time_t written = 0;
+    if (FileWritten(log, &written)) source.date = RecordingDate::Agreeing(summary.lastMs, written);
     std::ofstream file(page, std::ios::binary);
     file << ReportPage(model, source);
     file.close();
@@ -97,8 +100,9 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     JsonObject json;
     json.Text("event", "report")
         .Text("page", page)
-        .Number("files", static_cast<long long>(source.files.size()))
-        .Number("points", static_cast<long long>(model.points.size()))
+        .Number("files", static_cast<long long>(source.files.size()));
+    if (source.date) json.Text("date", source.date->Of(model.firstMs));
+    json.Number("points", static_cast<long long>(model.points.size()))
         .Number("deliveries", static_cast<long long>(deliveries.size()))
         .Number("interrupted", static_cast<long long>(interrupted))
         .Number("outages", static_cast<long long>(outages))

@@ -79,10 +79,19 @@ std::string OutageList(const ReportModel& model) {
     return any ? html + "</ul>\n" : "<h2>Outages</h2>\n<p>None: every answer awaited came, and came well.</p>\n";
 }
 
+// " on 2024-05-01 from 12:56:23.397 to 12:58:01.020", the date where the recording's is known, on each end
+// when they differ.
+std::string Span(const ReportSource& source, const ReportModel& model) {
+    const std::string from = sbdecode::ClockText(model.firstMs), to = sbdecode::ClockText(model.lastMs);
+    if (!source.date) return " from " + from + " to " + to;
+    const std::string first = source.date->Of(model.firstMs), last = source.date->Of(model.lastMs);
+    if (first == last) return " on " + first + " from " + from + " to " + to;
+    return " from " + first + " " + from + " to " + last + " " + to;
+}
+
 std::string Heading(const ReportModel& model, const ReportSource& source) {
     std::string html = "<p>" + Escaped(source.files.back()) + ": " + std::to_string(model.exchanges) + " exchanges" +
-                       (source.scope.empty() ? "" : " (" + Escaped(source.scope) + ")") + " from " +
-                       sbdecode::ClockText(model.firstMs) + " to " + sbdecode::ClockText(model.lastMs) +
+                       (source.scope.empty() ? "" : " (" + Escaped(source.scope) + ")") + Span(source, model) +
                        ".</p>\n";
     if (source.files.size() > 1) {
         html += "<p>Read as one recording, oldest first:";

@@ -2,9 +2,11 @@
 // time, the outages listed, the deliveries' table, and each point's states, volume curves and line pictures.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/RecordingDate.h"
 #include "host/ReportModel.h"
 
 namespace sbhost {
@@ -17,6 +19,7 @@ struct ReportSource {
     std::vector<std::string> files;     // read in this order; at least one
     std::string scope;                  // what of the recording was kept ("point 4, 14:47 to 14:48"); empty: all
     std::vector<std::string> cautions;  // what the reader should know before trusting the pictures
+    std::optional<RecordingDate> date;  // the recording's date, when it is known
 };
 
 // The model holds at least one exchange.
