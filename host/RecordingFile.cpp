@@ -104,8 +104,8 @@ bool Refuse(std::string* error, const std::string& why) {
 std::vector<std::string> Cautions(const RecordingSummary& summary) {
     std::vector<std::string> cautions;
     if (summary.unreadableLines > 0) {
-        cautions.push_back(std::to_string(summary.unreadableLines) +
-                           (summary.unreadableLines == 1 ? " line" : " lines") + " not understood, skipped (the first is " +
+        cautions.push_back(std::to_string(summary.unreadableLines) + (summary.unreadableLines == 1 ? " line" : " lines") +
+                           " not understood, skipped (the first is " +
                            LineOf(summary, summary.firstUnreadableLine, summary.firstUnreadableFile) + ")");
     }
     if (summary.backwardSteps > 0) {
@@ -130,7 +130,8 @@ bool ReadRecordingFiles(const std::vector<std::string>& paths, const RecordingVi
     RecordingReader reader(visitor, summary);
     for (const std::string& path : paths) {
         std::error_code ignored;
-        if (std::filesystem::is_directory(path, ignored)) return Refuse(error, path + " is a directory, not a recording");
+        if (std::filesystem::is_directory(path, ignored))
+            return Refuse(error, path + " is a directory, not a recording");
         std::ifstream file(path, std::ios::binary);
         if (!file) return Refuse(error, "cannot open " + path + ": " + std::strerror(errno));
         try {

@@ -125,7 +125,8 @@ std::string OutageHatching(const TimeAxis& axis, const PointHistory& history, in
     int64_t from = 0;
     for (const LineEvent& event : history.line) {
         if (!event.told || event.fault == open) continue;
-        if (open != Fault::kNone) svg += Rect(axis.X(from), y, axis.X(event.timeMs) - axis.X(from), kBand, FaultFill(open));
+        if (open != Fault::kNone)
+            svg += Rect(axis.X(from), y, axis.X(event.timeMs) - axis.X(from), kBand, FaultFill(open));
         open = event.fault;
         from = event.timeMs;
     }
