@@ -65,8 +65,8 @@ public:
         for (const sbdecode::Exchange& exchange : pairing_.Finish()) visitor_.exchange(conversation_.Read(exchange));
         if (readable_) return true;
         *error = name + " holds neither the driver's trace log nor a hex capture" +
-                 (held_.empty() ? "" : " (line " + std::to_string(held_.front().lineNumber) + ": \"" +
-                                           held_.front().text.substr(0, 60) + "\")");
+                 (held_.empty() ? "" : " (" + LineOf(summary_, held_.front().lineNumber, summary_.firstUnreadableFile) +
+                                           ": \"" + held_.front().text.substr(0, 60) + "\")");
         return false;
     }
 
@@ -104,8 +104,8 @@ bool Refuse(std::string* error, const std::string& why) {
 std::vector<std::string> Cautions(const RecordingSummary& summary) {
     std::vector<std::string> cautions;
     if (summary.unreadableLines > 0) {
-        cautions.push_back(std::to_string(summary.unreadableLines) + (summary.unreadableLines == 1 ? " line" : " lines") +
-                           " not understood, skipped (the first is " +
+        const std::string lines = summary.unreadableLines == 1 ? " line" : " lines";
+        cautions.push_back(std::to_string(summary.unreadableLines) + lines + " not understood, skipped (the first is " +
                            LineOf(summary, summary.firstUnreadableLine, summary.firstUnreadableFile) + ")");
     }
     if (summary.backwardSteps > 0) {
