@@ -157,7 +157,7 @@ void ReadLogText(const std::string& text, TraceRecord* record) {
 bool TraceReader::ReadLine(std::string* line, bool* cut) {
     line->clear();
     *cut = false;
-    std::streambuf* buffer = in_.rdbuf();
+    std::streambuf* buffer = in_->rdbuf();
     // Ends at the end of the line or of the input: every character is taken once.
     for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
         if (c == '\n') return true;
@@ -165,6 +165,11 @@ bool TraceReader::ReadLine(std::string* line, bool* cut) {
         else *cut = true;
     }
     return !line->empty() || *cut;
+}
+
+void TraceReader::ContinueWith(std::istream& in) {
+    in_ = &in;
+    lineNumber_ = 0;
 }
 
 int64_t TraceReader::OnTimeline(int64_t clockMs) {

@@ -33,15 +33,17 @@ struct TraceRecord {
 
 class TraceReader {
 public:
-    explicit TraceReader(std::istream& in) : in_(in) {}
+    explicit TraceReader(std::istream& in) : in_(&in) {}
     // The next record; false at the end of the input.
     bool Next(TraceRecord* record);
+    // Goes on with the recording's next file: its lines are counted from 1, its times on the same timeline.
+    void ContinueWith(std::istream& in);
 
 private:
     bool ReadLine(std::string* line, bool* cut);
     int64_t OnTimeline(int64_t clockMs);
 
-    std::istream& in_;
+    std::istream* in_;
     std::size_t lineNumber_ = 0;
     int64_t lastClockMs_ = -1;
     int64_t dayMs_ = 0;

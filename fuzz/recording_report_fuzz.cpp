@@ -41,7 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const sbhost::LineEvent& event : point.second.line)
             Check(event.timeMs >= model.firstMs && event.timeMs <= model.lastMs);
     }
-    const std::string page = sbhost::ReportPage(model, "fuzz", sbhost::Cautions(summary));
+    sbhost::ReportSource source;
+    source.files = {"fuzz"};
+    source.cautions = sbhost::Cautions(summary);
+    const std::string page = sbhost::ReportPage(model, source);
     Check(page.find("nan") == std::string::npos && page.find("inf") == std::string::npos);
     return 0;
 }

@@ -9,7 +9,7 @@
 
 namespace sbhost {
 
-extern const char kDecodeUsage[];
+extern const std::string kDecodeUsage;
 
 // words: what follows "decode". Returns the exit code: 0 decoded, 1 the file could not be read or is no
 // recording, 2 bad words.

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "decode/ExchangePairing.h"
+#include "logging/Logger.h"
 
 namespace sbhost {
 
@@ -14,15 +16,87 @@ namespace {
 
 std::string Times(std::size_t count) { return count == 1 ? "once" : std::to_string(count) + " times"; }
 
-// Notes the record's time against the one before: a step back beyond the threads' disorder is counted.
-void FollowClock(const sbdecode::TraceRecord& record, int64_t* lastMs, RecordingSummary* summary) {
-    if (record.timeMs < 0) return;
-    if (*lastMs >= 0 && record.timeMs + kOutOfOrderMs <= *lastMs && summary->backwardSteps++ == 0) {
-        summary->firstBackwardLine = record.lineNumber;
-        summary->firstBackwardFromMs = *lastMs;
-        summary->firstBackwardToMs = record.timeMs;
+// "line 5", and the file's name when the recording is in more than one.
+std::string LineOf(const RecordingSummary& summary, std::size_t line, const std::string& file) {
+    return "line " + std::to_string(line) + (summary.files > 1 ? " of " + file : "");
+}
+
+// Reads the files of one recording one after the other: a send at the end of one file finds its answer at
+// the start of the next, and the clock's days count on.
+class RecordingReader {
+public:
+    RecordingReader(const RecordingVisitor& visitor, RecordingSummary* summary)
+        : visitor_(visitor), summary_(*summary) {}
+
+    // Reads the input through, or until it is plain that it holds no recording.
+    void Read(std::istream& in, const std::string& name) {
+        if (gaveUp_) return;
+        ++summary_.files;
+        if (reader_) reader_->ContinueWith(in);
+        else reader_.emplace(in);
+        sbdecode::TraceRecord record;
+        while (reader_->Next(&record)) {
+            FollowClock(record, name);
+            if (record.kind == sbdecode::TraceRecord::Kind::kUnreadable) {
+                if (summary_.unreadableLines++ == 0) {
+                    summary_.firstUnreadableLine = record.lineNumber;
+                    summary_.firstUnreadableFile = name;
+                }
+                if (readable_) visitor_.unreadable(record);
+                else held_.push_back(record);
+                gaveUp_ = held_.size() >= static_cast<std::size_t>(kUnreadableBeforeGivingUp);
+                if (gaveUp_) return;
+                continue;
+            }
+            if (!readable_) {
+                for (const sbdecode::TraceRecord& line : held_) visitor_.unreadable(line);
+                readable_ = true;
+            }
+            for (const sbdecode::Exchange& exchange : pairing_.Take(record))
+                visitor_.exchange(conversation_.Read(exchange));
+            if (record.kind == sbdecode::TraceRecord::Kind::kNote ||
+                record.kind == sbdecode::TraceRecord::Kind::kFailure)
+                visitor_.note(record);
+        }
     }
-    *lastMs = record.timeMs;
+
+    // Tells the sends left open; false and why in *error when nothing of a recording came.
+    bool Finish(const std::string& name, std::string* error) {
+        for (const sbdecode::Exchange& exchange : pairing_.Finish()) visitor_.exchange(conversation_.Read(exchange));
+        if (readable_) return true;
+        *error = name + " holds neither the driver's trace log nor a hex capture" +
+                 (held_.empty() ? "" : " (" + LineOf(summary_, held_.front().lineNumber, summary_.firstUnreadableFile) +
+                                           ": \"" + held_.front().text.substr(0, 60) + "\")");
+        return false;
+    }
+
+private:
+    // Notes the record's time against the one before: a step back beyond the threads' disorder is counted.
+    void FollowClock(const sbdecode::TraceRecord& record, const std::string& name) {
+        if (record.timeMs < 0) return;
+        const int64_t before = summary_.lastMs;
+        if (before >= 0 && record.timeMs + kOutOfOrderMs <= before && summary_.backwardSteps++ == 0) {
+            summary_.firstBackwardLine = record.lineNumber;
+            summary_.firstBackwardFile = name;
+            summary_.firstBackwardFromMs = before;
+            summary_.firstBackwardToMs = record.timeMs;
+        }
+        summary_.lastMs = record.timeMs;
+    }
+
+    const RecordingVisitor& visitor_;
+    RecordingSummary& summary_;
+    std::optional<sbdecode::TraceReader> reader_;  // made on the first input
+    sbdecode::ExchangePairing pairing_;
+    sbdecode::Conversation conversation_;
+    std::vector<sbdecode::TraceRecord> held_;  // unreadable lines before the first readable one
+    bool readable_ = false;
+    bool gaveUp_ = false;
+};
+
+bool Refuse(std::string* error, const std::string& why) {
+    *error = why;
+    return false;
 }
 
 }  // namespace
@@ -30,14 +104,13 @@ void FollowClock(const sbdecode::TraceRecord& record, int64_t* lastMs, Recording
 std::vector<std::string> Cautions(const RecordingSummary& summary) {
     std::vector<std::string> cautions;
     if (summary.unreadableLines > 0) {
-        cautions.push_back(std::to_string(summary.unreadableLines) +
-                           (summary.unreadableLines == 1 ? " line" : " lines") +
-                           " not understood, skipped (the first is line " +
-                           std::to_string(summary.firstUnreadableLine) + ")");
+        const std::string lines = summary.unreadableLines == 1 ? " line" : " lines";
+        cautions.push_back(std::to_string(summary.unreadableLines) + lines + " not understood, skipped (the first is " +
+                           LineOf(summary, summary.firstUnreadableLine, summary.firstUnreadableFile) + ")");
     }
     if (summary.backwardSteps > 0) {
-        cautions.push_back("the time runs backwards " + Times(summary.backwardSteps) + ", first at line " +
-                           std::to_string(summary.firstBackwardLine) + " (from " +
+        cautions.push_back("the time runs backwards " + Times(summary.backwardSteps) + ", first at " +
+                           LineOf(summary, summary.firstBackwardLine, summary.firstBackwardFile) + " (from " +
                            sbdecode::ClockText(summary.firstBackwardFromMs) + " to " +
                            sbdecode::ClockText(summary.firstBackwardToMs) +
                            "): logs joined, or the clock set back; the times of those stretches overlap");
@@ -47,64 +120,39 @@ std::vector<std::string> Cautions(const RecordingSummary& summary) {
 
 bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,
                    RecordingSummary* summary, std::string* error) {
-    sbdecode::TraceReader reader(in);
-    sbdecode::ExchangePairing pairing;
-    sbdecode::Conversation conversation;
-    sbdecode::TraceRecord record;
-    bool readable = false;
-    std::vector<sbdecode::TraceRecord> held;  // unreadable lines before the first readable one
-    int64_t lastMs = -1;
-    while (reader.Next(&record)) {
-        FollowClock(record, &lastMs, summary);
-        if (record.kind == sbdecode::TraceRecord::Kind::kUnreadable) {
-            if (summary->unreadableLines++ == 0) summary->firstUnreadableLine = record.lineNumber;
-            if (readable) visitor.unreadable(record);
-            else held.push_back(record);
-            if (held.size() >= static_cast<std::size_t>(kUnreadableBeforeGivingUp)) break;
-            continue;
-        }
-        if (!readable) {
-            for (const sbdecode::TraceRecord& line : held) visitor.unreadable(line);
-            readable = true;
-        }
-        for (const sbdecode::Exchange& exchange : pairing.Take(record)) visitor.exchange(conversation.Read(exchange));
-        if (record.kind == sbdecode::TraceRecord::Kind::kNote || record.kind == sbdecode::TraceRecord::Kind::kFailure)
-            visitor.note(record);
-    }
-    for (const sbdecode::Exchange& exchange : pairing.Finish()) visitor.exchange(conversation.Read(exchange));
-    if (!readable) {
-        *error = name + " holds neither the driver's trace log nor a hex capture" +
-                 (held.empty() ? "" : " (line " + std::to_string(held.front().lineNumber) + ": \"" +
-                                  held.front().text.substr(0, 60) + "\")");
-        return false;
-    }
-    return true;
+    RecordingReader reader(visitor, summary);
+    reader.Read(in, name);
+    return reader.Finish(name, error);
 }
 
-bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, RecordingSummary* summary,
-                       std::string* error) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        *error = path + " is a directory, not a recording";
-        return false;
+bool ReadRecordingFiles(const std::vector<std::string>& paths, const RecordingVisitor& visitor,
+                        RecordingSummary* summary, std::string* error) {
+    RecordingReader reader(visitor, summary);
+    for (const std::string& path : paths) {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(path, ignored))
+            return Refuse(error, path + " is a directory, not a recording");
+        std::ifstream file(path, std::ios::binary);
+        if (!file) return Refuse(error, "cannot open " + path + ": " + std::strerror(errno));
+        try {
+            reader.Read(file, path);
+        } catch (const std::ios_base::failure& failure) {  // the stream buffer throws on a read error
+            return Refuse(error, "reading " + path + " failed: " + failure.what());
+        }
+        if (file.bad()) return Refuse(error, "reading " + path + " failed");
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        *error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
+    return reader.Finish(paths.empty() ? "" : paths.back(), error);
+}
+
+std::vector<std::string> RotatedSet(const std::string& path) {
+    std::vector<std::string> set;
+    for (int copy = sb::Logger::kOldestCopy; copy >= sb::Logger::kNewestCopy; --copy) {
+        const std::string name = path + "." + std::to_string(copy);
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(name, ignored)) set.push_back(name);
     }
-    bool recording = false;
-    try {
-        recording = ReadRecording(file, path, visitor, summary, error);
-    } catch (const std::ios_base::failure& failure) {  // the stream buffer throws on a read error
-        *error = "reading " + path + " failed: " + failure.what();
-        return false;
-    }
-    if (file.bad()) {
-        *error = "reading " + path + " failed";
-        return false;
-    }
-    return recording;
+    set.push_back(path);
+    return set;
 }
 
 }  // namespace sbhost

@@ -29,12 +29,16 @@ constexpr int64_t kOutOfOrderMs = 1000;
 
 // What the reading passed over or found amiss, for the reader to tell after what it showed.
 struct RecordingSummary {
+    std::size_t files = 0;                // files read
     std::size_t unreadableLines = 0;
     std::size_t firstUnreadableLine = 0;  // its number; 0 when every line was understood
+    std::string firstUnreadableFile;
     std::size_t backwardSteps = 0;        // times the clock went back by kOutOfOrderMs or more
     std::size_t firstBackwardLine = 0;
+    std::string firstBackwardFile;
     int64_t firstBackwardFromMs = -1;     // the time before that line, and the line's
     int64_t firstBackwardToMs = -1;
+    int64_t lastMs = -1;                  // the time of the last line that has one
 };
 
 // What the summary calls for telling, one sentence each: lines skipped, time running backwards.
@@ -43,8 +47,13 @@ std::vector<std::string> Cautions(const RecordingSummary& summary);
 // False and the reason in *error when the input holds no recording; name is the input's name in the reason.
 bool ReadRecording(std::istream& in, const std::string& name, const RecordingVisitor& visitor,
                    RecordingSummary* summary, std::string* error);
-// The same from a file; false too when it cannot be opened or read.
-bool ReadRecordingFile(const std::string& path, const RecordingVisitor& visitor, RecordingSummary* summary,
-                       std::string* error);
+// The same from files read one after the other as one recording (a send in one, its answer in the next); false
+// too when one cannot be opened or read.
+bool ReadRecordingFiles(const std::vector<std::string>& paths, const RecordingVisitor& visitor,
+                        RecordingSummary* summary, std::string* error);
+
+// The files the driver wrote a log to, in the order written: the copies its rotation made, oldest first
+// (LOG.11 ... LOG.0), then LOG itself; LOG alone when there are none.
+std::vector<std::string> RotatedSet(const std::string& path);
 
 }  // namespace sbhost

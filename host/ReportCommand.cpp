@@ -4,15 +4,21 @@
 #include <fstream>
 #include <iostream>
 
+#include "host/RecordingDate.h"
 #include "host/RecordingFile.h"
+#include "host/RecordingScope.h"
+#include "host/ReportOutages.h"
 #include "host/ReportPage.h"
 
 namespace sbhost {
 namespace {
 
 // False and what is wrong in *error when the words are not report's.
-bool ParseReport(const std::vector<std::string>& words, std::string* log, std::string* page, std::string* error) {
+bool ParseReport(const std::vector<std::string>& words, std::string* log, std::string* page, RecordingScope* scope,
+                 std::string* error) {
     for (std::size_t i = 0; i < words.size(); ++i) {
+        if (TakeScopeOption(words, &i, scope, error)) continue;
+        if (!error->empty()) return false;
         if (words[i] == "--out" && i + 1 < words.size()) {
             *page = words[++i];
         } else if (words[i] == "--out" || words[i].rfind("--", 0) == 0) {
@@ -30,36 +36,58 @@ bool ParseReport(const std::vector<std::string>& words, std::string* log, std::s
     return !log->empty();
 }
 
+// "point 4, 14:47 to 14:48" for the page; empty when the whole recording is kept.
+std::string ScopeText(const RecordingScope& scope) {
+    std::string text = scope.point == 0 ? "" : "point " + std::to_string(scope.point);
+    if (scope.timed) {
+        text += (text.empty() ? "" : ", ") + (scope.fromText.empty() ? "from the start" : scope.fromText) + " to " +
+                (scope.toText.empty() ? "the end of the day" : scope.toText);
+    }
+    return text;
+}
+
 }  // namespace
 
-const char kReportUsage[] = "sbhost [--json] report LOG [--out PAGE.html]   (default LOG.html)";
+const std::string kReportUsage = std::string("sbhost [--json] report LOG [--out PAGE.html] ") + kScopeUsage +
+                                 "\n              (default LOG.html; the log's rotated copies LOG.11 ... LOG.0 first)";
 
 int RunReport(const std::vector<std::string>& words, Output& out) {
     std::string log;
     std::string page;
+    RecordingScope scope;
     std::string error;
-    if (!ParseReport(words, &log, &page, &error)) {
+    if (!ParseReport(words, &log, &page, &scope, &error)) {
         std::cerr << "sbhost: report: " << error << "\n";
         return 2;
     }
     ReportModel model;
     RecordingVisitor visitor;
-    visitor.exchange = [&](const sbdecode::ReadExchange& read) { model.Take(read); };
-    visitor.note = [&](const sbdecode::TraceRecord& record) { model.TakeNote(record); };
+    visitor.exchange = [&](const sbdecode::ReadExchange& read) {
+        if (scope.Passes(read.exchange.point, read.exchange.timeMs)) model.Take(read);
+    };
+    visitor.note = [&](const sbdecode::TraceRecord& record) {
+        if (scope.Passes(record.point, record.timeMs)) model.TakeNote(record);
+    };
     visitor.unreadable = [](const sbdecode::TraceRecord&) {};
     RecordingSummary summary;
-    if (!ReadRecordingFile(log, visitor, &summary, &error)) {
+    ReportSource source;
+    source.files = RotatedSet(log);
+    if (!ReadRecordingFiles(source.files, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
+    source.scope = ScopeText(scope);
     if (model.exchanges == 0) {
-        std::cerr << "sbhost: " << log << " records no exchange with a time to draw\n";
+        std::cerr << "sbhost: " << log << " records no exchange with a time to draw"
+                  << (source.scope.empty() ? "" : " (" + source.scope + ")") << "\n";
         return 1;
     }
-    const std::vector<std::string> cautions = Cautions(summary);
-    for (const std::string& caution : cautions) std::cerr << "sbhost: " << log << ": " << caution << "\n";
+    source.cautions = Cautions(summary);
+    for (const std::string& caution : source.cautions) std::cerr << "sbhost: " << log << ": " << caution << "\n";
+    std::time_t written = 0;
+    if (FileWritten(log, &written)) source.date = RecordingDate::Agreeing(summary.lastMs, written);
     std::ofstream file(page, std::ios::binary);
-    file << ReportPage(model, log, cautions);
+    file << ReportPage(model, source);
     file.close();
     if (!file) {
         std::cerr << "sbhost: cannot write " << page << "\n";
@@ -67,18 +95,25 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     }
     const std::vector<Delivery> deliveries = model.Deliveries();
     const auto interrupted = std::count_if(deliveries.begin(), deliveries.end(), Interrupted);
+    std::size_t outages = 0;
+    for (const auto& point : model.points) outages += Outages(point.second, model.lastMs).size();
+    JsonObject json;
+    json.Text("event", "report")
+        .Text("page", page)
+        .Number("files", static_cast<long long>(source.files.size()));
+    if (source.date) json.Text("date", source.date->Of(model.firstMs));
+    json.Number("points", static_cast<long long>(model.points.size()))
+        .Number("deliveries", static_cast<long long>(deliveries.size()))
+        .Number("interrupted", static_cast<long long>(interrupted))
+        .Number("outages", static_cast<long long>(outages))
+        .Number("exchanges", static_cast<long long>(model.exchanges))
+        .Number("skipped_lines", static_cast<long long>(summary.unreadableLines))
+        .Number("backward_steps", static_cast<long long>(summary.backwardSteps));
     out.Emit("report " + page + ": " + std::to_string(model.points.size()) + " points, " +
                  std::to_string(deliveries.size()) + " deliveries (" + std::to_string(interrupted) +
-                 " interrupted), " + std::to_string(model.exchanges) + " exchanges",
-             JsonObject()
-                 .Text("event", "report")
-                 .Text("page", page)
-                 .Number("points", static_cast<long long>(model.points.size()))
-                 .Number("deliveries", static_cast<long long>(deliveries.size()))
-                 .Number("interrupted", static_cast<long long>(interrupted))
-                 .Number("exchanges", static_cast<long long>(model.exchanges))
-                 .Number("skipped_lines", static_cast<long long>(summary.unreadableLines))
-                 .Number("backward_steps", static_cast<long long>(summary.backwardSteps)));
+                 " interrupted), " + std::to_string(outages) + " outages, " + std::to_string(model.exchanges) +
+                 " exchanges",
+             json);
     return 0;
 }
 

@@ -10,7 +10,7 @@
 
 namespace sbhost {
 
-extern const char kReportUsage[];
+extern const std::string kReportUsage;
 
 // words: what follows "report". Returns the exit code: 0 written, 1 the recording could not be read or the
 // page not written, 2 bad words.

@@ -3,6 +3,18 @@
 #include <algorithm>
 
 namespace sbhost {
+namespace {
+
+Fault FaultOf(const sbdecode::ReadExchange& read) {
+    if (read.silent) return Fault::kNoAnswer;
+    if (read.nak) return Fault::kNak;
+    if (read.answer.kind == sbdecode::FrameKind::kBlock && !read.answer.checkGood) return Fault::kBadCheck;
+    if (read.reply && read.reply->name == "REFUSAL") return Fault::kRefused;
+    if (read.reply && read.reply->name == "WAIT") return Fault::kWait;
+    return Fault::kNone;
+}
+
+}  // namespace
 
 void ReportModel::TakeNote(const sbdecode::TraceRecord& record) {
     if (record.kind == sbdecode::TraceRecord::Kind::kFailure) {
@@ -18,7 +30,8 @@ void ReportModel::Take(const sbdecode::ReadExchange& read) {
     lastMs = std::max(lastMs, time);
     ++exchanges;
     PointHistory& history = points[read.exchange.point];
-    history.line.push_back({time, read.retry, read.silent});
+    const Fault fault = FaultOf(read);
+    history.line.push_back({time, read.retry, read.awaited && !read.cutShort, fault});
     if (read.request && read.request->name == "START") {
         Delivery delivery;
         delivery.point = read.exchange.point;
@@ -28,7 +41,8 @@ void ReportModel::Take(const sbdecode::ReadExchange& read) {
         delivery.preset = read.request->preset;
         history.deliveries.push_back(delivery);
     }
-    if (!read.reply) return;
+    // A block whose check is bad tells nothing for certain (the line library sends NAK and takes the block again).
+    if (!read.reply || fault == Fault::kBadCheck) return;
     const sbdecode::Message& reply = *read.reply;
     if (reply.status != 0) history.states.push_back({time, reply.status});
     const bool delivering = reply.status == '2' || reply.status == ':' || reply.status == ';';

@@ -39,10 +39,15 @@ struct Delivery {
 // Seen delivering, and its final figures never read: the log cut short, or the point fell silent.
 inline bool Interrupted(const Delivery& delivery) { return delivery.delivering && !delivery.finalRead; }
 
+// What went wrong with an exchange, as the line shows it: the most telling first.
+enum class Fault { kNone, kNoAnswer, kNak, kBadCheck, kRefused, kWait };
+constexpr std::size_t kFaultKinds = 6;
+
 struct LineEvent {
     int64_t timeMs;
     bool retry;
-    bool silent;
+    bool told;    // the dispenser's answer, or that none came, is known: an answer was awaited and recorded
+    Fault fault;  // kNone for an exchange not told
 };
 
 struct PointHistory {

@@ -2,6 +2,7 @@
 
 #include "decode/Conversation.h"
 #include "host/Output.h"
+#include "host/ReportOutages.h"
 #include "host/ReportSvg.h"
 
 namespace sbhost {
@@ -55,20 +56,64 @@ std::string FailureTable(const ReportModel& model) {
     return html + "</table>\n";
 }
 
+// Each point's outages, the first kOutagesListed of them listed and the rest counted.
+std::string OutageList(const ReportModel& model) {
+    std::string html =
+        "<h2>Outages</h2>\n<p>Exchanges that failed one after the other, nothing answered well between them "
+        "(hatched on the states): the point's state is not known from the first to the next good answer.</p>\n<ul>";
+    bool any = false;
+    for (const auto& point : model.points) {
+        const std::vector<Outage> outages = Outages(point.second, model.lastMs);
+        const std::string name = "<li>point " + std::to_string(point.first) + ": ";
+        std::size_t rest = 0;
+        for (std::size_t i = 0; i < outages.size(); ++i) {
+            if (i < kOutagesListed) html += name + OutageText(outages[i]) + "</li>\n";
+            else rest += outages[i].Exchanges();
+        }
+        if (outages.size() > kOutagesListed) {
+            html += name + std::to_string(outages.size() - kOutagesListed) + " more outages, " + std::to_string(rest) +
+                    " exchanges</li>\n";
+        }
+        any = any || !outages.empty();
+    }
+    return any ? html + "</ul>\n" : "<h2>Outages</h2>\n<p>None: every answer awaited came, and came well.</p>\n";
+}
+
+// " on 2024-05-01 from 12:56:23.397 to 12:58:01.020", the date where the recording's is known, on each end
+// when they differ.
+std::string Span(const ReportSource& source, const ReportModel& model) {
+    const std::string from = sbdecode::ClockText(model.firstMs), to = sbdecode::ClockText(model.lastMs);
+    if (!source.date) return " from " + from + " to " + to;
+    const std::string first = source.date->Of(model.firstMs), last = source.date->Of(model.lastMs);
+    if (first == last) return " on " + first + " from " + from + " to " + to;
+    return " from " + first + " " + from + " to " + last + " " + to;
+}
+
+std::string Heading(const ReportModel& model, const ReportSource& source) {
+    std::string html = "<p>" + Escaped(source.files.back()) + ": " + std::to_string(model.exchanges) + " exchanges" +
+                       (source.scope.empty() ? "" : " (" + Escaped(source.scope) + ")") + Span(source, model) +
+                       ".</p>\n";
+    if (source.files.size() > 1) {
+        html += "<p>Read as one recording, oldest first:";
+        for (const std::string& file : source.files) html += " " + Escaped(file);
+        html += ".</p>\n";
+    }
+    for (const std::string& caution : source.cautions) html += "<p class=\"caution\">" + Escaped(caution) + "</p>\n";
+    return html;
+}
+
 }  // namespace
 
-std::string ReportPage(const ReportModel& model, const std::string& source, const std::vector<std::string>& cautions) {
+std::string ReportPage(const ReportModel& model, const ReportSource& source) {
     std::string html =
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Dispenser lines: " + Escaped(source) +
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Dispenser lines: " +
+        Escaped(source.files.back()) +
         "</title>\n<style>body{font-family:sans-serif;margin:2em;color:#222}table{border-collapse:collapse}"
         "td,th{border:1px solid #bbb;padding:2px 8px;text-align:right}h2{margin-top:1.5em}"
-        ".caution{color:#b30000;font-weight:bold}</style></head><body>\n"
-        "<h1>Dispenser lines</h1>\n<p>" + Escaped(source) + ": " + std::to_string(model.exchanges) +
-        " exchanges from " + sbdecode::ClockText(model.firstMs) + " to " + sbdecode::ClockText(model.lastMs) +
-        ".</p>\n";
-    for (const std::string& caution : cautions) html += "<p class=\"caution\">" + Escaped(caution) + "</p>\n";
-    html += "<h2>States of every point</h2>\n" + OverviewSvg(model) + "\n<h2>Deliveries</h2>\n" + DeliveryTable(model) +
-            FailureTable(model);
+        ".caution{color:#b30000;font-weight:bold}</style></head><body>\n<h1>Dispenser lines</h1>\n" +
+        Heading(model, source);
+    html += "<h2>States of every point</h2>\n" + OverviewSvg(model) + "\n" + OutageList(model) +
+            "<h2>Deliveries</h2>\n" + DeliveryTable(model) + FailureTable(model);
     for (const auto& point : model.points) {
         const std::string n = std::to_string(point.first);
         html += "<h2>Point " + n + "</h2>\n<h3>States and delivery volumes</h3>\n" + PointSvg(model, point.first) +

@@ -1,16 +1,28 @@
-// The report as one self-contained HTML page: the recording's span, every point's states over time, the
-// deliveries' table, and each point's states, volume curves and line pictures.
+// The report as one self-contained HTML page: the recording's span, every point's states and outages over
+// time, the outages listed, the deliveries' table, and each point's states, volume curves and line pictures.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/RecordingDate.h"
 #include "host/ReportModel.h"
 
 namespace sbhost {
 
-// source: the recording's name as the page shows it; cautions: what the reader should know before trusting
-// the pictures (lines skipped...), shown under the title. The model holds at least one exchange.
-std::string ReportPage(const ReportModel& model, const std::string& source, const std::vector<std::string>& cautions);
+// Outages listed for one point; the rest are counted.
+constexpr std::size_t kOutagesListed = 20;
+
+// Where the pictures come from, as the page tells it under its title.
+struct ReportSource {
+    std::vector<std::string> files;     // read in this order; at least one
+    std::string scope;                  // what of the recording was kept ("point 4, 14:47 to 14:48"); empty: all
+    std::vector<std::string> cautions;  // what the reader should know before trusting the pictures
+    std::optional<RecordingDate> date;  // the recording's date, when it is known
+};
+
+// The model holds at least one exchange.
+std::string ReportPage(const ReportModel& model, const ReportSource& source);
 
 }  // namespace sbhost

@@ -24,7 +24,7 @@ void Usage(std::ostream& out) {
            "  --pty        one point on a new pseudo-terminal (the default)\n"
            "  --device     one point on a serial device, raw 8N1\n"
            "  --points N   points 1..N, each on a pseudo-terminal of its own, spread over M lines (A, B...)\n"
-           "  --config     lines and points from a file (sim/program/ForecourtFile.h; sim/MODEL.md)\n"
+           "  --config     lines and points from a file (docs/sbhost.md; sim/MODEL.md)\n"
            "  --baud       the lines' speed: every answer byte takes 10 bit times (default 2400)\n"
            "  --turnaround milliseconds from the end of a transmission to its answer (default 5)\n"
            "  --flow N     hundredths of a litre a running delivery grows at each poll (default 10)\n"
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     }
     if (!parsed || !BuildForecourt(options, &forecourt, &error)) {
         std::cerr << "sbsim: " << error << "\n";
-        Usage(std::cerr);
+        if (!parsed) Usage(std::cerr);  // a file's error names its line: the usage would bury it
         return 2;
     }
     std::ofstream capture;

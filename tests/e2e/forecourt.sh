@@ -2,8 +2,9 @@
 # A forecourt over pseudo-terminals: sbsim serves 8 points on 2 lines at 9600 bit/s, point 8 silent. sbhost
 # starts a delivery on point 3 (its customer has lifted nozzle 2) and then monitors points 1..7 until it ends;
 # status on point 8 must say it does not answer and exit 3. The trace log of the run must decode with every
-# frame named, the recorded log must decode to its recorded form, and the report drawn from it must render. A
-# second sbhost on a line the monitor holds must be refused, and sbsim must end when its input closes.
+# frame named, the recorded log must decode to its recorded form, and the report drawn from it must render, as
+# must one of a recording with outages and an interrupted delivery. A second sbhost on a line the monitor holds
+# must be refused, and sbsim must end when its input closes.
 # Usage: forecourt.sh SBSIM SBHOST DATA_DIR
 set -euo pipefail
 sbsim=$1
@@ -104,4 +105,29 @@ done
 "$work/sbhost" report "$data/recorded.pro" --out "$work/report.html" >"$work/report.out" || fail "no report"
 grep -q "1 deliveries (0 interrupted)" "$work/report.out" || fail "report: $(cat "$work/report.out")"
 bash "$(dirname "$0")/render_svgs.sh" "$work/report.html" "$work/png" || fail "a picture of the report does not render"
+# Outages: point 1 silent twice mid-delivery, its curve broken across the first and its delivery interrupted by
+# the second; point 2's faults each named. The file's time just after its last line dates it.
+cp "$data/outage.capture" "$work/outage.capture"
+touch -d "2024-05-01 16:53:42" "$work/outage.capture"
+"$work/sbhost" --json report "$work/outage.capture" --out "$work/outage.html" >"$work/outage.out" || fail "no outage report"
+grep -q '"date":"2024-05-01",.*"deliveries":1,"interrupted":1,"outages":5,' "$work/outage.out" &&
+  grep -q "point 1: no answer 16:53:36.993–16:53:38.430, 15 exchanges</li>" "$work/outage.html" &&
+  grep -q "point 2: bad block check 2, wait 1 16:53:39.746–16:53:39.840, 3 exchanges</li>" "$work/outage.html" &&
+  grep -q "point 2: NAK 16:53:40.725, 1 exchange</li>" "$work/outage.html" &&
+  grep -q "exchanges on 2024-05-01 from 16:53:33.962" "$work/outage.html" &&
+  [ "$(grep -o "<polyline" "$work/outage.html" | wc -l)" -eq 2 ] || fail "outages: $(cat "$work/outage.out")"
+bash "$(dirname "$0")/render_svgs.sh" "$work/outage.html" "$work/outage-png" >/dev/null || fail "outages do not render"
+"$work/sbhost" --json report "$data/outage.capture" --point 2 --from 16:53:40 --to 16:53:40 --out "$work/scope.html" |
+  grep -q '"points":1,"deliveries":0,"interrupted":0,"outages":2,' || fail "report --point 2 --from --to"
+# The driver's rotated copies, oldest first, read as one log.
+sed -n 1,80p "$data/recorded.pro" >"$work/rotated.pro.1"
+sed -n 81,160p "$data/recorded.pro" >"$work/rotated.pro.0"
+sed -n '161,$p' "$data/recorded.pro" >"$work/rotated.pro"
+"$work/sbhost" --json report "$work/rotated.pro" | grep -q '"files":3,.*"deliveries":1,.*"exchanges":85,"skipped_lines":0,"backward_steps":0}' ||
+  fail "the rotated copies were not read as one log"
+printf '[point 1]\nnozzles = 3\ngrades = 2 3\n' >"$work/forecourt.cfg"
+status=0
+"$sbsim" --config "$work/forecourt.cfg" </dev/null 2>"$work/cfg.err" || status=$?
+[ "$status" -eq 2 ] && grep -q "forecourt.cfg:3: point 1 has 3 nozzles, and grades names 2" "$work/cfg.err" ||
+  fail "sbsim took a point with 3 nozzles and 2 grades: $status $(cat "$work/cfg.err")"
 echo "forecourt of 8 points on 2 lines monitored, silent point told, logs decoded, report rendered in $((SECONDS - started)) s"

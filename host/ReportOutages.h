@@ -1,0 +1,34 @@
+// A point's outages: stretches of its exchanges that all failed (no answer, NAK, bad block check, refusal,
+// wait), with nothing answered well between them. While one lasts the point's state is not known.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/ReportModel.h"
+
+namespace sbhost {
+
+struct Outage {
+    int64_t firstMs = 0;  // the first and the last failed exchange
+    int64_t lastMs = 0;
+    int64_t untilMs = 0;  // the next exchange answered well, or the end of the recording
+    std::array<std::size_t, kFaultKinds> counts{};  // failed exchanges by Fault
+
+    std::size_t Exchanges() const;
+};
+
+// The outages of the point's exchanges in the order recorded; endMs: the end of the recording.
+std::vector<Outage> Outages(const PointHistory& history, int64_t endMs);
+
+// "no answer", "NAK", "bad block check", "refused", "wait".
+const char* FaultName(Fault fault);
+
+// "no answer 14:47:02.105–14:47:34.300, 16 exchanges"; its kinds by count when they are several:
+// "NAK 2, bad block check 1 14:47:02.105–14:47:02.300, 3 exchanges".
+std::string OutageText(const Outage& outage);
+
+}  // namespace sbhost
