@@ -91,7 +91,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
 
     KeepVolume(fillingPoint, 0);
     fillingPoint.CurAmount = 0;
-    const uint8_t stateBefore = fillingPoint.PointState;
+    fillingPoint.StateBeforeStart = fillingPoint.PointState;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
     fillingPoint.SaleBegan = false;
@@ -108,7 +108,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     WriteLog(kLevelTrace, "END " + name);
     if (link.ReplyRefused) {
         // Refused after it was taken for started: the point is not shown as started.
-        fillingPoint.PointState = stateBefore;
+        fillingPoint.PointState = fillingPoint.StateBeforeStart;
         fillingPoint.StartHold = 0;
         RaiseIfRefused(link, name);
     }

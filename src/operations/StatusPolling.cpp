@@ -170,6 +170,7 @@ uint8_t PollStatus(Station& station, uint8_t point) {
     if (link.ReplyRefused && fillingPoint.StartHold > 0) {
         // The refusal of the latest START came after it returned: the point is not shown as started any longer.
         fillingPoint.StartHold = 0;
+        code = fillingPoint.PointState = fillingPoint.StateBeforeStart;
         WriteLog(kLevelTrace, PointTrace(TraceName(Command::Start), point) + ": refused by the dispenser");
     }
     const uint8_t replyLength = message.replyLength;

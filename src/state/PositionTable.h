@@ -40,6 +40,7 @@ struct FillingPoint {
     Relaxed<bool> MasterResetPending = false;
     Relaxed<uint8_t> SaleGrade = 1;
     Relaxed<uint8_t> StartHold = 0;
+    Relaxed<uint8_t> StateBeforeStart = kInitialState;  // the state code a refused START leaves the point in
     Relaxed<uint8_t> NoReplyCount = 0;
     std::array<Relaxed<double>, kGradeCount + 1> VolumeTotals{};
     std::array<Relaxed<double>, kGradeCount + 1> AmountTotals{};
