@@ -52,6 +52,13 @@ std::optional<Preset> PresetOf(Station& station, const FillingPoint& fillingPoin
 
 }  // namespace
 
+void EndRefusedStart(FillingPoint& fillingPoint) {
+    const uint8_t before = fillingPoint.StateBeforeStart;
+    const bool startedBefore = before >= kStartedState && before <= kStartedState + kGradeCount;
+    fillingPoint.PointState = startedBefore ? FillingPoint::kInitialState : before;
+    fillingPoint.StartHold = 0;
+}
+
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode) {
     FillingPoint& fillingPoint = station.Point(point);
     const std::string name = PointTrace(TraceName(Command::Start), point);
@@ -107,9 +114,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     platform::Sleep(kAfterStartPauseMs);
     WriteLog(kLevelTrace, "END " + name);
     if (link.ReplyRefused) {
-        // Refused after it was taken for started: the point is not shown as started.
-        fillingPoint.PointState = fillingPoint.StateBeforeStart;
-        fillingPoint.StartHold = 0;
+        EndRefusedStart(fillingPoint);
         RaiseIfRefused(link, name);
     }
 }

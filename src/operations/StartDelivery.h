@@ -12,4 +12,8 @@ namespace sb {
 // is sent.
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode);
 
+// The dispenser refused the latest START after it was taken for started: the point shows the state the START
+// replaced, or idle when that was itself an earlier START's, and is no longer held as started.
+void EndRefusedStart(FillingPoint& fillingPoint);
+
 }  // namespace sb

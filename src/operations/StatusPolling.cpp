@@ -11,6 +11,7 @@
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
+#include "operations/StartDelivery.h"
 #include "platform/Clock.h"
 
 namespace sb {
@@ -169,8 +170,8 @@ uint8_t PollStatus(Station& station, uint8_t point) {
     ReadStatusReply(station, point, message);
     if (link.ReplyRefused && fillingPoint.StartHold > 0) {
         // The refusal of the latest START came after it returned: the point is not shown as started any longer.
-        fillingPoint.StartHold = 0;
-        code = fillingPoint.PointState = fillingPoint.StateBeforeStart;
+        EndRefusedStart(fillingPoint);
+        code = fillingPoint.PointState;
         WriteLog(kLevelTrace, PointTrace(TraceName(Command::Start), point) + ": refused by the dispenser");
     }
     const uint8_t replyLength = message.replyLength;

@@ -115,7 +115,9 @@ TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     // A refusal concerns its own START only.
     EXPECT_NE(Start(1, 1), "");
     EXPECT_EQ(sim.Point(1).PointState, 0xE9);
-    // A refusal that comes only in a later poll ends the started state there, even with no report beside it.
+    // A refusal that comes only in a later poll ends the started state there, even with no report beside it,
+    // and after a START that replaced an earlier START's state.
+    EXPECT_NE(Start(1, 1), "");
     sbtest::LineScript(sim.Script()).Reply("0190").Nothing(3);
     EXPECT_EQ(sim.Slots().PollStatus(sim.Object(), 1, 0), 0xC0u);
     EXPECT_EQ(sim.log.Count("START(1): refused by the dispenser"), 3u);
