@@ -36,7 +36,7 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(200);
 constexpr std::size_t kMessageLines = 2;
 constexpr int kChromeLines = 3 + static_cast<int>(kMessageLines);
 
-const char kHint[] = "q quits, f faults or states, Tab next page; or type a command: 3 authorise 2 45.90 5 Enter";
+const char kHint[] = "q quit, f faults, Tab page; type e.g. 3 authorise 2 45.90 5 and Enter";
 
 class Monitor {
 public:
@@ -187,7 +187,7 @@ std::string Monitor::ScreenText(const std::vector<PointRow>& rows, int refresh) 
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if ((i < first || i >= end) && !Answering(rows[i])) elsewhere += " " + std::to_string(rows[i].view.point);
         }
-        if (!elsewhere.empty()) title += "  not answering on other pages:" + elsewhere;
+        if (!elsewhere.empty()) title += "  silent elsewhere:" + elsewhere;
     }
     const std::size_t width = static_cast<std::size_t>(size.columns);
     std::string text = Cell(title, width) + "\n" + Cell(HeadingLine(look), width) + "\n";

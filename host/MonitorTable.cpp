@@ -99,6 +99,11 @@ std::string FaultsText(const LineCounts& counts, bool colour, const char* count,
     return text.empty() ? "none" : text;
 }
 
+// "cannot open /dev/ttyS9: No such file or directory": the device named once.
+std::string DeviceTrouble(const PointView& view) {
+    return view.openError.find(view.device) != std::string::npos ? view.openError : view.device + ": " + view.openError;
+}
+
 std::size_t LastWidth(const TableLook& look, std::size_t used) {
     if (look.columns == 0) return 1000;  // no limit
     return std::max<std::size_t>(kLeastLast, static_cast<std::size_t>(look.columns) > used + 1
@@ -112,9 +117,7 @@ std::string StateText(const PointRow& row) {
     const PointView& view = row.view;
     switch (view.condition) {
         case Condition::kStarting: return "starting";
-        case Condition::kDeviceMissing:
-            return view.openError.find(view.device) != std::string::npos ? view.openError
-                                                                         : view.device + ": " + view.openError;
+        case Condition::kDeviceMissing: return DeviceTrouble(view);
         case Condition::kFailed: return view.failure;
         case Condition::kUnanswered:
             return !row.counts.latest || *row.counts.latest == Fault::kNoAnswer
@@ -134,7 +137,7 @@ std::string HeadingLine(const TableLook& look) {
     std::string line = Cell("PT", kPoint) + " " + (Wide(look) ? Cell("LINE", kDevice) + " " : "");
     if (look.faults) return line + "FAULTS, THE LATEST FIRST: KIND COUNT LAST";
     line += Cell("CODE", kCode) + " " + Cell("STATE", kState) + " " + Cell("VOLUME", kVolume, true) + " " +
-            Cell("AMOUNT", kAmount, true) + " " + Cell("LR", kLineResult, true) + " " + Cell("ANSWER", kAge, true) +
+            Cell("AMOUNT", kAmount, true) + " " + Cell("LR", kLineResult, true) + " " + Cell("AGE", kAge, true) +
             " ";
     if (Wide(look)) {
         line += Cell("EXCH", kCount, true) + " " + Cell("RETRY", kCount, true) + " " + Cell("NAK", kCount, true) +
@@ -182,7 +185,7 @@ std::string FaultSummary(const std::vector<PointRow>& rows, bool colour) {
         const PointView& view = row.view;
         text += "point " + std::to_string(view.point) + " (" + view.device +
                 "): " + FaultsText(row.counts, colour, " ", " last ") + "\n";
-        if (!view.openError.empty()) text += "    " + view.device + ": " + view.openError + "\n";
+        if (!view.openError.empty()) text += "    " + DeviceTrouble(view) + "\n";
         if (!view.lastFailure.empty()) {
             const std::string gloss = DriverGloss(view.lastFailure);
             text += "    the driver's latest failure" + (gloss.empty() ? "" : ": " + gloss) + "; in its words:\n";

@@ -22,15 +22,17 @@ bool IsDeliveryStopped(uint32_t code) { return code >= 0xD0 && code <= 0xD6; }
 bool HasFigures(uint32_t code) { return code >= 0xD0 && code <= 0xDF; }
 
 std::string FiguresText(const Figures& figures) {
-    return (figures.known ? Fixed(figures.volume) + " l, " + Fixed(figures.amount) : std::string("unknown")) +
-           " (line result " + std::to_string(figures.lineResult) + ")";
+    const std::string lineResult = "line result " + std::to_string(figures.lineResult) + ")";
+    if (figures.known) return Fixed(figures.volume) + " l, " + Fixed(figures.amount) + " (" + lineResult;
+    return "unknown (" + (figures.fault ? std::string(FaultName(*figures.fault)) + ", " : "") + lineResult;
 }
 
 JsonObject& AddFigures(JsonObject& json, const Figures& figures) {
     constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();  // written as null
-    return json.Figure("volume", figures.known ? figures.volume : kUnknown)
-        .Figure("amount", figures.known ? figures.amount : kUnknown)
-        .Number("line_result", figures.lineResult);
+    json.Figure("volume", figures.known ? figures.volume : kUnknown)
+        .Figure("amount", figures.known ? figures.amount : kUnknown);
+    if (!figures.known && figures.fault) json.Text("fault", FaultKey(*figures.fault));
+    return json.Number("line_result", figures.lineResult);
 }
 
 PointSession::PointSession(SbDriver* driver, uint32_t point, Output& out, PortWatch& watch)
@@ -109,6 +111,12 @@ Figures PointSession::Read(const std::function<void(Figures&)>& read, bool count
     const bool replied = counters ? after.counterReplies > before.counterReplies
                                   : after.deliveryReplies > before.deliveryReplies;
     figures.known = figures.lineResult == kLineGood && (replied || after.exchanges == before.exchanges);
+    for (std::size_t kind = 0; kind < kFaultKinds && !figures.known; ++kind) {
+        const Fault fault = static_cast<Fault>(kind);
+        if (after.Of(fault).count > before.Of(fault).count &&
+            (!figures.fault || after.Of(fault).last >= after.Of(*figures.fault).last))
+            figures.fault = fault;
+    }
     return figures;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "host/Output.h"
@@ -36,11 +37,12 @@ struct Figures {
     double amount = 0;  // money units
     uint32_t lineResult = kLineGood;  // slot 3 right after the read
     bool known = true;  // the reply came, or the driver had the figures already
+    std::optional<Fault> fault;  // when not known: the latest fault the read met, if it met one
 };
 
-// "5.00 l, 229.50" or "unknown", then " (line result N)".
+// "5.00 l, 229.50 (line result 1)" or "unknown (refused, line result 1)".
 std::string FiguresText(const Figures& figures);
-// volume and amount (null when unknown), and line_result.
+// volume and amount (null when unknown, with the fault the read met), and line_result.
 JsonObject& AddFigures(JsonObject& json, const Figures& figures);
 
 class PointSession {
