@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include "decode/StateMeaning.h"
 #include "host/DriverTexts.h"
@@ -48,8 +49,8 @@ JsonObject FaultJson(const PointRow& row, Fault fault, uint64_t fresh) {
         .Text("name", FaultName(fault))
         .Number("count", static_cast<long long>(tally.count))
         .Number("new", static_cast<long long>(fresh))
-        .Text("code", Hex(row.view.code))
-        .Number("line_result", row.view.lineResult);
+        .Text("code", Hex(row.view.code));
+    if (row.view.rounds > 0) json.Number("line_result", row.view.lineResult);
     if (fault == Fault::kDriverFailure && !row.view.lastFailure.empty())
         json.Text("failure", row.view.lastFailure).Text("gloss", DriverGloss(row.view.lastFailure));
     if (fault == Fault::kDeviceMissing && !row.view.openError.empty()) json.Text("device_error", row.view.openError);
@@ -75,8 +76,11 @@ JsonObject RowJson(const PointRow& row, int refresh) {
         .Number("nozzle", state.nozzle)
         .Number("grade", state.grade);
     if (view.delivery) {
-        AddFigures(json, view.figures);  // its line_result is the figures' own
-        json.Text("figures", !view.figures.known ? "unknown" : view.stale ? "stale" : "read");
+        const double unknown = std::numeric_limits<double>::quiet_NaN();  // written as null
+        json.Figure("volume", view.figures.known ? view.figures.volume : unknown)
+            .Figure("amount", view.figures.known ? view.figures.amount : unknown)
+            .Text("figures", !view.figures.known ? "unknown" : view.stale ? "stale" : "read")
+            .Number("figures_line_result", view.figures.lineResult);
     }
     if (view.rounds > 0) json.Number("line_result", view.lineResult);
     if (row.counts.latest) json.Text("latest_fault", FaultKey(*row.counts.latest));
