@@ -174,7 +174,8 @@ int32_t PortWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount
     if (news.off) counts.switchedOff = *news.off;
     counts.deliveryReplies += news.deliveryData ? 1 : 0;
     counts.counterReplies += news.counters ? 1 : 0;
-    if (answered) {
+    // A garbled answer tells nothing of the dispenser: the line may make it alone.
+    if (answered && fault != Fault::kNoise && fault != Fault::kBadCheck) {
         counts.answered = true;
         counts.lastAnswer = std::chrono::steady_clock::now();
     }

@@ -1,7 +1,7 @@
 // A port service between the driver and the host's lines that watches what happens on each point's line: the
 // exchanges, the data blocks the dispenser did not acknowledge (the driver sends them again or gives the attempt
-// up), the polls and selects nobody answered, when the last answer came, and every fault named apart by the
-// bytes that came back, with a count and the time of the last one of each kind.
+// up), the polls and selects nobody answered, when the last readable answer came, and every fault named apart
+// by the bytes that came back, with a count and the time of the last one of each kind.
 //
 // The driver calls the slots of one point on one thread at a time; the monitor reads a point's record from its
 // own thread, so every point's record has a lock of its own.
@@ -52,7 +52,7 @@ struct LineCounts {
     uint64_t silentPolls = 0;
     uint64_t deliveryReplies = 0;  // delivery data replies (or a T10 unit's counts) that came
     uint64_t counterReplies = 0;   // totalizer replies that came
-    bool answered = false;  // an answer has come
+    bool answered = false;  // a readable answer has come (noise and bad checks are not)
     std::chrono::steady_clock::time_point lastAnswer;
     std::array<FaultTally, kFaultKinds> faults{};
     std::optional<Fault> latest;  // the fault of the latest exchange that awaited an answer, if it had one
