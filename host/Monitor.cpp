@@ -24,8 +24,10 @@ using Clock = std::chrono::steady_clock;
 
 // A round polls every point once: no sooner than this after the round before...
 constexpr auto kRoundPeriod = std::chrono::milliseconds(250);
-// ...and the table does not wait longer than this for a point whose call runs on: it shows what it had.
+// ...and the table does not wait longer than this for a point whose call runs on: it shows what it had. The
+// first round opens the lines, resets the points and may identify and initialise them (a second and more).
 constexpr auto kRoundWait = std::chrono::seconds(1);
+constexpr auto kFirstRoundWait = std::chrono::seconds(3);
 // On leaving, the calls running may end by themselves this long; then their exchanges are cut short.
 constexpr auto kQuitGrace = std::chrono::seconds(2);
 // How often the monitor looks at its input and its points between tables.
@@ -141,8 +143,9 @@ void Monitor::AwaitRound(uint64_t round) {
         if (worker->Done(round - 1)) awaited.push_back(worker.get());
         worker->AskRound(round);
     }
-    // Bounded by kRoundWait; the points' calls run on their own threads meanwhile.
-    while (!quit_ && !terminal_.StopAsked()) {
+    // Bounded by the round's wait; the points' calls run on their own threads meanwhile. Asked to leave, it leaves at
+    // once, but for the first round: the table it ends with tells what every point did.
+    while (round == 1 || (!quit_ && !terminal_.StopAsked())) {
         for (const Asked& asked : input_->Feed(terminal_.TakeInput())) Take(asked);
         for (const auto& worker : workers_) {
             for (const Told& told : worker->TakeTold()) Tell(told);
@@ -154,7 +157,7 @@ void Monitor::AwaitRound(uint64_t round) {
         const auto waited = Clock::now() - start;
         const bool done = std::all_of(awaited.begin(), awaited.end(),
                                       [round](const PointWorker* worker) { return worker->Done(round); });
-        if ((done && waited >= kRoundPeriod) || waited >= kRoundWait) return;
+        if ((done && waited >= kRoundPeriod) || waited >= (round == 1 ? kFirstRoundWait : kRoundWait)) return;
         SleepMilliseconds(kTickMs);
     }
 }
@@ -222,7 +225,11 @@ void Monitor::StopPoints() {
     };
     while (!stopped() && Clock::now() - start < kQuitGrace) SleepMilliseconds(kTickMs);
     if (!stopped()) lines_.watch->Close(true);
-    workers_.clear();  // each waits for its thread, whose call now ends within a few failed exchanges
+    for (const auto& worker : workers_) {
+        worker->Join();  // its call now ends within a few failed exchanges
+        for (const Told& told : worker->TakeTold()) Tell(told);
+    }
+    workers_.clear();
     lines_.watch->Close(false);
 }
 

@@ -28,7 +28,9 @@ PointWorker::PointWorker(SbDriver* driver, uint32_t point, std::string device, b
     view_.device = std::move(device);
 }
 
-PointWorker::~PointWorker() {
+PointWorker::~PointWorker() { Join(); }
+
+void PointWorker::Join() {
     stop_.store(true);
     thread_.reset();
 }
@@ -55,10 +57,10 @@ std::vector<Told> PointWorker::TakeTold() {
     return told;
 }
 
-// Ends when asked; every turn is one command, one round (calls bounded by the driver's limit on exchanges) or
-// a short sleep.
+// Ends when asked, once the commands typed before have run; every turn is one command, one round (calls
+// bounded by the driver's limit on exchanges) or a short sleep.
 void PointWorker::Run() {
-    while (!stop_.load()) {
+    for (;;) {
         std::optional<LineCommand> command;
         {
             std::lock_guard<sbsim::Mutex> hold(lock_);
@@ -69,6 +71,8 @@ void PointWorker::Run() {
         }
         if (command) {
             RunTyped(*command);
+        } else if (stop_.load()) {
+            break;
         } else if (done_.load() < asked_.load()) {
             Round();
         } else {

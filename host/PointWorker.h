@@ -50,17 +50,19 @@ public:
     // opened: the point's line is open already.
     PointWorker(SbDriver* driver, uint32_t point, std::string device, bool opened, PortWatch& watch,
                 LineError lineError);
-    // Asks the thread to stop and waits for it: its call ends within the driver's bound (sooner once the
-    // watch is closed).
+    // Join()s.
     ~PointWorker();
     PointWorker(const PointWorker&) = delete;
     PointWorker& operator=(const PointWorker&) = delete;
 
     // Starts the thread; false when the system refused one.
     bool Start();
-    // The thread ends after its current call; Stopped() tells when it has.
+    // The thread ends after its current call and the commands queued; Stopped() tells when it has.
     void AskStop() { stop_.store(true); }
     bool Stopped() const { return stopped_.load(); }
+    // Asks the thread to stop and waits for it: its call ends within the driver's bound (sooner once the
+    // watch is closed).
+    void Join();
     // Poll once more for round number `round` (rounds count up from 1).
     void AskRound(uint64_t round) { asked_.store(round); }
     bool Done(uint64_t round) const { return done_.load() >= round; }
