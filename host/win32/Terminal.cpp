@@ -17,6 +17,38 @@ BOOL WINAPI OnConsoleEvent(DWORD) {
     return TRUE;
 }
 
+// A key as a terminal sends it: the console's two-code keys (0 or 0xE0, then the key's code) Page Down and Page
+// Up as their escape sequences, the others dropped.
+std::string ConsoleKey() {
+    const int key = _getch();
+    if (key != 0 && key != 0xE0) return std::string(1, static_cast<char>(key));
+    const int code = _getch();
+    return code == 'Q' ? "\x1b[6~" : code == 'I' ? "\x1b[5~" : "";
+}
+
+// Standard input that is no console (a pipe, a file, NUL) is read by a thread of its own: a pipe cannot be
+// asked on every system whether bytes wait (Wine cannot), and a read may wait for them.
+struct PipedInput {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::string bytes;
+    bool ended = false;
+};
+// Made once and kept for the process: its reader may still wait in ReadFile when the process ends.
+PipedInput* piped = nullptr;
+
+DWORD WINAPI ReadPipedInput(LPVOID) {
+    char buffer[256];
+    for (;;) {  // until the input ends
+        DWORD count = 0;
+        const bool read = ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &count, nullptr) && count > 0;
+        AcquireSRWLockExclusive(&piped->lock);
+        if (read) piped->bytes.append(buffer, count);
+        else piped->ended = true;
+        ReleaseSRWLockExclusive(&piped->lock);
+        if (!read) return 0;
+    }
+}
+
 }  // namespace
 
 Terminal::Terminal() { SetConsoleCtrlHandler(&OnConsoleEvent, TRUE); }
@@ -59,29 +91,22 @@ std::string Terminal::TakeInput() {
     std::string bytes;
     if (inputEnded_) return bytes;
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    switch (GetFileType(input)) {
-        case FILE_TYPE_CHAR:  // the console: keys as they are pressed (lines are put together by the monitor)
-            while (_kbhit() != 0 && bytes.size() < 256) bytes += static_cast<char>(_getch());
-            return bytes;
-        case FILE_TYPE_PIPE: {
-            DWORD waiting = 0;
-            if (!PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr)) {
-                inputEnded_ = true;  // the writer has gone
-                return bytes;
-            }
-            if (waiting == 0) return bytes;
-            break;
-        }
-        case FILE_TYPE_DISK: break;  // a file's reads do not wait
-        default: inputEnded_ = true; return bytes;
-    }
-    char buffer[256];
-    DWORD count = 0;
-    if (!ReadFile(input, buffer, sizeof buffer, &count, nullptr) || count == 0) {
-        inputEnded_ = true;
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) {  // the console: keys as they are pressed (the monitor puts lines together)
+        while (_kbhit() != 0 && bytes.size() < 256) bytes += ConsoleKey();
         return bytes;
     }
-    return bytes.assign(buffer, count);
+    if (piped == nullptr) {
+        piped = new PipedInput;
+        const HANDLE reader = CreateThread(nullptr, 0, &ReadPipedInput, nullptr, 0, nullptr);
+        if (reader == nullptr) piped->ended = true;
+        else CloseHandle(reader);
+    }
+    AcquireSRWLockExclusive(&piped->lock);
+    bytes.swap(piped->bytes);
+    inputEnded_ = piped->ended && bytes.empty();
+    ReleaseSRWLockExclusive(&piped->lock);
+    return bytes;
 }
 
 }  // namespace sbhost
