@@ -26,6 +26,8 @@ fail() {
   exit 1
 }
 export SBDRIVER_CONFIG_DIR=$work
+# The driver at sbsim's speed.
+printf '[SB]\r\nBaud=9600\r\n' >"$work/cnf.INI"
 started=$SECONDS
 # The trace log is written beside the program: a copy of its own keeps this run's log apart.
 cp "$sbhost" "$work/sbhost"
