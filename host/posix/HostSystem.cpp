@@ -19,7 +19,7 @@ WorkerThread::WorkerThread(std::function<void()> body) : body_(std::move(body)),
 }
 
 WorkerThread::~WorkerThread() {
-    if (native_->thread.joinable()) native_->thread.join();
+    if (native_->thread.joinable()) native_->thread.join();  // the body's own calls are bounded
 }
 
 bool WorkerThread::Started() const { return native_->thread.joinable(); }
