@@ -11,16 +11,11 @@ bool SameHundredths(double a, double b) { return std::llround(a * 100) == std::l
 
 namespace {
 
-// "totals before: 0.00 l, 0.00"
+// "totals before: 0.00 l, 0.00 (line result 1)"
 void TellTotals(PointSession& session, const char* when, int32_t grade, const Figures& totals) {
-    session.out().Emit(std::string("totals ") + when + ": " + Fixed(totals.volume) + " l, " + Fixed(totals.amount),
-                       JsonObject()
-                           .Text("event", "totals")
-                           .Number("point", session.point())
-                           .Text("when", when)
-                           .Number("grade", grade)
-                           .Figure("volume", totals.volume)
-                           .Figure("amount", totals.amount));
+    JsonObject json;
+    json.Text("event", "totals").Number("point", session.point()).Text("when", when).Number("grade", grade);
+    session.out().Emit(std::string("totals ") + when + ": " + FiguresText(totals), AddFigures(json, totals));
 }
 
 }  // namespace
@@ -47,13 +42,15 @@ DeliveryOutcome RunDelivery(PointSession& session, const DeliveryOrder& order, C
     session.out().Emit("grade " + std::to_string(order.grade) + " at " + Fixed(order.price) + ", preset " +
                            (order.volume > 0 ? Fixed(order.volume) + " l" : Fixed(order.amount) + " money"),
                        json);
-    session.TellState(session.Poll());
+    const uint32_t first = session.Poll();
+    session.TellState(first, session.LineResult());
     if (session.Silent()) return outcome;
     outcome.before = session.Totals(order.grade);
     TellTotals(session, "before", order.grade, outcome.before);
 
     customer.LiftNozzle(order.grade);
-    session.TellState(session.PollUntil(IsNozzleUp));
+    const uint32_t lifted = session.PollUntil(IsNozzleUp, "nozzle " + std::to_string(order.grade) + " up");
+    session.TellState(lifted, session.LineResult());
     if (session.Silent()) return outcome;
     vm.Start(driver, order.point, 0, order.grade, 1);
     session.out().Emit("START sent",
@@ -62,25 +59,20 @@ DeliveryOutcome RunDelivery(PointSession& session, const DeliveryOrder& order, C
 
     customer.HangNozzle();
     outcome.final = session.Final();
-    const uint32_t lineResult = session.LineResult();
-    session.out().Emit("final: " + Fixed(outcome.final.volume) + " l, " + Fixed(outcome.final.amount) +
-                           " (line result " + std::to_string(lineResult) + ")",
-                       JsonObject()
-                           .Text("event", "final")
-                           .Number("point", order.point)
-                           .Figure("volume", outcome.final.volume)
-                           .Figure("amount", outcome.final.amount)
-                           .Number("line_result", lineResult));
+    JsonObject final;
+    final.Text("event", "final").Number("point", order.point);
+    session.out().Emit("final: " + FiguresText(outcome.final), AddFigures(final, outcome.final));
     outcome.after = session.Totals(order.grade);
     TellTotals(session, "after", order.grade, outcome.after);
-    const uint32_t last = session.PollUntil([](uint32_t code) { return code == 0xC0; });
-    session.TellState(last);
+    const uint32_t last = session.PollUntil([](uint32_t code) { return code == 0xC0; }, "the point to be idle");
+    session.TellState(last, session.LineResult());
     outcome.stopped = ranToEnd && last == 0xC0;
     return outcome;
 }
 
 bool TotalsGrewByFinal(const DeliveryOutcome& outcome) {
-    return SameHundredths(outcome.after.volume - outcome.before.volume, outcome.final.volume) &&
+    return outcome.final.known && outcome.before.known && outcome.after.known &&
+           SameHundredths(outcome.after.volume - outcome.before.volume, outcome.final.volume) &&
            SameHundredths(outcome.after.amount - outcome.before.amount, outcome.final.amount);
 }
 

@@ -37,7 +37,7 @@ struct DeliveryOutcome {
 // Tells every step on the session's output. The line must be open.
 DeliveryOutcome RunDelivery(PointSession& session, const DeliveryOrder& order, Customer& customer);
 
-// The totals of the grade grew by exactly the final figures (to the hundredth).
+// The totals of the grade grew by exactly the final figures (to the hundredth), all three read.
 bool TotalsGrewByFinal(const DeliveryOutcome& outcome);
 
 }  // namespace sbhost

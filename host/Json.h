@@ -16,6 +16,7 @@ public:
 
     // "{...}"
     std::string Line() const { return "{" + body_ + "}"; }
+    bool Empty() const { return body_.empty(); }
 
 private:
     JsonObject& Raw(const std::string& key, const std::string& json);

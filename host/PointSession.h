@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "host/Output.h"
+#include "host/PortWatch.h"
 #include "sbdriver/sbdriver.h"
 
 namespace sbhost {
@@ -15,8 +17,11 @@ namespace sbhost {
 constexpr int kMaxPolls = 400;
 // Polls in a row without an answer after which a wait gives up: the dispenser is gone, not slow.
 constexpr int kMaxSilentPolls = 3;
-// The line result of an exchange that got no answer (slot 3).
+// Line results (slot 3): the latest exchange was good; it got no answer.
+constexpr uint32_t kLineGood = 1;
 constexpr uint32_t kNoAnswer = 2;
+// A wait tells how it goes at least this often.
+constexpr double kProgressSeconds = 5;
 
 // "D2": a state code as two upper-case hex digits.
 std::string Hex(uint32_t code);
@@ -25,21 +30,35 @@ bool IsNozzleUp(uint32_t code);          // 0xE0..0xE6
 bool IsDeliveryStopped(uint32_t code);   // 0xD0..0xD6: finished, or ended with the nozzle hung up
 bool HasFigures(uint32_t code);          // 0xD0..0xDF: a delivery runs or has stopped
 
+// Figures the driver gave, and whether it could read them: a read whose reply never came gives zeros the
+// dispenser never showed.
 struct Figures {
     double volume = 0;  // litres
     double amount = 0;  // money units
+    uint32_t lineResult = kLineGood;  // slot 3 right after the read
+    bool known = true;  // the reply came, or the driver had the figures already
+    std::optional<Fault> fault;  // when not known: the latest fault the read met, if it met one
 };
+
+// "5.00 l, 229.50 (line result 1)" or "unknown (refused, line result 1)".
+std::string FiguresText(const Figures& figures);
+// volume and amount (null when unknown, with the fault the read met), and line_result.
+JsonObject& AddFigures(JsonObject& json, const Figures& figures);
 
 class PointSession {
 public:
-    PointSession(SbDriver* driver, uint32_t point, Output& out);
+    PointSession(SbDriver* driver, uint32_t point, Output& out, PortWatch& watch);
 
-    // Tells the driver's description and opens the point's line; true when the port answered 0.
+    // Tells the driver's description.
+    void TellDriver();
+    // Opens the point's line; true when the port answered 0.
     bool OpenLine();
     uint32_t Poll();
     // Polls until done(code), kMaxPolls polls, or kMaxSilentPolls unanswered polls in a row; the last code.
-    uint32_t PollUntil(const std::function<bool(uint32_t)>& done);
-    // Polls status, and the running figures while a delivery runs, until the delivery stops; tells each step.
+    // Tells what it waits for every kProgressSeconds.
+    uint32_t PollUntil(const std::function<bool(uint32_t)>& done, const std::string& waitingFor);
+    // Polls status, and the running figures while a delivery runs, until the delivery stops; tells each step
+    // with its time.
     uint32_t Watch();
     Figures Current();
     Figures Final();
@@ -49,21 +68,27 @@ public:
     uint32_t LineResult();
     // The point did not answer its latest exchange.
     bool Silent() { return LineResult() == kNoAnswer; }
-    // Tells that the point did not answer.
+    // Tells that the point did not answer, and what came instead when something did.
     void TellSilence();
-    // Tells a state code with its meaning (and the figures, when given).
-    void TellState(uint32_t code, const Figures* figures = nullptr);
+    // Tells a polled state code with its meaning, or that the poll got no answer with the code beside it; the
+    // figures when given; the time first when stamped.
+    void TellState(uint32_t code, uint32_t lineResult, const Figures* figures = nullptr, bool stamped = false);
 
     SbDriver* driver() const { return driver_; }
     const SbDriverVtbl& slots() const { return vm_; }
     uint32_t point() const { return point_; }
     Output& out() const { return out_; }
+    PortWatch& watch() const { return watch_; }
 
 private:
+    // Runs a slot that reads figures; they are known when its reply came (or it needed none) and the line is good.
+    Figures Read(const std::function<void(Figures&)>& read, bool counters);
+
     SbDriver* driver_;
     const SbDriverVtbl& vm_;
     uint32_t point_;
     Output& out_;
+    PortWatch& watch_;
 };
 
 }  // namespace sbhost

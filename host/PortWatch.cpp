@@ -1,29 +1,187 @@
 #include "host/PortWatch.h"
 
+#include <algorithm>
+#include <mutex>
+
 #include "decode/LineFrames.h"
 #include "line/SerialPortService.h"
+#include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
 
 namespace sbhost {
+namespace {
+
+struct FaultWords {
+    const char* name;
+    const char* label;
+    const char* key;
+};
+
+const FaultWords kFaultWords[kFaultKinds] = {
+    {"no answer", "no answer", "no_answer"},
+    {"NAK", "NAK", "nak"},
+    {"bad block check", "bad check", "bad_check"},
+    {"line noise", "noise", "noise"},
+    {"wait", "wait", "wait"},
+    {"refused", "refused", "refused"},
+    {"switched off", "off", "switched_off"},
+    {"device missing", "no device", "device_missing"},
+    {"exchange limit", "limit", "exchange_limit"},
+    {"driver failure", "failed", "driver_failure"},
+};
+
+// A short answer of the dispenser: "0", the channel, the code, "0".
+constexpr std::size_t kShortAnswerLength = 4;
+constexpr char kWaitCode = '8';
+constexpr char kRefusalCode = '9';
+// A status report: 18 characters, the status character 16th.
+constexpr std::size_t kStatusReportLength = 18;
+constexpr std::size_t kStatusCharAt = 15;
+constexpr char kSwitchedOffStatus = '7';
+
+// The reply's kind, the six characters from its 5th: "0000ZD" status, "0002ZD" delivery data, "0003ZD" totals.
+bool ReplyKindIs(const std::string& data, const char* kind) {
+    constexpr std::size_t kKindAt = 4, kKindLength = 6;
+    return data.size() >= kKindAt + kKindLength && data.compare(kKindAt, kKindLength, kind) == 0;
+}
+
+// What an answer that came tells beyond its fault.
+struct AnswerNews {
+    std::optional<bool> off;  // a status report's word on being switched off
+    bool deliveryData = false;
+    bool counters = false;
+};
+
+// The fault an answer that came shows, if any.
+std::optional<Fault> AnswerFault(const sbdecode::Frame& answer, AnswerNews* news) {
+    switch (answer.kind) {
+        case sbdecode::FrameKind::kNak: return Fault::kNak;
+        case sbdecode::FrameKind::kUnknown: return Fault::kNoise;
+        case sbdecode::FrameKind::kLinkUnitCount: news->deliveryData = true; return std::nullopt;
+        case sbdecode::FrameKind::kBlock: break;
+        default: return std::nullopt;
+    }
+    if (!answer.checkGood) return Fault::kBadCheck;
+    const std::string& data = answer.data;
+    if (data.size() == kShortAnswerLength && data[2] == kWaitCode) return Fault::kWait;
+    if (data.size() == kShortAnswerLength && data[2] == kRefusalCode) return Fault::kRefused;
+    if (data.size() == kStatusReportLength && ReplyKindIs(data, "0000ZD")) news->off = data[kStatusCharAt] == kSwitchedOffStatus;
+    news->deliveryData = ReplyKindIs(data, "0002ZD");
+    news->counters = ReplyKindIs(data, "0003ZD");
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* FaultName(Fault fault) { return kFaultWords[static_cast<std::size_t>(fault)].name; }
+const char* FaultLabel(Fault fault) { return kFaultWords[static_cast<std::size_t>(fault)].label; }
+const char* FaultKey(Fault fault) { return kFaultWords[static_cast<std::size_t>(fault)].key; }
+
+std::optional<Fault> LineCounts::MostRecent() const {
+    std::optional<Fault> recent;
+    for (std::size_t kind = 0; kind < kFaultKinds; ++kind) {
+        if (faults[kind].count > 0 && (!recent || faults[kind].last >= Of(*recent).last))
+            recent = static_cast<Fault>(kind);
+    }
+    return recent;
+}
+
+void PortWatch::Count(LineCounts& counts, Fault fault) {
+    FaultTally& tally = counts.faults[static_cast<std::size_t>(fault)];
+    ++tally.count;
+    tally.last = std::chrono::system_clock::now();
+}
+
+LineCounts PortWatch::Counts(uint32_t point) const {
+    const Point& watched = PointOf(point);
+    std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    return watched.counts;
+}
+
+void PortWatch::Note(uint32_t point, Fault fault) {
+    Point& watched = PointOf(point);
+    std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    if (fault == Fault::kDeviceMissing) watched.counts.deviceMissing = true;
+    Count(watched.counts, fault);
+}
+
+void PortWatch::Opened(uint32_t point) {
+    Point& watched = PointOf(point);
+    std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    watched.counts.deviceMissing = false;
+}
+
+void PortWatch::BeginCall(uint32_t point) {
+    Point& watched = PointOf(point);
+    std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    watched.exchangesAtCall = watched.counts.exchanges;
+}
+
+void PortWatch::EndCall(uint32_t point) {
+    Point& watched = PointOf(point);
+    std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    if (watched.counts.exchanges - watched.exchangesAtCall >= sb::kExchangesPerCall)
+        Count(watched.counts, Fault::kExchangeLimit);
+}
+
+uint32_t PortWatch::LineStatus(uint32_t point) {
+    return closed_.load() ? sbline::kLineNoAnswer : PortServiceForwarder::LineStatus(point);
+}
+
+void PortWatch::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
+    Point& watched = PointOf(point);
+    watched.driverHandler = handler;
+    PortServiceForwarder::SetReceiveHandler(point, SbReceiveHandler{&PortWatch::Received, &watched});
+}
+
+uint32_t SB_CALL PortWatch::Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
+                                     uint8_t* count, uint8_t* replySize) {
+    Point& watched = *static_cast<Point*>(self);
+    watched.answerCount = std::min<uint32_t>(count != nullptr ? *count : 0, static_cast<uint32_t>(watched.answer.size()));
+    if (bytes != nullptr) std::copy(bytes, bytes + watched.answerCount, watched.answer.begin());
+    const SbReceiveHandler next = watched.driverHandler;
+    return next.code != nullptr ? next.code(next.self, point, bytes, unused, count, replySize) : 1;
+}
 
 int32_t PortWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
                                uint32_t zero) {
+    if (closed_.load()) return sbline::kPortFailed;
     // What was sent, read before the answer overwrites it.
     const sbdecode::FrameKind sent = sbdecode::ReadSent(sbdecode::Bytes(send, send + sendCount)).kind;
+    Point& watched = PointOf(point);
+    watched.answerCount = 0;
     const int32_t result = PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero);
-    LineCounts& counts = counts_[point < counts_.size() ? point : 0];
+    const bool answered = result == 0 && PortServiceForwarder::LineStatus(point) != sbline::kLineNoAnswer;
+    std::optional<Fault> fault;
+    AnswerNews news;
+    if (result != 0) {
+        fault = Fault::kDeviceMissing;
+    } else if (replySize != 0 && !answered) {
+        fault = Fault::kNoAnswer;
+    } else if (replySize != 0) {
+        const sbdecode::Bytes bytes(watched.answer.begin(), watched.answer.begin() + watched.answerCount);
+        fault = AnswerFault(sbdecode::ReadAnswer(bytes, sent), &news);
+    }
+
+    std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    LineCounts& counts = watched.counts;
     ++counts.exchanges;
-    if (result != 0 || replySize == 0) return result;
-    const bool answered = LineStatus(point) != sbline::kLineNoAnswer;
-    if (answered) {
+    counts.deviceMissing = result != 0;
+    if (replySize == 0 && result == 0) return result;  // an EOT: nothing awaited
+    counts.latest = fault;
+    if (fault) Count(counts, *fault);
+    if (news.off && *news.off && !counts.switchedOff) Count(counts, Fault::kSwitchedOff);
+    if (news.off) counts.switchedOff = *news.off;
+    counts.deliveryReplies += news.deliveryData ? 1 : 0;
+    counts.counterReplies += news.counters ? 1 : 0;
+    // A garbled answer tells nothing of the dispenser: the line may make it alone.
+    if (answered && fault != Fault::kNoise && fault != Fault::kBadCheck) {
         counts.answered = true;
         counts.lastAnswer = std::chrono::steady_clock::now();
     }
-    if (sent == sbdecode::FrameKind::kBlock && !(answered && sb::line::IsAcknowledgement(receive))) {
-        ++counts.retries;
-        if (answered && receive[0] == sb::line::NAK) ++counts.naks;
-    }
-    if ((sent == sbdecode::FrameKind::kPoll || sent == sbdecode::FrameKind::kSelect) && !answered) ++counts.silentPolls;
+    if (sent == sbdecode::FrameKind::kBlock && !(answered && sb::line::IsAcknowledgement(receive))) ++counts.retries;
+    if ((sent == sbdecode::FrameKind::kPoll || sent == sbdecode::FrameKind::kSelect) && !answered)
+        ++counts.silentPolls;
     return result;
 }
 

@@ -1,36 +1,114 @@
-// A port service between the driver and the host's lines that counts what happens on each point's line: the
+// A port service between the driver and the host's lines that watches what happens on each point's line: the
 // exchanges, the data blocks the dispenser did not acknowledge (the driver sends them again or gives the attempt
-// up), the NAKs among them, the polls and selects nobody answered, and when the last answer came.
+// up), the polls and selects nobody answered, when the last readable answer came, and every fault named apart
+// by the bytes that came back, with a count and the time of the last one of each kind.
+//
+// The driver calls the slots of one point on one thread at a time; the monitor reads a point's record from its
+// own thread, so every point's record has a lock of its own.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "line/PortServiceForwarder.h"
+#include "sim/Mutex.h"
 
 namespace sbhost {
+
+// What went wrong in an exchange or a call, as a technician tells faults apart.
+enum class Fault : std::size_t {
+    kNoAnswer,        // an awaited answer did not come
+    kNak,             // the dispenser answered a data block with NAK
+    kBadCheck,        // a block came whose check byte its data do not make (the driver asks for it again)
+    kNoise,           // the answer was no frame at all: line noise
+    kWait,            // the dispenser's wait answer ("0x80"): busy
+    kRefused,         // the dispenser's refusal answer ("0x90"): the request was not carried out
+    kSwitchedOff,     // a status report said the point is switched off
+    kDeviceMissing,   // the line's device could not be opened, written or read
+    kExchangeLimit,   // a call reached the driver's limit of exchanges
+    kDriverFailure,   // a call ended with the driver's failure (raised to the host)
+};
+constexpr std::size_t kFaultKinds = 10;
+
+// "no answer", "NAK", "bad check"...: the name people read.
+const char* FaultName(Fault fault);
+// A short form of it for narrow tables: "no device", "limit"...
+const char* FaultLabel(Fault fault);
+// "no_answer", "nak", "bad_check"...: the key in JSON.
+const char* FaultKey(Fault fault);
+
+struct FaultTally {
+    uint64_t count = 0;
+    std::chrono::system_clock::time_point last;  // of the latest one, when count > 0
+};
 
 struct LineCounts {
     uint64_t exchanges = 0;
     uint64_t retries = 0;
-    uint64_t naks = 0;
     uint64_t silentPolls = 0;
-    bool answered = false;  // an answer has come
+    uint64_t deliveryReplies = 0;  // delivery data replies (or a T10 unit's counts) that came
+    uint64_t counterReplies = 0;   // totalizer replies that came
+    bool answered = false;  // a readable answer has come (noise and bad checks are not)
     std::chrono::steady_clock::time_point lastAnswer;
+    std::array<FaultTally, kFaultKinds> faults{};
+    std::optional<Fault> latest;  // the fault of the latest exchange that awaited an answer, if it had one
+    bool switchedOff = false;     // the latest status report said switched off
+    bool deviceMissing = false;   // the line could not be opened, or its latest exchange failed at the port
+
+    const FaultTally& Of(Fault fault) const { return faults[static_cast<std::size_t>(fault)]; }
+    // The most recent fault of any kind, if one came.
+    std::optional<Fault> MostRecent() const;
 };
 
 class PortWatch : public sbline::PortServiceForwarder<PortWatch> {
 public:
     explicit PortWatch(SbPortService* lines) : PortServiceForwarder(lines) {}
 
-    const LineCounts& Counts(uint32_t point) const { return counts_[point < counts_.size() ? point : 0]; }
+    // A copy of the point's record.
+    LineCounts Counts(uint32_t point) const;
+    // Counts a fault the host saw itself (a failure raised, a line that would not open).
+    void Note(uint32_t point, Fault fault);
+    // The line opened again after it could not be.
+    void Opened(uint32_t point);
 
+    // Brackets one host call on the point, from the thread that makes it: a call that made the driver's most
+    // exchanges counts as an exchange limit.
+    void BeginCall(uint32_t point);
+    void EndCall(uint32_t point);
+
+    // While closed every exchange fails at once, without touching a line: calls still running end within a few
+    // exchanges instead of waiting out a silent or babbling dispenser.
+    void Close(bool closed) { closed_.store(closed); }
+
+    // The slots the watch sees.
+    uint32_t LineStatus(uint32_t point);
     int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
                         uint32_t zero);
+    void SetReceiveHandler(uint32_t point, SbReceiveHandler handler);
 
 private:
-    std::array<LineCounts, 33> counts_{};  // by point 1..32; 0 takes what names no point
+    struct Point {
+        mutable sbsim::Mutex lock;  // counts, between the driver's thread and the monitor's
+        LineCounts counts;
+        uint64_t exchangesAtCall = 0;
+        // Written by the driver's thread inside its own exchange only.
+        SbReceiveHandler driverHandler{nullptr, nullptr};
+        std::array<uint8_t, 255> answer{};
+        uint32_t answerCount = 0;
+    };
+
+    static uint32_t SB_CALL Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
+                                     uint8_t* count, uint8_t* replySize);
+    Point& PointOf(uint32_t point) { return points_[point < points_.size() ? point : 0]; }
+    const Point& PointOf(uint32_t point) const { return points_[point < points_.size() ? point : 0]; }
+    static void Count(LineCounts& counts, Fault fault);
+
+    std::array<Point, 33> points_{};  // by point 1..32; 0 takes what names no point
+    std::atomic<bool> closed_{false};
 };
 
 }  // namespace sbhost

@@ -40,14 +40,14 @@ struct Delivery {
 inline bool Interrupted(const Delivery& delivery) { return delivery.delivering && !delivery.finalRead; }
 
 // What went wrong with an exchange, as the line shows it: the most telling first.
-enum class Fault { kNone, kNoAnswer, kNak, kBadCheck, kRefused, kWait };
+enum class ExchangeFault { kNone, kNoAnswer, kNak, kBadCheck, kRefused, kWait };
 constexpr std::size_t kFaultKinds = 6;
 
 struct LineEvent {
     int64_t timeMs;
     bool retry;
     bool told;    // the dispenser's answer, or that none came, is known: an answer was awaited and recorded
-    Fault fault;  // kNone for an exchange not told
+    ExchangeFault fault;  // kNone for an exchange not told
 };
 
 struct PointHistory {

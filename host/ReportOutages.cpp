@@ -12,7 +12,7 @@ std::vector<Outage> Outages(const PointHistory& history, int64_t endMs) {
     bool open = false;
     for (const LineEvent& event : history.line) {
         if (!event.told) continue;  // tells nothing of the dispenser
-        if (event.fault == Fault::kNone) {
+        if (event.fault == ExchangeFault::kNone) {
             if (open) outages.back().untilMs = event.timeMs;
             open = false;
             continue;
@@ -29,14 +29,14 @@ std::vector<Outage> Outages(const PointHistory& history, int64_t endMs) {
     return outages;
 }
 
-const char* FaultName(Fault fault) {
+const char* ExchangeFaultName(ExchangeFault fault) {
     switch (fault) {
-        case Fault::kNoAnswer: return "no answer";
-        case Fault::kNak: return "NAK";
-        case Fault::kBadCheck: return "bad block check";
-        case Fault::kRefused: return "refused";
-        case Fault::kWait: return "wait";
-        case Fault::kNone: break;
+        case ExchangeFault::kNoAnswer: return "no answer";
+        case ExchangeFault::kNak: return "NAK";
+        case ExchangeFault::kBadCheck: return "bad block check";
+        case ExchangeFault::kRefused: return "refused";
+        case ExchangeFault::kWait: return "wait";
+        case ExchangeFault::kNone: break;
     }
     return "answered";
 }
@@ -50,7 +50,7 @@ std::string OutageText(const Outage& outage) {
                      [&](std::size_t a, std::size_t b) { return outage.counts[a] > outage.counts[b]; });
     std::string text;
     for (const std::size_t kind : kinds) {
-        text += (text.empty() ? "" : ", ") + std::string(FaultName(static_cast<Fault>(kind))) +
+        text += (text.empty() ? "" : ", ") + std::string(ExchangeFaultName(static_cast<ExchangeFault>(kind))) +
                 (kinds.size() > 1 ? " " + std::to_string(outage.counts[kind]) : "");
     }
     const std::size_t exchanges = outage.Exchanges();

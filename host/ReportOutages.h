@@ -16,7 +16,7 @@ struct Outage {
     int64_t firstMs = 0;  // the first and the last failed exchange
     int64_t lastMs = 0;
     int64_t untilMs = 0;  // the next exchange answered well, or the end of the recording
-    std::array<std::size_t, kFaultKinds> counts{};  // failed exchanges by Fault
+    std::array<std::size_t, kFaultKinds> counts{};  // failed exchanges by ExchangeFault
 
     std::size_t Exchanges() const;
 };
@@ -25,7 +25,7 @@ struct Outage {
 std::vector<Outage> Outages(const PointHistory& history, int64_t endMs);
 
 // "no answer", "NAK", "bad block check", "refused", "wait".
-const char* FaultName(Fault fault);
+const char* ExchangeFaultName(ExchangeFault fault);
 
 // "no answer 14:47:02.105–14:47:34.300, 16 exchanges"; its kinds by count when they are several:
 // "NAK 2, bad block check 1 14:47:02.105–14:47:02.300, 3 exchanges".

@@ -81,19 +81,19 @@ private:
 };
 
 // The outages' hatchings, one pattern a kind of fault.
-const char* FaultColour(Fault fault) {
+const char* FaultColour(ExchangeFault fault) {
     switch (fault) {
-        case Fault::kNoAnswer: return "#de2d26";
-        case Fault::kNak: return "#e7298a";
-        case Fault::kBadCheck: return "#ff7f00";
-        case Fault::kRefused: return "#252525";
-        case Fault::kWait: return "#8c6bb1";
-        case Fault::kNone: break;
+        case ExchangeFault::kNoAnswer: return "#de2d26";
+        case ExchangeFault::kNak: return "#e7298a";
+        case ExchangeFault::kBadCheck: return "#ff7f00";
+        case ExchangeFault::kRefused: return "#252525";
+        case ExchangeFault::kWait: return "#8c6bb1";
+        case ExchangeFault::kNone: break;
     }
     return "#ffffff";
 }
 
-std::string FaultFill(Fault fault) { return "url(#fault" + std::to_string(static_cast<int>(fault)) + ")"; }
+std::string FaultFill(ExchangeFault fault) { return "url(#fault" + std::to_string(static_cast<int>(fault)) + ")"; }
 
 std::string Open(double height) {
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(kWidth) + "\" height=\"" +
@@ -103,7 +103,7 @@ std::string Open(double height) {
         svg += "<pattern id=\"fault" + std::to_string(kind) +
                "\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" patternTransform=\"rotate(45)\">"
                "<rect width=\"6\" height=\"6\" fill=\"white\"/><rect width=\"3\" height=\"6\" fill=\"" +
-               FaultColour(static_cast<Fault>(kind)) + "\"/></pattern>";
+               FaultColour(static_cast<ExchangeFault>(kind)) + "\"/></pattern>";
     }
     return svg + "</defs><rect width=\"100%\" height=\"100%\" fill=\"white\"/>";
 }
@@ -121,16 +121,16 @@ std::string Label(double x, double y, const std::string& text) {
 // last to the end of the recording): while no answer comes, what the dispenser does is not known.
 std::string OutageHatching(const TimeAxis& axis, const PointHistory& history, int64_t endMs, double y) {
     std::string svg;
-    Fault open = Fault::kNone;
+    ExchangeFault open = ExchangeFault::kNone;
     int64_t from = 0;
     for (const LineEvent& event : history.line) {
         if (!event.told || event.fault == open) continue;
-        if (open != Fault::kNone)
+        if (open != ExchangeFault::kNone)
             svg += Rect(axis.X(from), y, axis.X(event.timeMs) - axis.X(from), kBand, FaultFill(open));
         open = event.fault;
         from = event.timeMs;
     }
-    if (open != Fault::kNone) svg += Rect(axis.X(from), y, axis.X(endMs) - axis.X(from), kBand, FaultFill(open));
+    if (open != ExchangeFault::kNone) svg += Rect(axis.X(from), y, axis.X(endMs) - axis.X(from), kBand, FaultFill(open));
     return svg;
 }
 
@@ -172,8 +172,8 @@ std::string Legend(double y) {
     }
     const double faults = y + 18 * (kLegendRows - 1);
     for (std::size_t kind = 1; kind < kFaultKinds; ++kind) {
-        const Fault fault = static_cast<Fault>(kind);
-        svg += LegendEntry(kLeft + 170 * static_cast<double>(kind - 1), faults, FaultFill(fault), FaultName(fault));
+        const ExchangeFault fault = static_cast<ExchangeFault>(kind);
+        svg += LegendEntry(kLeft + 170 * static_cast<double>(kind - 1), faults, FaultFill(fault), ExchangeFaultName(fault));
     }
     return svg;
 }
@@ -182,7 +182,7 @@ std::string Legend(double y) {
 std::vector<int64_t> FailureTimes(const PointHistory& history) {
     std::vector<int64_t> times;
     for (const LineEvent& event : history.line) {
-        if (event.told && event.fault != Fault::kNone) times.push_back(event.timeMs);
+        if (event.told && event.fault != ExchangeFault::kNone) times.push_back(event.timeMs);
     }
     std::sort(times.begin(), times.end());
     return times;
@@ -266,9 +266,9 @@ std::string LineSvg(const ReportModel& model, unsigned point) {
     std::vector<Slice> slices(kSlices);
     for (const LineEvent& event : model.points.at(point).line) {
         Slice& slice = slices[axis.Slice(event.timeMs, kSlices)];
-        if (event.fault == Fault::kNoAnswer) ++slice.silent;
+        if (event.fault == ExchangeFault::kNoAnswer) ++slice.silent;
         else if (event.retry) ++slice.retries;
-        else if (event.fault != Fault::kNone) ++slice.amiss;
+        else if (event.fault != ExchangeFault::kNone) ++slice.amiss;
         else ++slice.answered;
     }
     int top = 1;

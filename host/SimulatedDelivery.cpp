@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "host/PortWatch.h"
 #include "sim/SimPortService.h"
 
 namespace sbhost {
@@ -35,8 +36,10 @@ int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& orde
     config.flowPerPoll = 20;
     sbsim::SimPortService port;
     port.Attach(order.point, config);
+    PortWatch watch(port.port());
 
-    PointSession session(library.GetVM30()(0, nullptr, port.port()), order.point, out);
+    PointSession session(library.GetVM30()(0, nullptr, watch.port()), order.point, out, watch);
+    session.TellDriver();
     session.OpenLine();
     SimulatedCustomer customer(port, order.point, out);
     const DeliveryOutcome outcome = RunDelivery(session, order, customer);

@@ -10,6 +10,7 @@
 #include "host/DecodeCommand.h"
 #include "host/DriverFailures.h"
 #include "host/DriverLibrary.h"
+#include "host/DriverTexts.h"
 #include "host/LineCommands.h"
 #include "host/PortWatch.h"
 #include "host/ReportCommand.h"
@@ -50,23 +51,18 @@ int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, st
                const std::vector<sbhost::LineCommand>& commands, sbhost::Output& out) {
     sbline::SerialPortService port(lines);
     sbhost::PortWatch watch(port.port());
+    const auto lineError = [&port](uint32_t line) { return port.LastError(line); };
     int exitCode = 1;
     std::string failure;
     const bool ran = sbhost::RunCatchingDriverFailures(
         [&] {
             SbDriver* driver = library.GetVM30()(0, nullptr, watch.port());
-            sbhost::PointSession session(driver, point, out);
-            if (!session.OpenLine()) {
-                std::cerr << "sbhost: line " << point << ": " << port.LastError(point) << "\n";
-                return 1;
-            }
-            return sbhost::RunLineCommands(session, sbhost::MonitorLines{driver, &lines, &watch}, commands);
+            sbhost::PointSession session(driver, point, out, watch);
+            return sbhost::RunLineCommands(session, sbhost::MonitorLines{driver, &lines, &watch, lineError}, commands);
         },
         &exitCode, &failure);
     if (ran) return exitCode;
-    const std::string lineError = port.LastError(point);
-    std::cerr << "sbhost: the driver failed: " << failure
-              << (lineError.empty() ? "" : " (line " + std::to_string(point) + ": " + lineError + ")") << "\n";
+    std::cerr << sbhost::DriverFailureText(point, failure, port.LastError(point));
     return 1;
 }
 
@@ -156,6 +152,6 @@ int main(int argc, char** argv) {
     if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, out); },
                                           &exitCode, &failure))
         return exitCode;
-    std::cerr << "sbhost: the driver failed: " << failure << "\n";
+    std::cerr << sbhost::DriverFailureText(order.point, failure, "");
     return 1;
 }

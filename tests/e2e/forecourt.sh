@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# A forecourt over pseudo-terminals: sbsim serves 8 points on 2 lines at 9600 bit/s, point 8 silent. sbhost
-# starts a delivery on point 3 (its customer has lifted nozzle 2) and then monitors points 1..7 until it ends;
-# status on point 8 must say it does not answer and exit 3. The trace log of the run must decode with every
+# A forecourt over pseudo-terminals: sbsim serves 8 points on 2 lines at 9600 bit/s, point 8 silent, point 2
+# answering "wait" to every poll, line B (points 5..8) hit by noise. sbhost starts a delivery on point 3 (its
+# customer has lifted nozzle 2) and then monitors points 1..7 and a point 9 whose device does not exist, with the
+# events written to a file; a delivery typed into the monitor runs on point 1 until the point falls silent. The
+# monitor's JSON must tell each point's trouble apart and its exit name the points that did not answer; status
+# on point 8 must say it does not answer and exit 3. The trace log of the run must decode with every
 # frame named, the recorded log must decode to its recorded form, and the report drawn from it must render, as
 # must one of a recording with outages and an interrupted delivery. A second sbhost on a line the monitor holds
 # must be refused, and sbsim must end when its input closes.
@@ -24,11 +27,16 @@ fail() {
   exit 1
 }
 export SBDRIVER_CONFIG_DIR=$work
+# The driver at sbsim's speed.
+printf '[SB]\r\nBaud=9600\r\n' >"$work/cnf.INI"
 started=$SECONDS
 # The trace log is written beside the program: a copy of its own keeps this run's log apart.
 cp "$sbhost" "$work/sbhost"
 
-coproc SIM { exec "$sbsim" --points 8 --lines 2 --baud 9600 --flow 40 --fault 8:silence=on 2>"$work/sim.err"; }
+coproc SIM {
+  exec "$sbsim" --points 8 --lines 2 --baud 9600 --flow 40 --fault 8:silence=on --fault 2:wait=on --fault B:noise=on \
+    2>"$work/sim.err"
+}
 sim_pid=$SIM_PID
 exec {sim_out}<&"${SIM[0]}" {sim_in}>&"${SIM[1]}"
 declare -A pty
@@ -40,20 +48,56 @@ done
 [ "${#pty[@]}" -eq 8 ] || fail "sbsim served ${#pty[@]} points, not 8"
 lines=()
 for point in 1 2 3 4 5 6 7; do lines+=(--line "$point=${pty[$point]}"); done
-echo "3 lift 2" >&"$sim_in"
-echo "6 lift 1" >&"$sim_in"
+lines+=(--line "9=$work/no-such-device")
+for customer in "3 lift 2" "4 lift 1" "1 lift 1"; do echo "$customer" >&"$sim_in"; done
 
-"$work/sbhost" --json "${lines[@]}" --point 3 price 2 45.90 preset-volume 2 start 2 monitor 8 \
-  >"$work/monitor.out" 2>"$work/monitor.err" &
+mkfifo "$work/monitor.in"
+"$work/sbhost" --json "${lines[@]}" --point 3 price 2 45.90 preset-volume 2 start 2 \
+  monitor --events "$work/events.out" <"$work/monitor.in" >"$work/monitor.out" 2>"$work/monitor.err" &
 monitor_pid=$!
+exec {monitor_in}>"$work/monitor.in"
+echo "1 authorise 1 45.90 30" >&"$monitor_in"
+# Waits until the monitor's latest object for point $1 matches every pattern after it.
+await() {
+  local point=$1 row="" all
+  shift
+  for _ in {1..200}; do
+    row=$(grep "\"event\":\"monitor\".*\"point\":$point," "$work/monitor.out" | tail -1) || true
+    all=1
+    for pattern; do grep -qE "$pattern" <<<"$row" || all=0; done
+    [ "$all" = 1 ] && return 0
+    sleep 0.1
+  done
+  fail "point $point never showed $*: $row"
+}
 sleep 1
 ! "$work/sbhost" --line "3=${pty[3]}" status >"$work/second.out" 2>&1 || fail "a second sbhost opened line 3"
 grep -q "in use by another program" "$work/second.out" || fail "the second sbhost did not say why it failed"
-wait "$monitor_pid" || fail "the monitor ended with $?"
-last=$(grep '"refresh":8,' "$work/monitor.out") || fail "the monitor drew no 8th table"
-[ "$(grep -c '"answered":true' <<<"$last")" -eq 7 ] || fail "not every point answered: $last"
-grep -q '"point":3,"code":"D2".*"volume":2.00' <<<"$last" || fail "point 3 did not stop at its 2 litres: $last"
-grep -q '"point":6,"code":"E1"' <<<"$last" || fail "point 6 does not show nozzle 1 up: $last"
+await 3 '"code":"D2"' '"volume":2\.00' '"figures":"read"'
+await 4 '"code":"E1"' '"answered":true'
+await 1 '"code":"D9"' '"volume":[1-9]'
+echo "1 silence on" >&"$sim_in"
+# Silent mid-delivery: the code it last reported, the figures last read marked stale.
+await 1 '"condition":"no answer"' '"code":"D9"' '"figures":"stale"' '"volume":[1-9]' '"latest_fault":"no_answer"'
+await 2 '"condition":"failed"' '"failure":"Невозможно перевести ТРК в режим приема"' '"wait":\{"count":[1-9]' \
+  '"driver_failure":\{"count":[1-9]'
+for point in 5 6 7; do await "$point" '"answered":false' '"noise":\{"count":[1-9]'; done
+await 9 '"condition":"device missing"' '"device_error":"cannot open [^"]*no-such-device: No such file or directory"'
+echo q >&"$monitor_in"
+status=0
+wait "$monitor_pid" || status=$?
+[ "$status" -eq 3 ] || fail "the monitor ended with $status, not 3"
+grep -qE "did not answer at the end: point 1 \(no answer\), point 5 .*point 9 \(device missing\)$" \
+  "$work/monitor.err" || fail "the monitor did not name the points that did not answer: $(cat "$work/monitor.err")"
+# The events file: each fault as it came and each change of state, with its time; what was typed.
+grep -qE '^\{"event":"fault","time":"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]{12}","line":"[^"]*","point":2,"kind":"wait"' \
+  "$work/events.out" || fail "no wait fault of point 2 among the events"
+grep '"event":"monitor"' "$work/events.out" | grep '"point":1,' | tail -1 | grep -q '"condition":"no answer"' ||
+  fail "point 1 falling silent is not the last of its events"
+[ "$(grep -c '"event":"monitor".*"point":4,' "$work/events.out")" -le 2 ] ||
+  fail "point 4, unchanged, has an event every refresh"
+grep -q '"event":"authorise","point":1,"grade":1,"price":45.90,"preset_volume":30.00' "$work/events.out" ||
+  fail "the delivery typed into the monitor is not among the events"
 
 status=0
 "$work/sbhost" --line "8=${pty[8]}" status >"$work/silent.out" 2>&1 || status=$?
@@ -69,7 +113,9 @@ wait "$sim_pid" || fail "sbsim did not end cleanly when its input closed"
 sim_pid=""
 
 "$work/sbhost" decode "$work/sbhost.pro" >"$work/decoded.out" || fail "the run's trace log did not decode"
-! grep -qE "unknown|not understood" "$work/decoded.out" || fail "frames left unnamed: $(grep -E "unknown|not understood" "$work/decoded.out" | head -3)"
+# Only the noise on line B's points makes frames that are none.
+unnamed=$(grep -E "unknown|not understood" "$work/decoded.out" | grep -vE "^([0-9:.]+)? +[5-7] " | head -3) || true
+[ -z "$unnamed" ] || fail "frames left unnamed: $unnamed"
 "$work/sbhost" decode "$data/recorded.pro" | diff -u "$data/recorded.decoded" - >"$work/diff.out" ||
   fail "the recorded log no longer decodes to its recorded form (see diff.out)"
 # A fraction is a fraction; --to takes in the whole second or minute it names; an empty range or a bad time is
@@ -130,4 +176,4 @@ status=0
 "$sbsim" --config "$work/forecourt.cfg" </dev/null 2>"$work/cfg.err" || status=$?
 [ "$status" -eq 2 ] && grep -q "forecourt.cfg:3: point 1 has 3 nozzles, and grades names 2" "$work/cfg.err" ||
   fail "sbsim took a point with 3 nozzles and 2 grades: $status $(cat "$work/cfg.err")"
-echo "forecourt of 8 points on 2 lines monitored, silent point told, logs decoded, report rendered in $((SECONDS - started)) s"
+echo "forecourt of 8 points on 2 lines monitored through its faults, silent point told, logs decoded, report rendered in $((SECONDS - started)) s"
