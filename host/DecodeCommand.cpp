@@ -34,27 +34,6 @@ JsonObject MessageJson(const sbdecode::Message& message) {
     return JsonObject().Text("name", message.name).Object("fields", fields);
 }
 
-JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
-    JsonObject json;
-    if (read.exchange.timeMs >= 0) json.Text("time", sbdecode::ClockText(read.exchange.timeMs));
-    json.Number("point", read.exchange.point)
-        .Text("sent", sbdecode::HexText(read.exchange.sent))
-        .Text("sent_frame", sbdecode::FrameText(read.sent))
-        .Text("answer", sbdecode::HexText(read.exchange.answer))
-        .Text("answer_frame", read.cutShort ? "not recorded"
-                              : read.silent ? "no answer"
-                                            : sbdecode::FrameText(read.answer, read.sent.kind));
-    if (!read.cutShort) json.Number("line_result", read.lineResult);
-    json.Flag("cut_short", read.cutShort)
-        .Flag("retry", read.retry)
-        .Flag("nak", read.nak)
-        .Flag("silent", read.silent)
-        .Number("quiet_ms", read.quietMs);
-    if (read.request) json.Object("request", MessageJson(*read.request));
-    if (read.reply) json.Object("reply", MessageJson(*read.reply));
-    return json;
-}
-
 bool Refuse(std::string* error, const std::string& why) {
     *error = why;
     return false;
@@ -99,6 +78,27 @@ bool ParseDecode(const std::vector<std::string>& words, std::string* path, Decod
 }
 
 }  // namespace
+
+JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
+    JsonObject json;
+    if (read.exchange.timeMs >= 0) json.Text("time", sbdecode::ClockText(read.exchange.timeMs));
+    json.Number("point", read.exchange.point)
+        .Text("sent", sbdecode::HexText(read.exchange.sent))
+        .Text("sent_frame", sbdecode::FrameText(read.sent))
+        .Text("answer", sbdecode::HexText(read.exchange.answer))
+        .Text("answer_frame", read.cutShort ? "not recorded"
+                              : read.silent ? "no answer"
+                                            : sbdecode::FrameText(read.answer, read.sent.kind));
+    if (!read.cutShort) json.Number("line_result", read.lineResult);
+    json.Flag("cut_short", read.cutShort)
+        .Flag("retry", read.retry)
+        .Flag("nak", read.nak)
+        .Flag("silent", read.silent)
+        .Number("quiet_ms", read.quietMs);
+    if (read.request) json.Object("request", MessageJson(*read.request));
+    if (read.reply) json.Object("reply", MessageJson(*read.reply));
+    return json;
+}
 
 const char kDecodeUsage[] = "sbhost [--json] decode FILE [--point N] [--from hh:mm[:ss[.zzz]]] [--to hh:mm[:ss[.zzz]]]";
 

@@ -108,8 +108,8 @@ Bytes RecordedLine::Answer(const Bytes& sent, std::optional<Misalignment>* misal
     return found.answeredAs ? found.answeredAs->answer : Bytes{};
 }
 
-bool RecordedPoints(const std::vector<RecordingPart>& parts, Progress* progress, std::set<unsigned>* points,
-                    std::string* error) {
+bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, RecordingOutline* outline,
+                 std::string* error) {
     ChainedFiles files(parts);
     std::istream in(&files);
     sbdecode::TraceReader reader(in);
@@ -117,7 +117,8 @@ bool RecordedPoints(const std::vector<RecordingPart>& parts, Progress* progress,
     while (reader.Next(&record)) {
         const bool bytes = record.kind == sbdecode::TraceRecord::Kind::kSent ||
                            record.kind == sbdecode::TraceRecord::Kind::kReceived;
-        if (bytes && record.point != 0) points->insert(record.point);
+        if (bytes && record.point != 0) outline->points.insert(record.point);
+        if (record.startsRun) outline->starts.push_back(record.lineNumber);
         if (progress != nullptr) progress->Tell(files.bytesRead(), files.totalBytes());
     }
     *error = files.error();

@@ -77,10 +77,14 @@ private:
     std::deque<sbdecode::Exchange> behind_;  // the latest first
 };
 
-// The points the recording holds exchanges of, read through once (told to progress, which may be null); false
-// and why in *error when it cannot be read through.
-bool RecordedPoints(const std::vector<RecordingPart>& parts, Progress* progress, std::set<unsigned>* points,
-                    std::string* error);
+// What a recording holds, read through once: the points it has exchanges of, and where the host first starts.
+struct RecordingOutline {
+    std::set<unsigned> points;
+    std::vector<std::size_t> starts;  // the lines where a run of the host starts (after an empty line)
+};
+// False and why in *error when it cannot be read through; progress (may be null) is told as it goes.
+bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, RecordingOutline* outline,
+                 std::string* error);
 
 // The misalignment in words: "the driver sent select where the recording has poll (12:56:24.362, line 64);
 // answered as the recording's select at 12:56:24.391 (line 66): ready 0, 1 recorded exchange passed over".
