@@ -157,12 +157,13 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
 bool BuildReplayForecourt(const Options& options, sbsim::Forecourt* forecourt,
                           std::vector<sbreplay::RecordingPart>* parts, std::string* error) {
     if (!sbreplay::FindRecordingSet(options.replay, parts, error)) return false;
-    std::set<unsigned> points;
+    sbreplay::RecordingOutline outline;
+    std::set<unsigned>& points = outline.points;
     if (options.onlyPoint != 0) {
         points.insert(static_cast<unsigned>(options.onlyPoint));
     } else {
         sbreplay::Progress progress(std::cerr, "sbsim: reading " + options.replay);
-        if (!sbreplay::RecordedPoints(*parts, &progress, &points, error)) return false;
+        if (!sbreplay::ReadOutline(*parts, &progress, &outline, error)) return false;
     }
     if (points.empty()) {
         *error = options.replay + " holds no exchange of any point";
