@@ -67,13 +67,13 @@ Difference About(const sbreplay::RecordedCall& call, Difference::Kind kind, cons
 void CallReplay::Start(const sbreplay::RecordedCall& call) {
     const SbDriverVtbl& vm = *driver_->vtbl;
     const std::optional<std::string> text = RequestText(call, "START");
-    const std::optional<StartOrder> read =
-        text ? ReadStartOrder(*text, settings_.PDec, settings_.SDec) : std::optional<StartOrder>{};
+    const std::optional<sbreplay::StartOrder> read =
+        text ? sbreplay::ReadStartOrder(*text, settings_.PDec, settings_.SDec) : std::nullopt;
     // A START whose message never went through whole repeats the point's latest order; its prices and presets
     // then are still the driver's.
     if (read) starts_[call.point] = *read;
     const auto latest = starts_.find(call.point);
-    const StartOrder order = latest != starts_.end() ? latest->second : StartOrder{};
+    const sbreplay::StartOrder order = latest != starts_.end() ? latest->second : sbreplay::StartOrder{};
     if (read) {
         vm.SetPrice(driver_, call.point, 0, order.grade, 0, 0, order.price);
         if (order.byVolume) vm.SetVolumePreset(driver_, call.point, 0, 0, 0, order.preset);
@@ -85,7 +85,7 @@ void CallReplay::Start(const sbreplay::RecordedCall& call) {
 int32_t CallReplay::CounterGradeOf(const sbreplay::RecordedCall& call) {
     for (const sbdecode::ReadExchange& read : Messages(call)) {
         if (!read.reply || read.reply->name != "GET COUNTER reply") continue;
-        CounterTotals totals{};
+        sbreplay::CounterTotals totals{};
         // Grades 1..4 are kept from a reply: "grade k" reads "1234.56 l 5678.90".
         for (std::size_t grade = 1; grade <= 4 && grade <= read.reply->fields.size(); ++grade)
             totals[grade] = std::strtod(read.reply->fields[grade - 1].value.c_str(), nullptr);
@@ -93,7 +93,7 @@ int32_t CallReplay::CounterGradeOf(const sbreplay::RecordedCall& call) {
         break;
     }
     const std::optional<double> volume = ReadLoggedVolume(call.counterVolume);
-    return CounterGrade(totals_[call.point], volume.value_or(0), call.counterFromMemory);
+    return sbreplay::CounterGrade(totals_[call.point], volume.value_or(0), call.counterFromMemory);
 }
 
 void CallReplay::Make(const sbreplay::RecordedCall& call, Results* results) {
@@ -110,7 +110,7 @@ void CallReplay::Make(const sbreplay::RecordedCall& call, Results* results) {
             break;
         case HostCall::kControl: {
             const std::optional<std::string> text = RequestText(call, "FILLING POINT CONTROL");
-            const std::optional<uint32_t> on = text ? ReadControlSwitch(*text) : std::nullopt;
+            const std::optional<uint32_t> on = text ? sbreplay::ReadControlSwitch(*text) : std::nullopt;
             vm.FillingPointControl(driver_, point, 0, on.value_or(1));
             break;
         }

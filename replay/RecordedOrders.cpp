@@ -1,9 +1,9 @@
-#include "host/RecordedOrders.h"
+#include "replay/RecordedOrders.h"
 
 #include <cmath>
 #include <cstdlib>
 
-namespace sbhost {
+namespace sbreplay {
 namespace {
 
 constexpr std::size_t kCommandAt = 4;     // after the header
@@ -78,4 +78,4 @@ int32_t CounterGrade(const CounterTotals& totals, double volume, bool fromMemory
     return fromMemory ? 2 : 1;
 }
 
-}  // namespace sbhost
+}  // namespace sbreplay

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace sbhost {
+namespace sbreplay {
 
 struct StartOrder {
     int32_t grade = 1;
@@ -38,4 +38,4 @@ using CounterTotals = std::array<double, 7>;
 // grade 1 or 2.
 int32_t CounterGrade(const CounterTotals& totals, double volume, bool fromMemory);
 
-}  // namespace sbhost
+}  // namespace sbreplay
