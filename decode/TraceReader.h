@@ -39,6 +39,8 @@ public:
     explicit TraceReader(std::istream& in) : in_(in) {}
     // The next record; false at the end of the input.
     bool Next(TraceRecord* record);
+    // Lines read so far.
+    std::size_t lineNumber() const { return lineNumber_; }
 
 private:
     bool ReadLine(std::string* line, bool* cut);

@@ -90,6 +90,12 @@ int RunReplay(const std::vector<std::string>& words, const std::string& libraryP
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
+    if (!outline.logged) {
+        std::cerr << "sbhost: " << parsed.path
+                  << " holds no exchange of the driver's trace log (a hex capture tells no call of the host): play "
+                     "it with sbsim --replay and drive it with sbhost's commands\n";
+        return 1;
+    }
     if (parsed.point != 0) outline.points = {parsed.point};
     for (const unsigned point : outline.points) {
         if (!lines.empty() && lines.count(point) == 0) {
@@ -189,9 +195,9 @@ int RunReplay(const std::vector<std::string>& words, const std::string& libraryP
         return kExitDiffers;
     }
     if (calls == 0) {
-        std::cerr << "sbhost: " << parsed.path
-                  << " tells no call of the host (a hex capture has none): play it with sbsim --replay and drive "
-                     "it with sbhost's commands\n";
+        std::cerr << "sbhost: " << parsed.path << " tells no call of the host" +
+                         (parsed.point != 0 ? " on point " + std::to_string(parsed.point) : std::string())
+                  << "\n";
         return 1;
     }
     const std::size_t points = outline.points.size();

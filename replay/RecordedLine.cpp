@@ -41,14 +41,15 @@ bool SameTransmission(const Bytes& a, const Bytes& b) {
     return true;
 }
 
-RecordedLine::RecordedLine(std::vector<RecordingPart> parts, unsigned point)
-    : point_(point), files_(std::move(parts)), in_(&files_), reader_(in_) {}
+RecordedLine::RecordedLine(std::vector<RecordingPart> parts, unsigned point, std::size_t lastLine)
+    : point_(point), lastLine_(lastLine), files_(std::move(parts)), in_(&files_), reader_(in_) {}
 
-void RecordedLine::Fill() {
+void RecordedLine::Fill(std::size_t ahead) {
     sbdecode::TraceRecord record;
     // One record a turn; the recording is finite.
-    while (ahead_.size() < kAlignmentWindow && !read_) {
-        if (!reader_.Next(&record)) {
+    while (ahead_.size() < ahead && !read_) {
+        const bool past = lastLine_ != 0 && reader_.lineNumber() > lastLine_;
+        if (past || !reader_.Next(&record)) {
             for (const Exchange& exchange : pairing_.Finish()) {
                 if (!exchange.cutShort) ahead_.push_back(exchange);  // an answer never recorded is not known
             }
@@ -61,7 +62,7 @@ void RecordedLine::Fill() {
 }
 
 bool RecordedLine::Ended() {
-    Fill();
+    Fill(1);
     return ahead_.empty();
 }
 
@@ -72,13 +73,14 @@ void RecordedLine::Played(Exchange exchange) {
 
 Bytes RecordedLine::Answer(const Bytes& sent, std::optional<Misalignment>* misalignment) {
     misalignment->reset();
-    Fill();
+    Fill(1);
     if (!ahead_.empty() && SameTransmission(sent, ahead_.front().sent)) {
         const Bytes answer = ahead_.front().answer;
         Played(std::move(ahead_.front()));
         ahead_.pop_front();
         return answer;
     }
+    Fill(kAlignmentWindow);
     Misalignment found;
     found.sent = sent;
     if (!ahead_.empty()) found.expected = ahead_.front();
@@ -117,7 +119,11 @@ bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, Re
     while (reader.Next(&record)) {
         const bool bytes = record.kind == sbdecode::TraceRecord::Kind::kSent ||
                            record.kind == sbdecode::TraceRecord::Kind::kReceived;
-        if (bytes && record.point != 0) outline->points.insert(record.point);
+        if (bytes && record.point != 0) {
+            outline->points.insert(record.point);
+            outline->lastLines[record.point] = record.lineNumber;
+            outline->logged = outline->logged || !record.captured;
+        }
         if (record.startsRun) outline->starts.push_back(record.lineNumber);
         if (progress != nullptr) progress->Tell(files.bytesRead(), files.totalBytes());
     }

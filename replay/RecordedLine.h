@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <deque>
 #include <istream>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -47,7 +48,8 @@ struct Misalignment {
 
 class RecordedLine {
 public:
-    RecordedLine(std::vector<RecordingPart> parts, unsigned point);
+    // lastLine: the recording's last line of the point, where reading for it may stop (0: read to the end).
+    RecordedLine(std::vector<RecordingPart> parts, unsigned point, std::size_t lastLine = 0);
     RecordedLine(const RecordedLine&) = delete;
     RecordedLine& operator=(const RecordedLine&) = delete;
 
@@ -63,11 +65,12 @@ public:
     const std::string& error() const { return files_.error(); }
 
 private:
-    // Reads on until kAlignmentWindow exchanges lie ahead or the recording ends.
-    void Fill();
+    // Reads on until `ahead` exchanges lie ahead or the point's recording ends.
+    void Fill(std::size_t ahead);
     void Played(sbdecode::Exchange exchange);
 
     unsigned point_;
+    std::size_t lastLine_;
     ChainedFiles files_;
     std::istream in_;
     sbdecode::TraceReader reader_;
@@ -80,7 +83,9 @@ private:
 // What a recording holds, read through once: the points it has exchanges of, and where the host first starts.
 struct RecordingOutline {
     std::set<unsigned> points;
+    std::map<unsigned, std::size_t> lastLines;  // each point's last line with bytes
     std::vector<std::size_t> starts;  // the lines where a run of the host starts (after an empty line)
+    bool logged = false;              // bytes from the driver's log, not only a capture's
 };
 // False and why in *error when it cannot be read through; progress (may be null) is told as it goes.
 bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, RecordingOutline* outline,

@@ -37,6 +37,7 @@ std::size_t PriceLength(const std::string& digits) {
 }  // namespace
 
 std::optional<StartOrder> ReadStartOrder(const std::string& text, int32_t priceScale, int32_t amountScale) {
+    if (text.size() <= kGradeAt) return std::nullopt;
     const std::size_t j = text.find('J', kGradeAt);
     const std::size_t k = j == std::string::npos ? j : text.find('K', j);
     if (text.compare(kCommandAt, 6, "0001ZD") != 0 || k == std::string::npos || text[kGradeAt] != '0' ||

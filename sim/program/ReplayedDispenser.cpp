@@ -2,9 +2,9 @@
 
 namespace sbsim {
 
-ReplayedDispenser::ReplayedDispenser(std::vector<sbreplay::RecordingPart> parts, unsigned point, bool strict,
-                                     std::ostream& out)
-    : line_(std::move(parts), point), point_(point), strict_(strict), out_(out) {}
+ReplayedDispenser::ReplayedDispenser(std::vector<sbreplay::RecordingPart> parts, unsigned point,
+                                     std::size_t lastLine, bool strict, std::ostream& out)
+    : line_(std::move(parts), point, lastLine), point_(point), strict_(strict), out_(out) {}
 
 void ReplayedDispenser::Tell(const std::string& news) { out_ << "point " << point_ << " " << news << std::endl; }
 

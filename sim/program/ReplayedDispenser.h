@@ -18,8 +18,10 @@ constexpr std::size_t kToldDifferences = 100;
 
 class ReplayedDispenser {
 public:
-    // strict: the first difference halts the replay.
-    ReplayedDispenser(std::vector<sbreplay::RecordingPart> parts, unsigned point, bool strict, std::ostream& out);
+    // strict: the first difference halts the replay; lastLine: the point's last line in the recording (0: not
+    // known).
+    ReplayedDispenser(std::vector<sbreplay::RecordingPart> parts, unsigned point, std::size_t lastLine, bool strict,
+                      std::ostream& out);
 
     // One transmission of the driver; what the recorded dispenser answers (empty: silence).
     Bytes Exchange(const Bytes& sent);

@@ -155,16 +155,13 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
 
 // The forecourt of a replay: the points the recording holds (or the one asked for) on one line.
 bool BuildReplayForecourt(const Options& options, sbsim::Forecourt* forecourt,
-                          std::vector<sbreplay::RecordingPart>* parts, std::string* error) {
+                          std::vector<sbreplay::RecordingPart>* parts, sbreplay::RecordingOutline* outline,
+                          std::string* error) {
     if (!sbreplay::FindRecordingSet(options.replay, parts, error)) return false;
-    sbreplay::RecordingOutline outline;
-    std::set<unsigned>& points = outline.points;
-    if (options.onlyPoint != 0) {
-        points.insert(static_cast<unsigned>(options.onlyPoint));
-    } else {
-        sbreplay::Progress progress(std::cerr, "sbsim: reading " + options.replay);
-        if (!sbreplay::ReadOutline(*parts, &progress, &outline, error)) return false;
-    }
+    sbreplay::Progress progress(std::cerr, "sbsim: reading " + options.replay);
+    if (!sbreplay::ReadOutline(*parts, &progress, outline, error)) return false;
+    std::set<unsigned>& points = outline->points;
+    if (options.onlyPoint != 0) points = {static_cast<unsigned>(options.onlyPoint)};
     if (points.empty()) {
         *error = options.replay + " holds no exchange of any point";
         return false;
@@ -220,8 +217,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::vector<sbreplay::RecordingPart> recording;
-    const bool built = parsed && (options.replay.empty() ? BuildForecourt(options, &forecourt, &error)
-                                                         : BuildReplayForecourt(options, &forecourt, &recording, &error));
+    sbreplay::RecordingOutline outline;
+    const bool built =
+        parsed && (options.replay.empty() ? BuildForecourt(options, &forecourt, &error)
+                                          : BuildReplayForecourt(options, &forecourt, &recording, &outline, &error));
     if (!built) {
         std::cerr << "sbsim: " << error << "\n";
         Usage(std::cerr);
@@ -249,7 +248,8 @@ int main(int argc, char** argv) {
         points.push_back(std::make_unique<sbsim::ServedPoint>(setup, line, channel, std::cout));
         if (!options.replay.empty())
             points.back()->replay =
-                std::make_unique<sbsim::ReplayedDispenser>(recording, setup.address, options.strict, std::cout);
+                std::make_unique<sbsim::ReplayedDispenser>(recording, setup.address, outline.lastLines[setup.address],
+                                                           options.strict, std::cout);
         std::cout << "point " << setup.address << " line " << line.name << " " << channel.name << "\n";
     }
     for (const sbsim::FaultOrder& order : forecourt.faults) {
