@@ -19,12 +19,24 @@ struct ReplayWords {
     std::string path;
     uint32_t point = 0;  // 0: every point
     std::size_t run = 1;  // the run of the host replayed, from 1
+    int turnaroundMs = sbline::kDefaultTurnaroundMs;  // over serial lines
 };
+
+// Longest turnaround a replay over lines waits for: a recorded silence costs that much each time.
+constexpr double kMaxTurnaroundMs = 5000;
 
 bool ParseReplay(const std::vector<std::string>& words, ReplayWords* parsed, std::string* error) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         double run = 0;
-        if (words[i] == "--point") {
+        double turnaround = 0;
+        if (words[i] == "--turnaround") {
+            if (++i >= words.size() || !ReadNumber(words[i], &turnaround) || turnaround < 0 ||
+                turnaround > kMaxTurnaroundMs || turnaround != static_cast<int>(turnaround)) {
+                *error = "--turnaround wants milliseconds, 0..5000";
+                return false;
+            }
+            parsed->turnaroundMs = static_cast<int>(turnaround);
+        } else if (words[i] == "--point") {
             if (++i >= words.size() || !ReadPoint(words[i], &parsed->point)) {
                 *error = "--point wants 1..32";
                 return false;
@@ -58,7 +70,7 @@ std::string SettingsText(const sb::DriverSettings& settings) {
 }  // namespace
 
 const char kReplayUsage[] =
-    "sbhost [--json] [--library PATH] [--line N=DEVICE...] replay LOG [--point N] [--run K]";
+    "sbhost [--json] [--library PATH] [--line N=DEVICE...] replay LOG [--point N] [--run K] [--turnaround MS]";
 
 int RunReplay(const std::vector<std::string>& words, const std::string& libraryPath,
               const std::map<uint32_t, std::string>& lines, Output& out) {
@@ -135,7 +147,7 @@ int RunReplay(const std::vector<std::string>& words, const std::string& libraryP
     std::unique_ptr<LineWatch> watch;
     SbPortService* port = recorded.port();
     if (!lines.empty()) {
-        serial = std::make_unique<sbline::SerialPortService>(lines);
+        serial = std::make_unique<sbline::SerialPortService>(lines, parsed.turnaroundMs);
         watch = std::make_unique<LineWatch>(serial->port(), tracker);
         port = watch->port();
     }
