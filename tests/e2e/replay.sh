@@ -56,32 +56,34 @@ grep -q '"result":"differs","difference":"the driver sends more","point":1,"call
 grep -q "HOST.pro and 2 rotated copies before it, read as one recording" "$work/rotated.err" ||
   fail "the rotated set was not told"
 
-# Over ptys: sbsim plays the recorded point, sbhost's driver talks to it through the serial port service, with
-# a turnaround that a busy machine's scheduling does not outlast (a late answer would be a difference).
-serve() {
-  coproc SIM { exec "$sbsim" --replay "$@" 2>"$work/sim.err"; }
-  sim_pid=$SIM_PID
-  exec {sim_out}<&"${SIM[0]}"
-  read -t 5 -r word point line pty <&"$sim_out" && [ "$word $point $line" = "point 1 line" ] ||
-    fail "sbsim --replay told \"$word $point $line\""
-  read -t 5 -r word <&"$sim_out" && [ "$word" = ready ] || fail "sbsim --replay is not ready"
-  pty=${pty#A }
+# Over ptys: sbsim plays the recorded point, sbhost's driver talks to it through the serial port service. A busy
+# machine's scheduler can hold an answer past the host's wait, or split it: a difference in an answer is the
+# bench's, not the driver's, and that run is made again, three times at most; any other difference counts.
+# Usage: over_ptys NAME LOG [SBSIM OPTION...]; sbsim's exit status in $sim_status.
+over_ptys() {
+  local name=$1 log=$2
+  shift 2
+  for _ in 1 2 3; do
+    coproc SIM { exec "$sbsim" --replay "$log" --point 1 --baud 9600 "$@" 2>"$work/sim.err"; }
+    sim_pid=$SIM_PID
+    exec {sim_out}<&"${SIM[0]}"
+    read -t 5 -r word point line pty <&"$sim_out" && [ "$word $point $line" = "point 1 line" ] ||
+      fail "sbsim --replay told \"$word $point $line\""
+    read -t 5 -r word <&"$sim_out" && [ "$word" = ready ] || fail "sbsim --replay is not ready"
+    "$work/sbhost" --json --line "1=${pty#A }" replay "$log" --point 1 --turnaround 400 >"$work/$name.out" \
+      2>"$work/$name.err" || true
+    kill "$sim_pid" 2>/dev/null || true
+    sim_status=0
+    wait "$sim_pid" || sim_status=$?
+    sim_pid=""
+    grep -q '"difference":"answer"' "$work/$name.out" || return 0
+  done
 }
-serve "$data/recorded.pro" --point 1
-"$work/sbhost" --line "1=$pty" replay "$data/recorded.pro" --point 1 --turnaround 400 >"$work/pty.out" 2>"$work/pty.err" ||
-  fail "recorded.pro did not replay identically over a pty"
-grep -q "^identical: 7 calls on 1 point, 70 exchanges and 3 results as recorded$" "$work/pty.out" || fail "over a pty: $(cat "$work/pty.out")"
-kill "$sim_pid"
-wait "$sim_pid" 2>/dev/null || true
-sim_pid=""
-
-serve "$data/phantom-sale.pro" --strict
-status=0
-"$work/sbhost" --line "1=$pty" replay "$data/phantom-sale.pro" --turnaround 400 >"$work/pty-phantom.out" 2>&1 || status=$?
-[ "$status" -eq 4 ] && grep -q "GET DATA TRANSACTION(1)\", its exchange 8:" "$work/pty-phantom.out" ||
-  fail "the phantom sale over a pty exited $status"
-status=0
-wait "$sim_pid" || status=$?
-sim_pid=""
-[ "$status" -eq 4 ] || fail "sbsim --strict ended with $status, not 4, when the driver went past its recording"
+over_ptys pty "$data/recorded.pro"
+grep -q '"result":"identical","calls":7,"points":1,"exchanges":70,"results":3' "$work/pty.out" ||
+  fail "recorded.pro over a pty: $(tail -1 "$work/pty.out")"
+over_ptys pty-phantom "$data/phantom-sale.pro" --strict
+grep -q '"difference":"the driver sends more","point":1,"call":"data","slot":9,.*"line":411,' "$work/pty-phantom.out" ||
+  fail "the phantom sale over a pty: $(tail -1 "$work/pty-phantom.out")"
+[ "$sim_status" -eq 4 ] || fail "sbsim --strict ended with $sim_status, not 4, when the driver went past its recording"
 echo "recordings replayed in process, as a rotated set and over ptys, the phantom sale told, in $((SECONDS - started)) s"
