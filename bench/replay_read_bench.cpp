@@ -23,11 +23,22 @@ namespace {
 
 constexpr uint64_t kCopyBytes = 7ULL << 20;  // the driver rotates its log once it is past 7 MiB
 
+// The sets made, removed when the program ends.
+struct MadeSets {
+    std::map<int, std::string> paths;
+    ~MadeSets() {
+        for (const auto& entry : paths) {
+            std::error_code ignored;
+            std::filesystem::remove_all(std::filesystem::path(entry.second).parent_path(), ignored);
+        }
+    }
+};
+
 // A directory with HOST.pro and `copies` rotated copies, each kCopyBytes of a recorded log's lines over and over
 // (one run of the host: its empty first line only at the start of the oldest file); made once per count.
 std::string RotatedSet(int copies) {
-    static std::map<int, std::string> made;
-    if (made.count(copies) != 0) return made[copies];
+    static MadeSets made;
+    if (made.paths.count(copies) != 0) return made.paths[copies];
     std::ifstream sample(SB_REPLAY_SAMPLE_LOG, std::ios::binary);
     std::stringstream text;
     text << sample.rdbuf();
@@ -40,8 +51,8 @@ std::string RotatedSet(int copies) {
         if (copy == copies - 1) file << "\r\n";
         for (uint64_t written = 0; written < kCopyBytes; written += lines.size()) file << lines;
     }
-    made[copies] = dir + "/HOST.pro";
-    return made[copies];
+    made.paths[copies] = dir + "/HOST.pro";
+    return made.paths[copies];
 }
 
 struct Reading {
@@ -88,7 +99,6 @@ void RotatedSetRead(benchmark::State& state) {
     const long idle = ChildPeakKiB([] {});
     const long busy = ChildPeakKiB([&] { ReadSet(path); });
     state.counters["reading_KiB"] = static_cast<double>(busy - idle);
-    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }
 BENCHMARK(RotatedSetRead)->ArgName("copies")->Arg(0)->Arg(12)->Iterations(1)->Unit(benchmark::kMillisecond);
 
