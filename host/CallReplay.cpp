@@ -148,11 +148,18 @@ std::optional<Difference> CallReplay::Replay(const sbreplay::RecordedCall& call)
                          " exchanges, more than any call of the driver makes");
     }
     if (driver_ == nullptr) driver_ = library_.GetVM30()(0, nullptr, port_);
+    if (driver_ == nullptr) return About(call, Difference::Kind::kUnreplayable, "the library made no driver");
     // Opening a line (slot 16) leaves no line in the log, and makes the point's next status poll begin with a
     // MASTER RESET: such a poll is the trace of a host that opened the line again. Opening it again changes
     // nothing where the reset was due anyway.
     const bool reopened = call.call == HostCall::kStatus && call.opening.rfind("MASTER RESET(", 0) == 0;
-    if (opened_.insert(call.point).second || reopened) driver_->vtbl->OpenLine(driver_, call.point);
+    if (opened_.insert(call.point).second || reopened) {
+        const int32_t answer = driver_->vtbl->OpenLine(driver_, call.point);
+        if (answer != 0) {
+            return About(call, Difference::Kind::kUnreplayable,
+                         "its line does not open (the port answered " + std::to_string(answer) + ")");
+        }
+    }
     tracker_.Begin(call, &conversations_[call.point]);
     Results results;
     int ignored = 0;
