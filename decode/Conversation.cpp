@@ -1,6 +1,7 @@
 #include "decode/Conversation.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace sbdecode {
 namespace {
@@ -32,6 +33,7 @@ ReadExchange Conversation::Read(const Exchange& exchange) {
             state.request += read.sent.data;
             if (read.sent.last) {
                 read.request = ReadRequest(state.request);
+                read.requestText = std::move(state.request);
                 state.request.clear();
             }
         }

@@ -2,6 +2,7 @@
 // dispenser answered, the messages the blocks complete, the retries, NAKs and silences, and the quiet time before.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -22,6 +23,7 @@ struct Exchange {
     Bytes sent;
     Bytes answer;
     bool cutShort = false;  // the recording ends before the answer it would have told
+    std::size_t lineNumber = 0;  // the recording's line of the send (of the answer when no send was recorded)
 };
 
 struct ReadExchange {
@@ -37,6 +39,7 @@ struct ReadExchange {
                            // 0 not known (cut short)
     int64_t quietMs = -1;  // since the point's previous exchange; -1 for its first
     std::optional<Message> request;  // a request the dispenser took whole with this exchange
+    std::string requestText;         // with request: its text as the blocks carried it
     std::optional<Message> reply;    // a reply message the answer completed
 };
 

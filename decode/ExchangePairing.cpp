@@ -14,6 +14,7 @@ std::vector<Exchange> ExchangePairing::Take(const TraceRecord& record) {
         } else {
             exchange.timeMs = record.timeMs;  // a reception whose send was not recorded
             exchange.point = record.point;
+            exchange.lineNumber = record.lineNumber;
         }
         exchange.answer = record.bytes;
         done.push_back(exchange);
@@ -25,7 +26,8 @@ std::vector<Exchange> ExchangePairing::Take(const TraceRecord& record) {
         open_.erase(open);
     }
     if (record.kind == TraceRecord::Kind::kSent)
-        open_[record.point] = OpenSend{Exchange{record.timeMs, record.point, record.bytes, {}}, !record.captured};
+        open_[record.point] =
+            OpenSend{Exchange{record.timeMs, record.point, record.bytes, {}, false, record.lineNumber}, !record.captured};
     return done;
 }
 

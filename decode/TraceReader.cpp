@@ -184,9 +184,12 @@ bool TraceReader::Next(TraceRecord* record) {
     while (ReadLine(&line, &cut)) {
         ++lineNumber_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!cut && line.empty()) afterEmptyLine_ = true;
         if (!cut && (line.empty() || line[0] == '#')) continue;
         *record = TraceRecord{};
         record->lineNumber = lineNumber_;
+        record->startsRun = afterEmptyLine_;
+        afterEmptyLine_ = false;
         const int64_t clock = ReadClock(line);
         const std::string text = clock < 0 ? line : line.substr(kClockLength + (line.size() > kClockLength));
         if (cut || (clock < 0 && !ReadCaptured(text, record))) {
@@ -197,8 +200,10 @@ bool TraceReader::Next(TraceRecord* record) {
         if (clock >= 0) {
             record->timeMs = OnTimeline(clock);
             if (!ReadCaptured(text, record)) {
+                const bool startsRun = record->startsRun;
                 *record = TraceRecord{};
                 record->lineNumber = lineNumber_;
+                record->startsRun = startsRun;
                 record->timeMs = dayMs_ + clock;
                 ReadLogText(text, record);
             }

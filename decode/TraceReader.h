@@ -25,6 +25,9 @@ struct TraceRecord {
     unsigned point = 0;   // 0 when the line names none
     int slot = -1;        // kFailure: the slot that failed
     bool captured = false;  // kSent, kReceived: a capture's line, which tells no answer when none came
+    // The line follows an empty one: the driver starts every host process's log with one, so this is the first
+    // line of a run of the host (a new driver object, its lines opened afresh).
+    bool startsRun = false;
     Bytes bytes;          // kSent, kReceived
     // kNote: the driver's line in UTF-8; kFailure: the failure's text in UTF-8; kUnreadable: the line as it came,
     // in UTF-8
@@ -38,6 +41,8 @@ public:
     bool Next(TraceRecord* record);
     // Goes on with the recording's next file: its lines are counted from 1, its times on the same timeline.
     void ContinueWith(std::istream& in);
+    // Lines read so far.
+    std::size_t lineNumber() const { return lineNumber_; }
 
 private:
     bool ReadLine(std::string* line, bool* cut);
@@ -47,6 +52,7 @@ private:
     std::size_t lineNumber_ = 0;
     int64_t lastClockMs_ = -1;
     int64_t dayMs_ = 0;
+    bool afterEmptyLine_ = false;
 };
 
 }  // namespace sbdecode

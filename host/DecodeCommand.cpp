@@ -15,27 +15,6 @@ JsonObject MessageJson(const sbdecode::Message& message) {
     return JsonObject().Text("name", message.name).Object("fields", fields);
 }
 
-JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
-    JsonObject json;
-    if (read.exchange.timeMs >= 0) json.Text("time", sbdecode::ClockText(read.exchange.timeMs));
-    json.Number("point", read.exchange.point)
-        .Text("sent", sbdecode::HexText(read.exchange.sent))
-        .Text("sent_frame", sbdecode::FrameText(read.sent))
-        .Text("answer", sbdecode::HexText(read.exchange.answer))
-        .Text("answer_frame", read.cutShort ? "not recorded"
-                              : read.silent ? "no answer"
-                                            : sbdecode::FrameText(read.answer, read.sent.kind));
-    if (!read.cutShort) json.Number("line_result", read.lineResult);
-    json.Flag("cut_short", read.cutShort)
-        .Flag("retry", read.retry)
-        .Flag("nak", read.nak)
-        .Flag("silent", read.silent)
-        .Number("quiet_ms", read.quietMs);
-    if (read.request) json.Object("request", MessageJson(*read.request));
-    if (read.reply) json.Object("reply", MessageJson(*read.reply));
-    return json;
-}
-
 // False and what is wrong in *error when the words are not decode's.
 bool ParseDecode(const std::vector<std::string>& words, std::string* path, RecordingScope* scope, std::string* error) {
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -56,6 +35,27 @@ bool ParseDecode(const std::vector<std::string>& words, std::string* path, Recor
 }
 
 }  // namespace
+
+JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
+    JsonObject json;
+    if (read.exchange.timeMs >= 0) json.Text("time", sbdecode::ClockText(read.exchange.timeMs));
+    json.Number("point", read.exchange.point)
+        .Text("sent", sbdecode::HexText(read.exchange.sent))
+        .Text("sent_frame", sbdecode::FrameText(read.sent))
+        .Text("answer", sbdecode::HexText(read.exchange.answer))
+        .Text("answer_frame", read.cutShort ? "not recorded"
+                              : read.silent ? "no answer"
+                                            : sbdecode::FrameText(read.answer, read.sent.kind));
+    if (!read.cutShort) json.Number("line_result", read.lineResult);
+    json.Flag("cut_short", read.cutShort)
+        .Flag("retry", read.retry)
+        .Flag("nak", read.nak)
+        .Flag("silent", read.silent)
+        .Number("quiet_ms", read.quietMs);
+    if (read.request) json.Object("request", MessageJson(*read.request));
+    if (read.reply) json.Object("reply", MessageJson(*read.reply));
+    return json;
+}
 
 const std::string kDecodeUsage = std::string("sbhost [--json] decode FILE ") + kScopeUsage;
 

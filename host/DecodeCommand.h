@@ -5,11 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "decode/Conversation.h"
 #include "host/Output.h"
 
 namespace sbhost {
 
 extern const std::string kDecodeUsage;
+
+// One exchange as decode writes it with --json (docs/sbhost.md).
+JsonObject ExchangeJson(const sbdecode::ReadExchange& read);
 
 // words: what follows "decode". Returns the exit code: 0 decoded, 1 the file could not be read or is no
 // recording, 2 bad words.

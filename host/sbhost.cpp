@@ -13,6 +13,7 @@
 #include "host/DriverTexts.h"
 #include "host/LineCommands.h"
 #include "host/PortWatch.h"
+#include "host/ReplayCommand.h"
 #include "host/ReportCommand.h"
 #include "host/SimulatedDelivery.h"
 #include "line/SerialPortService.h"
@@ -24,15 +25,18 @@ void Usage(std::ostream& out = std::cerr) {
            "              [--volume LITRES | --amount MONEY]\n"
            "       sbhost [--json] --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
            "       "
-        << sbhost::kDecodeUsage << "\n       " << sbhost::kReportUsage
+        << sbhost::kDecodeUsage << "\n       " << sbhost::kReportUsage << "\n       " << sbhost::kReplayUsage
         << "\n--simulate runs one delivery against a simulated dispenser on the point's line.\n"
            "--line serves point N on the serial device (/dev/ttyS0, COM1...) at 2400 baud, or the driver's\n"
            "Baud setting; the commands run in order on the point (default: the lowest line given), in one\n"
            "driver object (monitor: on every point given):\n"
         << sbhost::kLineCommandHelp
         << "\ndecode annotates every frame of the driver's trace log or of a hex capture; report draws it as an\n"
-           "HTML page. --json writes one JSON object a line (docs/sbhost.md). Exit codes: 0 done, 1 failed,\n"
-           "2 bad usage, 3 a point did not answer. The driver's trace log is written beside this program (.pro).\n"
+           "HTML page; replay makes the host's calls of a trace log (and its rotated copies) again through the\n"
+           "driver against the recorded dispensers (in process, or on the lines of sbsim --replay) and tells\n"
+           "\"identical\" or the first difference. --json writes one JSON object a line (docs/sbhost.md). Exit\n"
+           "codes: 0 done (identical), 1 failed, 2 bad usage, 3 a point did not answer, 4 the replay differs.\n"
+           "The driver's trace log is written beside this program (.pro).\n"
            "--library defaults to "
         << sbhost::DriverLibrary::DefaultPath() << "\n";
 }
@@ -116,6 +120,12 @@ int main(int argc, char** argv) {
         }
     }
     sbhost::Output out(std::cout, json);
+    if (!simulate && !words.empty() && words[0] == "replay") {
+        const int code = sbhost::RunReplay(std::vector<std::string>(words.begin() + 1, words.end()), libraryPath,
+                                           lines, out);
+        if (code == 2) Usage();
+        return code;
+    }
     // Reading a recording needs neither lines nor the library.
     if (!simulate && lines.empty() && !words.empty() && (words[0] == "decode" || words[0] == "report")) {
         const std::vector<std::string> rest(words.begin() + 1, words.end());

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "line/posix/SerialDevice.h"
@@ -39,7 +40,9 @@ public:
         : points_(points), trace_(trace), stopSignal_(stopSignal), inputEndsService_(InputEndsService()) {}
 
     int Run() {
-        for (const auto& point : points_) point->reporter.Look(point->dispenser.point());
+        for (const auto& point : points_) {
+            if (!point->replay) point->reporter.Look(point->dispenser.point());
+        }
         std::vector<pollfd> fds(points_.size() + 2);
         pollfd& commands = fds[points_.size()];
         pollfd& stop = fds.back();
@@ -61,6 +64,7 @@ public:
             if (ready < 0) return Fail(sbline::SystemError("waiting for the lines failed"));
             for (std::size_t i = 0; i < points_.size(); ++i) {
                 if (!Serve(*points_[i], fds[i].revents)) return 1;
+                if (points_[i]->replay && points_[i]->replay->Halted()) return kExitDiffers;
             }
             if (commands.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) ReadCommands();
             if (stop.revents != 0) quit_ = true;
@@ -110,14 +114,14 @@ private:
 
     void Answer(ServedPoint& point, const std::vector<Bytes>& transmissions) {
         for (const Bytes& transmission : transmissions) {
-            const Bytes answer = point.OnTheLine(point.dispenser.Exchange(transmission));
+            const Bytes answer = point.OnTheLine(point.Respond(transmission));
             trace_.Exchange(point.address, transmission, answer);
             // The answers the host left unread are dropped, as its port service drops them before each
             // transmission, so that a host that stops reading cannot fill the pty and stall the answers.
             if (!answer.empty() && !point.pacer.Pending() && point.channel.slaveKeeper >= 0)
                 tcflush(point.channel.slaveKeeper, TCIFLUSH);
             point.pacer.Queue(answer, transmission.size(), Clock::now());
-            point.reporter.Look(point.dispenser.point());
+            if (!point.replay) point.reporter.Look(point.dispenser.point());
         }
     }
 
@@ -166,6 +170,13 @@ private:
 
     void Apply(const std::string& line) {
         std::string error;
+        // A replayed point has no customer and no faults of its own: the recording says what happened.
+        std::istringstream words(line);
+        std::string first;
+        if (points_.front()->replay && words >> first && first != "quit") {
+            std::cerr << "sbsim: replayed points take no command but quit\n";
+            return;
+        }
         switch (ApplyForecourtCommand(line, points_, &error)) {
             case CommandOutcome::kQuit: quit_ = true; break;
             case CommandOutcome::kRefused: std::cerr << "sbsim: " << error << "\n"; break;

@@ -5,6 +5,7 @@
 #define SBSIM_PROGRAM_SERVEDPOINT_H
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "sim/program/BytePacer.h"
 #include "sim/program/Forecourt.h"
 #include "sim/program/LineOpening.h"
+#include "sim/program/ReplayedDispenser.h"
 #include "sim/program/StateReporter.h"
 
 namespace sbsim {
@@ -31,11 +33,16 @@ struct ServedPoint {
     void Apply(const FaultOrder& order);
     // The answer as it reaches the host: changed by line noise while noise is on.
     Bytes OnTheLine(Bytes answer);
+    // What the point answers the driver's transmission: the simulated dispenser's, or the recorded one's.
+    Bytes Respond(const Bytes& transmission) {
+        return replay ? replay->Exchange(transmission) : dispenser.Exchange(transmission);
+    }
 
     unsigned address;
     std::string lineName;
     OpenedLine channel;
     Dispenser dispenser;
+    std::unique_ptr<ReplayedDispenser> replay;  // sbsim --replay: answers instead of the dispenser
     LineFramer framer;
     BytePacer pacer;
     StateReporter reporter;

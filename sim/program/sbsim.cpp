@@ -6,10 +6,12 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "line/posix/SerialDevice.h"
+#include "replay/RecordedLine.h"
 #include "sim/program/ForecourtCommands.h"
 #include "sim/program/ForecourtFile.h"
 #include "sim/program/ForecourtServer.h"
@@ -21,6 +23,8 @@ void Usage(std::ostream& out) {
     out << "usage: sbsim [--pty | --device PATH | --points N [--lines M] | --config FILE]\n"
            "             [--baud 2400|9600] [--turnaround MS] [--flow N] [--nozzles N] [--link-unit]\n"
            "             [--fault TARGET:KIND=COUNT|on|off]... [--trace] [--capture FILE]\n"
+           "       sbsim --replay LOG [--point N] [--strict] [--device PATH] [--baud 2400|9600] [--turnaround MS]\n"
+           "             [--fault TARGET:noise=COUNT|on|off]... [--trace] [--capture FILE]\n"
            "  --pty        one point on a new pseudo-terminal (the default)\n"
            "  --device     one point on a serial device, raw 8N1\n"
            "  --points N   points 1..N, each on a pseudo-terminal of its own, spread over M lines (A, B...)\n"
@@ -33,6 +37,11 @@ void Usage(std::ostream& out) {
            "  --fault      TARGET a point or a line; KIND silence, nak, wait, refuse, corrupt or noise\n"
            "  --trace      every exchange decoded on standard error\n"
            "  --capture    every exchange in hex to FILE, for sbhost decode and report\n"
+           "  --replay     the recorded dispensers of a trace log (its rotated copies before it) or a hex capture\n"
+           "               answer: each transmission as the recording answered it where it has it; where not, the\n"
+           "               nearest alignment, told on standard output (\"point N differs: ...\")\n"
+           "  --point N    only point N of the recording (default: every point it holds)\n"
+           "  --strict     the first difference ends sbsim with exit code 4\n"
            "Standard output: \"point N line L PATH\" for every point, then \"ready\", then what the points do.\n"
            "Commands on standard input, one a line:\n"
         << sbsim::kForecourtCommandHelp << "\n"
@@ -57,6 +66,10 @@ struct Options {
     bool trace = false;
     std::string capture;
     bool help = false;
+    std::string replay;
+    long onlyPoint = 0;
+    bool strict = false;
+    bool modelGiven = false;  // an option of the simulated dispensers, which a replay has none of
 };
 
 // "TARGET:KIND=COUNT".
@@ -101,14 +114,22 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             options->line.turnaroundMs = static_cast<int>(number);
         } else if (option == "--flow" && Whole(value, 1, sbsim::kMaxDeliveryVolume, &number)) {
             options->point.flowPerPoll = number;
+            options->modelGiven = true;
         } else if (option == "--nozzles" && Whole(value, 1, sbsim::kMaxGrade, &number)) {
             options->point.nozzles = static_cast<int>(number);
+            options->modelGiven = true;
         } else if (option == "--fault" && i + 1 < argc) {
             if (!FaultOption(value, &options->faults, error)) return false;
-        } else if (option == "--link-unit" || option == "--trace") {
+            options->modelGiven = options->modelGiven || options->faults.back().kind != "noise";
+        } else if (option == "--replay" && i + 1 < argc) {
+            options->replay = value;
+        } else if (option == "--point" && Whole(value, 1, sbsim::kMaxAddress, &options->onlyPoint)) {
+        } else if (option == "--link-unit" || option == "--trace" || option == "--strict") {
             valued = false;
             if (option == "--link-unit") options->point.linkUnit = true;
-            else options->trace = true;
+            options->modelGiven = options->modelGiven || option == "--link-unit";
+            if (option == "--trace") options->trace = true;
+            if (option == "--strict") options->strict = true;
         } else {
             *error = "\"" + option + "\" is no option here, or its value is missing or out of range";
             return false;
@@ -120,7 +141,47 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         *error = "give one of --device, --points and --config; --lines at most --points";
         return false;
     }
+    if (options->replay.empty() && (options->onlyPoint != 0 || options->strict)) {
+        *error = "--point and --strict go with --replay";
+        return false;
+    }
+    if (!options->replay.empty() && (!options->config.empty() || options->points > 1 || options->modelGiven)) {
+        *error = "--replay plays the recorded dispensers: no --points, --config, --flow, --nozzles, --link-unit, "
+                 "and no fault but noise";
+        return false;
+    }
     return true;
+}
+
+// The forecourt of a replay: the points the recording holds (or the one asked for) on one line.
+bool BuildReplayForecourt(const Options& options, sbsim::Forecourt* forecourt,
+                          std::vector<sbreplay::RecordingPart>* parts, sbreplay::RecordingOutline* outline,
+                          std::string* error) {
+    if (!sbreplay::FindRecordingSet(options.replay, parts, error)) return false;
+    sbreplay::Progress progress(std::cerr, "sbsim: reading " + options.replay);
+    if (!sbreplay::ReadOutline(*parts, &progress, outline, error)) return false;
+    std::set<unsigned>& points = outline->points;
+    if (options.onlyPoint != 0) points = {static_cast<unsigned>(options.onlyPoint)};
+    if (points.empty()) {
+        *error = options.replay + " holds no exchange of any point";
+        return false;
+    }
+    if (!options.device.empty() && points.size() > 1) {
+        *error = "--device serves one point, and " + options.replay + " holds several: add --point N";
+        return false;
+    }
+    sbsim::LineSetup line = options.line;
+    line.name = "A";
+    forecourt->lines = {line};
+    for (const unsigned address : points) {
+        sbsim::PointSetup setup;
+        setup.address = address;
+        setup.line = line.name;
+        forecourt->points.push_back(setup);
+    }
+    forecourt->points.front().device = options.device;
+    forecourt->faults = options.faults;
+    return sbsim::CheckForecourt(*forecourt, error);
 }
 
 bool BuildForecourt(const Options& options, sbsim::Forecourt* forecourt, std::string* error) {
@@ -155,7 +216,12 @@ int main(int argc, char** argv) {
         Usage(std::cout);
         return 0;
     }
-    if (!parsed || !BuildForecourt(options, &forecourt, &error)) {
+    std::vector<sbreplay::RecordingPart> recording;
+    sbreplay::RecordingOutline outline;
+    const bool built =
+        parsed && (options.replay.empty() ? BuildForecourt(options, &forecourt, &error)
+                                          : BuildReplayForecourt(options, &forecourt, &recording, &outline, &error));
+    if (!built) {
         std::cerr << "sbsim: " << error << "\n";
         if (!parsed) Usage(std::cerr);  // a file's error names its line: the usage would bury it
         return 2;
@@ -180,6 +246,10 @@ int main(int argc, char** argv) {
             return 1;
         }
         points.push_back(std::make_unique<sbsim::ServedPoint>(setup, line, channel, std::cout));
+        if (!options.replay.empty())
+            points.back()->replay =
+                std::make_unique<sbsim::ReplayedDispenser>(recording, setup.address, outline.lastLines[setup.address],
+                                                           options.strict, std::cout);
         std::cout << "point " << setup.address << " line " << line.name << " " << channel.name << "\n";
     }
     for (const sbsim::FaultOrder& order : forecourt.faults) {
