@@ -14,19 +14,8 @@ sbsim=$1
 sbhost=$2
 data=$3
 
-work=$(mktemp -d)
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  for f in "$work"/*.out "$work"/*.err; do echo "--- $f"; tail -20 "$f"; done
-  exit 1
-}
-export SBDRIVER_CONFIG_DIR=$work
+# shellcheck source=tests/e2e/scratch.sh
+source "$(dirname "$0")/scratch.sh"
 # The driver at sbsim's speed.
 printf '[SB]\r\nBaud=9600\r\n' >"$work/cnf.INI"
 started=$SECONDS

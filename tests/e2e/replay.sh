@@ -12,19 +12,8 @@ sbsim=$1
 sbhost=$2
 data=$3
 
-work=$(mktemp -d)
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  for f in "$work"/*.out "$work"/*.err; do echo "--- $f"; tail -20 "$f"; done
-  exit 1
-}
-export SBDRIVER_CONFIG_DIR=$work
+# shellcheck source=tests/e2e/scratch.sh
+source "$(dirname "$0")/scratch.sh"
 started=$SECONDS
 # The replayed driver writes its trace log beside the program: a copy of its own keeps it apart.
 cp "$sbhost" "$work/sbhost"
