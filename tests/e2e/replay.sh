@@ -5,7 +5,8 @@
 # used, slot 9 read four times, then slot 6): that driver handed the previous sale over as the new one. Today's
 # refuses it with the same transmissions (it waits for the dispenser once per START, as that driver did), so the
 # recording replays identically on the wire; the mend shows in the figures and the driver's lock lines, which the
-# log does not hold as results.
+# log does not hold as results. start-lost.pro, recorded with that old driver too, guards the mend of a START lost
+# on the line.
 # Usage: replay.sh SBSIM SBHOST DATA_DIR
 set -euo pipefail
 sbsim=$1
@@ -28,6 +29,17 @@ grep -q "^identical: 8 calls on 2 points, 85 exchanges and 4 results as recorded
   fail "the phantom sale did not replay identically: $(tail -3 "$work/phantom.out")"
 grep -q "^identical: 22 calls on 1 point, 167 exchanges and 13 results as recorded$" "$work/phantom.out" ||
   fail "phantom-sale.pro: $(cat "$work/phantom.out")"
+
+# A START lost on the line (every block refused), recorded with the driver before its mend: that driver went on as
+# if the pump were authorised, today's raises "Can't Start" at once, so its call ends where the recording's polls on.
+status=0
+"$work/sbhost" replay "$data/start-lost.pro" >"$work/start-lost.out" 2>"$work/start-lost.err" || status=$?
+[ "$status" -eq 4 ] || fail "the lost START replayed with exit code $status, not 4"
+diff -u - <(tail -n 3 "$work/start-lost.out") >"$work/diff.out" <<'TEXT' || fail "the lost START's difference (see diff.out)"
+differs: point 1, start (slot 19) at 17:45:08.759, line 208 "START(1)", its exchange 22:
+  recording  17:45:10.909  1  > poll  < EOT (line result 1)
+  driver     the call ends here
+TEXT
 
 # The same as a rotated set, oldest copy first: one recording, its lines named by file.
 lines=$(wc -l <"$data/phantom-sale.pro")
