@@ -104,6 +104,13 @@ void MarkSaleBegan(FillingPoint& fillingPoint) {
     fillingPoint.LastVolumeKnown = false;
 }
 
+void CloseDelivery(FillingPoint& fillingPoint, double finalVolume, const DeliveryReading& reading) {
+    fillingPoint.LastVolume = finalVolume;
+    // An answer from memory tells nothing new of the display: the reference stays as known as it was.
+    if (!reading.fromMemory) fillingPoint.LastVolumeKnown = reading.usable;
+    fillingPoint.NewSale = false;
+}
+
 bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
     return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
 }
@@ -215,9 +222,7 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
         // told that the final figures could not be read rather than given 0/0 as a good result.
         if (fillingPoint.FinishReported) station.LinkOf(point).Line = LineState::FinalDataUnread;
     } else if (reading.usable || begun) {
-        fillingPoint.LastVolume = reading.volume;
-        if (!reading.fromMemory) fillingPoint.LastVolumeKnown = reading.usable;
-        fillingPoint.NewSale = false;
+        CloseDelivery(fillingPoint, reading.volume, reading);
     }
     // Unread figures of a delivery that never showed it began close nothing: the previous sale stays the
     // reference, so a second final read cannot take it for this one's.

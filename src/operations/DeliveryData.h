@@ -39,6 +39,10 @@ struct DeliveryReading {
 // (skipCheck false). markFault sets the line state FinalDataUnread when no usable reply came.
 DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault, bool skipCheck);
 
+// Closes the delivery's bookkeeping on its final volume: the previous sale for the next START's lock, known to be
+// what the display shows when it was read from the dispenser just now.
+void CloseDelivery(FillingPoint& fillingPoint, double finalVolume, const DeliveryReading& reading);
+
 // The volume counter of a T10 link unit, by one unframed exchange.
 double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount);
 

@@ -58,9 +58,7 @@ void TakeFinishedDelivery(Station& station, uint8_t point) {
         TracePoint(kLocked, point);
         KeepVolume(fillingPoint, 0);
     } else {
-        fillingPoint.LastVolume = ShownVolume(fillingPoint);
-        fillingPoint.LastVolumeKnown = reading.usable;
-        fillingPoint.NewSale = false;
+        CloseDelivery(fillingPoint, ShownVolume(fillingPoint), reading);
     }
 }
 
