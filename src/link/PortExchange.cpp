@@ -6,7 +6,7 @@
 #include "common/Cp1251.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
-#include "logging/PointTrace.h"
+#include "state/PointTrace.h"
 #include "logging/TraceFormat.h"
 #include "platform/Boundary.h"
 #include "platform/Clock.h"

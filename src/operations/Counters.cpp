@@ -6,11 +6,11 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {

@@ -7,12 +7,12 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/PortExchange.h"
-#include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {

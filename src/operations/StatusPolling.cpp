@@ -6,13 +6,13 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StartDelivery.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
