@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "common/Cp1251.h"
+#include "logging/Logger.h"
+#include "logging/TraceFormat.h"
 
 namespace sbdecode {
 namespace {
@@ -10,8 +12,8 @@ namespace {
 constexpr int64_t kDayMs = 24LL * 3600 * 1000;
 // The clock going back by more than this is midnight passing, not threads writing out of order.
 constexpr int64_t kMidnightJumpMs = 3600LL * 1000;
-constexpr std::size_t kClockLength = 12;  // hh:mm:ss.zzz
-constexpr unsigned kMaxPoint = 99;         // the widest point number a line may name
+constexpr std::size_t kClockLength = sb::kTimeStampLength;  // hh:mm:ss.zzz
+constexpr unsigned kMaxPoint = 99;                          // the widest point number a line may name
 
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 int Number(const std::string& text, std::size_t at, std::size_t count) {
@@ -98,8 +100,9 @@ unsigned PointOfNote(const std::string& text) {
 
 // "FAILURE(n): slot k: text", n 0 for a slot without a point.
 bool ReadFailure(const std::string& text, TraceRecord* record) {
-    static const std::string kName = "FAILURE(";
-    static const std::string kSlot = "): slot ";
+    static const std::string kName = sb::trace::kFailureOpen;
+    static const std::string kSlot = sb::trace::kFailureSlot;
+    static const std::string kText = sb::trace::kFailureText;
     if (text.compare(0, kName.size(), kName) != 0) return false;
     std::size_t at = kName.size();
     unsigned point = 0;
@@ -109,11 +112,11 @@ bool ReadFailure(const std::string& text, TraceRecord* record) {
     at += kSlot.size();
     const std::size_t digits = at;
     while (at < text.size() && Digit(text[at]) && at - digits < 2) ++at;
-    if (at == digits || text.compare(at, 2, ": ") != 0) return false;
+    if (at == digits || text.compare(at, kText.size(), kText) != 0) return false;
     record->kind = TraceRecord::Kind::kFailure;
     record->point = point;
     record->slot = Number(text, digits, at - digits);
-    record->text = Shown(text.substr(at + 2));
+    record->text = Shown(text.substr(at + kText.size()));
     return true;
 }
 
@@ -133,15 +136,15 @@ bool ReadCaptured(const std::string& text, TraceRecord* record) {
 // A line of the driver's log after its time: a dump of the bytes sent or received, a failure returned, or any
 // other line.
 void ReadLogText(const std::string& text, TraceRecord* record) {
-    static const std::string kReceived = sb::ToCp1251("Прием(");
-    static const std::string kDetail = ":  ";
+    static const std::string kReceived(sb::trace::ReceivedOpen());
+    static const std::string kDetail = sb::trace::kDetail;
     if (text.compare(0, kDetail.size(), kDetail) == 0) {
         const std::string dump = text.substr(kDetail.size());
-        if (ReadDump(dump, "Send(", {"): "}, record)) {
+        if (ReadDump(dump, sb::trace::kSentOpen, {sb::trace::kSentClose}, record)) {
             record->kind = TraceRecord::Kind::kSent;
             return;
         }
-        if (ReadDump(dump, kReceived, {",OK): ", ",Bad): "}, record)) {
+        if (ReadDump(dump, kReceived, {sb::trace::kReceivedGood, sb::trace::kReceivedBad}, record)) {
             record->kind = TraceRecord::Kind::kReceived;
             return;
         }

@@ -22,6 +22,62 @@ bool ReadPoint(const std::string& text, uint32_t* point) {
 
 namespace {
 
+// "N=DEVICE" with N a point number.
+bool LineOption(const std::string& text, std::map<uint32_t, std::string>* lines) {
+    const std::size_t equals = text.find('=');
+    uint32_t point = 0;
+    if (equals == std::string::npos || equals + 1 == text.size() || !ReadPoint(text.substr(0, equals), &point))
+        return false;
+    (*lines)[point] = text.substr(equals + 1);
+    return true;
+}
+
+}  // namespace
+
+OptionsRead ReadOptions(int argc, char** argv, Options* options, std::string* error) {
+    DeliveryOrder& order = options->order;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        double value = 0;
+        if (option == "--json") {
+            options->json = true;
+        } else if (options->words.empty() && (option == "--help" || option == "-h")) {
+            return OptionsRead::kHelp;
+        } else if (!options->words.empty() || option.rfind("--", 0) != 0) {
+            options->words.push_back(option);
+        } else if (option == "--simulate") {
+            options->simulate = true;
+        } else if (i + 1 < argc && option == "--library") {
+            options->libraryPath = argv[++i];
+        } else if (i + 1 < argc && option == "--line") {
+            if (!LineOption(argv[++i], &options->lines)) {
+                *error = "--line wants N=DEVICE with N 1.." + std::to_string(kMaxPoint);
+                return OptionsRead::kBadUsage;
+            }
+        } else if (i + 1 < argc && ReadNumber(argv[i + 1], &value) &&
+                   (option == "--point" || option == "--grade" || option == "--price" || option == "--volume" ||
+                    option == "--amount")) {
+            ++i;
+            if (option == "--point") {
+                order.point = static_cast<uint32_t>(value);
+                options->pointGiven = true;
+            }
+            if (option == "--grade") order.grade = static_cast<int32_t>(value);
+            if (option == "--price") order.price = value;
+            if (option == "--volume") order.volume = value;
+            if (option == "--amount") {
+                order.amount = value;
+                order.volume = 0;
+            }
+        } else {
+            return OptionsRead::kBadUsage;
+        }
+    }
+    return OptionsRead::kRead;
+}
+
+namespace {
+
 // Digits at `at`, from fewest to most of them: their value, and `at` moved past them.
 bool ReadDigits(const std::string& text, std::size_t* at, std::size_t fewest, std::size_t most, int* value,
                 std::size_t* count) {

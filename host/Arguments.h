@@ -1,10 +1,32 @@
-// Reading sbhost's command-line words: numbers, point numbers and clock times.
+// Reading sbhost's command line: its options, and the words of its commands (numbers, point numbers and clock
+// times).
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
+
+#include "host/DeliveryStory.h"
 
 namespace sbhost {
+
+// sbhost's options: those before the first word that is none, and --json anywhere.
+struct Options {
+    std::string libraryPath;  // --library, or the library loaded unless told otherwise
+    DeliveryOrder order;      // --point, --grade, --price, --volume, --amount
+    bool pointGiven = false;  // --point: the lines' commands run on it rather than on the lowest line given
+    bool simulate = false;
+    bool json = false;
+    std::map<uint32_t, std::string> lines;  // --line N=DEVICE
+    std::vector<std::string> words;         // the command and its words
+};
+
+enum class OptionsRead { kRead, kHelp, kBadUsage };
+
+// Reads the words after the program's name into *options, which holds the defaults. kHelp for --help or -h before
+// any command; kBadUsage for an option that is none or lacks its value, with *error telling a bad --line.
+OptionsRead ReadOptions(int argc, char** argv, Options* options, std::string* error);
 
 // The whole text is a number.
 bool ReadNumber(const std::string& text, double* value);

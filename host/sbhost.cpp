@@ -41,16 +41,6 @@ void Usage(std::ostream& out = std::cerr) {
         << sbhost::DriverLibrary::DefaultPath() << "\n";
 }
 
-// "N=DEVICE" with N in 1..32.
-bool LineOption(const std::string& text, std::map<uint32_t, std::string>* lines) {
-    const std::size_t equals = text.find('=');
-    uint32_t point = 0;
-    if (equals == std::string::npos || equals + 1 == text.size() || !sbhost::ReadPoint(text.substr(0, equals), &point))
-        return false;
-    (*lines)[point] = text.substr(equals + 1);
-    return true;
-}
-
 int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, std::string>& lines, uint32_t point,
                const std::vector<sbhost::LineCommand>& commands, sbhost::Output& out) {
     sbline::SerialPortService port(lines);
@@ -73,53 +63,23 @@ int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, st
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string libraryPath = sbhost::DriverLibrary::DefaultPath();
-    sbhost::DeliveryOrder order;
-    bool simulate = false;
-    bool pointGiven = false;
-    bool json = false;
-    std::map<uint32_t, std::string> lines;
-    std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        double value = 0;
-        if (option == "--json") {
-            json = true;
-        } else if (words.empty() && (option == "--help" || option == "-h")) {
-            Usage(std::cout);
-            return 0;
-        } else if (!words.empty() || option.rfind("--", 0) != 0) {
-            words.push_back(option);
-        } else if (option == "--simulate") {
-            simulate = true;
-        } else if (i + 1 < argc && option == "--library") {
-            libraryPath = argv[++i];
-        } else if (i + 1 < argc && option == "--line") {
-            if (!LineOption(argv[++i], &lines)) {
-                std::cerr << "sbhost: --line wants N=DEVICE with N 1.." << sbline::kMaxPoint << "\n";
-                return 2;
-            }
-        } else if (i + 1 < argc && sbhost::ReadNumber(argv[i + 1], &value) &&
-                   (option == "--point" || option == "--grade" || option == "--price" || option == "--volume" ||
-                    option == "--amount")) {
-            ++i;
-            if (option == "--point") {
-                order.point = static_cast<uint32_t>(value);
-                pointGiven = true;
-            }
-            if (option == "--grade") order.grade = static_cast<int32_t>(value);
-            if (option == "--price") order.price = value;
-            if (option == "--volume") order.volume = value;
-            if (option == "--amount") {
-                order.amount = value;
-                order.volume = 0;
-            }
-        } else {
-            Usage();
+    sbhost::Options options;
+    options.libraryPath = sbhost::DriverLibrary::DefaultPath();
+    std::string error;
+    switch (sbhost::ReadOptions(argc, argv, &options, &error)) {
+        case sbhost::OptionsRead::kRead: break;
+        case sbhost::OptionsRead::kHelp: Usage(std::cout); return 0;
+        case sbhost::OptionsRead::kBadUsage:
+            if (error.empty()) Usage();
+            else std::cerr << "sbhost: " << error << "\n";
             return 2;
-        }
     }
-    sbhost::Output out(std::cout, json);
+    const std::string& libraryPath = options.libraryPath;
+    sbhost::DeliveryOrder& order = options.order;
+    const bool simulate = options.simulate;
+    const std::map<uint32_t, std::string>& lines = options.lines;
+    const std::vector<std::string>& words = options.words;
+    sbhost::Output out(std::cout, options.json);
     if (!simulate && !words.empty() && words[0] == "replay") {
         const int code = sbhost::RunReplay(std::vector<std::string>(words.begin() + 1, words.end()), libraryPath,
                                            lines, out);
@@ -134,14 +94,13 @@ int main(int argc, char** argv) {
         return code;
     }
     std::vector<sbhost::LineCommand> commands;
-    std::string error;
     if (simulate == !lines.empty() || (simulate && !words.empty()) ||
         (!simulate && !sbhost::ParseLineCommands(words, &commands, &error))) {
         if (!error.empty()) std::cerr << "sbhost: " << error << "\n";
         Usage();
         return 2;
     }
-    if (!simulate && !pointGiven) order.point = lines.begin()->first;
+    if (!simulate && !options.pointGiven) order.point = lines.begin()->first;
     if (order.point < 1 || order.point > sbline::kMaxPoint || order.grade < 1 || order.grade > 6) {
         std::cerr << "sbhost: point must be 1..32 and grade 1..6\n";
         return 2;

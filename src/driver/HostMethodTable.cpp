@@ -144,6 +144,7 @@ uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
 
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
     AtSlotBoundary({self, 11, LowByte(point)}, [&]() {
+        // The whole 32-bit point is checked here, on purpose (host guide, "Points, grades and units").
         if (!Refused(point, 11)) ReportRefusal(self, SetGradePrice(Driver(self), LowByte(point), grade, price));
     });
 }
@@ -152,12 +153,14 @@ void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
     AtSlotBoundary({self, 13, LowByte(point)}, [&]() {
+        // The whole 32-bit point is checked here, on purpose (host guide, "Points, grades and units").
         if (!Refused(point, 13)) ReportRefusal(self, SetVolumePreset(Driver(self), LowByte(point), volume));
     });
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
     AtSlotBoundary({self, 14, LowByte(point)}, [&]() {
+        // The whole 32-bit point is checked here, on purpose (host guide, "Points, grades and units").
         if (!Refused(point, 14)) ReportRefusal(self, SetAmountPreset(Driver(self), LowByte(point), amount));
     });
 }

@@ -13,6 +13,7 @@
 #include "driver/TVM30.h"
 #include "link/ExchangeBudget.h"
 #include "logging/Log.h"
+#include "logging/TraceFormat.h"
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"
 
@@ -82,8 +83,8 @@ constexpr bool CannotFail(int slot) { return slot >= 1 && slot <= 3; }
 // level, the point 0 for slots without one. Raised, the host has it and the log stays as it was.
 inline void TraceReturnedFailure(const SlotCall& call, const SlotFailure& failure) {
     char line[sizeof failure.cp1251 + 48];
-    std::snprintf(line, sizeof line, "FAILURE(%u): slot %d: %s", static_cast<unsigned>(call.point), call.slot,
-                  failure.cp1251);
+    std::snprintf(line, sizeof line, "%s%u%s%d%s%s", trace::kFailureOpen, static_cast<unsigned>(call.point),
+                  trace::kFailureSlot, call.slot, trace::kFailureText, failure.cp1251);
     WriteLog(kLevelTrace, line);
 }
 

@@ -1,6 +1,5 @@
 #include "driver/TVM30.h"
 
-#include "driver/HostMethodTable.h"
 #include "link/PortExchange.h"
 #include "platform/Boundary.h"
 #include "settings/MenuHook.h"
@@ -37,8 +36,8 @@ void SB_CALL SettingsClick(void* self, SbMenuItem*) { OpenSettings(TVM30::From(s
 
 }  // namespace
 
-TVM30::TVM30(SbPortService* port, const std::string& settingsPath)
-    : SbDriver{&HostMethodTable()},
+TVM30::TVM30(const SbDriverVtbl& slots, SbPortService* port, const std::string& settingsPath)
+    : SbDriver{&slots},
       HostPort(port, SbReceiveHandler{&ReceivedBytes, static_cast<SbDriver*>(this)}),
       Station(ForLink),
       Settings(*this, settingsPath) {}

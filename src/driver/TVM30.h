@@ -24,8 +24,8 @@ struct HostPort {
 
 class TVM30 final : public SbDriver, public HostPort, public Station {
 public:
-    // Builds the object with the settings read from the file at settingsPath.
-    TVM30(SbPortService* port, const std::string& settingsPath);
+    // Builds the object the host calls through slots, with the settings read from the file at settingsPath.
+    TVM30(const SbDriverVtbl& slots, SbPortService* port, const std::string& settingsPath);
     TVM30(const TVM30&) = delete;
     TVM30& operator=(const TVM30&) = delete;
 

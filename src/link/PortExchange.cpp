@@ -6,7 +6,8 @@
 #include "common/Cp1251.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
-#include "logging/PointTrace.h"
+#include "state/PointTrace.h"
+#include "logging/TraceFormat.h"
 #include "platform/Boundary.h"
 #include "platform/Clock.h"
 #include "state/PositionTable.h"
@@ -69,7 +70,7 @@ struct GuardedExchange {
 void TraceSendAndReceive(void* context) {
     auto& exchange = *static_cast<GuardedExchange*>(context);
     LinkContext& link = *exchange.link;
-    LogDump(exchange.buffer, exchange.sendCount, {"Send(", DecimalText(link.Point()), "): "});
+    LogDump(exchange.buffer, exchange.sendCount, {trace::kSentOpen, DecimalText(link.Point()), trace::kSentClose});
     exchange.result = link.Port().SendReceive(link.Point(), exchange.buffer, exchange.sendCount, exchange.replySize);
     link.Line = static_cast<LineState>(link.Port().LineStatus(link.Point()));
 }
@@ -125,8 +126,8 @@ bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t
         }
     }
     const bool ok = !(count == 1 && data[0] == line::NAK);
-    static const SystemText kReception("Прием(");
-    LogDump(data, count, {kReception.cp1251, DecimalText(link.Point()), ok ? ",OK): " : ",Bad): "});
+    LogDump(data, count,
+            {trace::ReceivedOpen(), DecimalText(link.Point()), ok ? trace::kReceivedGood : trace::kReceivedBad});
     return ok;
 }
 

@@ -11,7 +11,7 @@
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
 #include "link/LinkSequences.h"
-#include "logging/PointTrace.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {

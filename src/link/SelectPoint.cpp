@@ -8,7 +8,7 @@
 #include "link/LinkSequences.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
-#include "logging/PointTrace.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 

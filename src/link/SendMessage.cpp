@@ -10,7 +10,7 @@
 #include "link/PortExchange.h"
 #include "link/ReceiveReply.h"
 #include "link/SelectPoint.h"
-#include "logging/PointTrace.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {

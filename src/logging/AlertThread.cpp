@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "logging/AlertWindow.h"
 #include "logging/Log.h"
 #include "platform/Boundary.h"
 #include "platform/Thread.h"
@@ -41,7 +42,7 @@ void ShowAlerts() {
     Logger& log = ProcessLog();
     std::optional<std::string> line = TakeWaitingLine(log);
     if (!line) return;
-    platform::AlertWindow window;
+    AlertWindow window;
     for (; line; line = TakeWaitingLine(log)) window.ShowModal(*line);
 }
 

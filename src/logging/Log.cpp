@@ -1,12 +1,12 @@
 #include "logging/Log.h"
 
 #include "logging/AlertThread.h"
+#include "logging/TraceFormat.h"
 #include "platform/Paths.h"
 
 namespace sb {
 namespace {
 constexpr std::size_t kMaxPrefixParts = 3;
-constexpr std::string_view kDetailMark = ":  ";
 }  // namespace
 
 std::string LogFileNameFor(const std::string& executablePath) {
@@ -34,7 +34,7 @@ void StartLogging() {
 
 void WriteLog(uint8_t level, std::string_view text) { ProcessLog().WriteLog(level, text); }
 
-void LogDetail(std::string_view text) { ProcessLog().WriteParts(kLevelTrace, {kDetailMark, text}); }
+void LogDetail(std::string_view text) { ProcessLog().WriteParts(kLevelTrace, {trace::kDetail, text}); }
 
 void LogDump(const uint8_t* bytes, uint8_t count, std::string_view prefix) { LogDump(bytes, count, {prefix}); }
 
@@ -53,7 +53,7 @@ void LogDump(const uint8_t* bytes, uint8_t count, std::initializer_list<std::str
     for (std::string_view part : prefix) {
         if (taken < kMaxPrefixParts) parts[taken++] = part;
     }
-    log.WriteParts(kLevelTrace, {kDetailMark, parts[0], parts[1], parts[2], std::string_view(hex, 3u * count)});
+    log.WriteParts(kLevelTrace, {trace::kDetail, parts[0], parts[1], parts[2], std::string_view(hex, 3u * count)});
 }
 
 }  // namespace sb

@@ -1,6 +1,6 @@
 #include "operations/AmountScale.h"
 
-#include "logging/PointTrace.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 

@@ -6,11 +6,11 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -65,6 +65,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
         TracePointResult(name, point, "grade " + std::to_string(grade) + " refused");
         return;
     }
+    // Grades 2..6 from the cache: 5 and 6 as 0.0, as a read fills 1..4 (host guide, "Host slots", slot 7).
     if (fillingPoint.VolumeTotals[1] > 0 && grade > 1) {
         *volume = fillingPoint.VolumeTotals[grade];
         *amount = fillingPoint.AmountTotals[grade];

@@ -7,18 +7,20 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/PortExchange.h"
-#include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
 
 constexpr int kLockRepeats = 5;
 constexpr uint32_t kLockRepeatPauseMs = 50;
+// An unframed exchange's buffer: room for the longest answer a port service writes (its count is one byte).
+constexpr std::size_t kUnframedAnswerRoom = 256;
 
 const SystemText& PreviousSaleLocked() {
     static const SystemText text("Блокировка предидущего отлива(");
@@ -136,6 +138,7 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
         return DeliveryReading{};
     }
     const long double price = fillingPoint.Price[fillingPoint.SaleGrade];
+    // The price read in hundredths whatever PDec is, on purpose (host guide, "Points, grades and units").
     if (std::fabs(price / 100 * reading.volume - reading.amount) >= 1.0L) {
         TracePointResult("NO VALID LITER=SUMMA(", point, "");
     } else {
@@ -163,10 +166,9 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
 
 double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
     *amount = 0;
-    // Unframed: the request's bytes go out as they are and the answer comes back over them. The buffer leaves
-    // room for the longest answer a port service writes.
+    // Unframed: the request's bytes go out as they are and the answer comes back over them.
     const DispenserMessage request = Request(station, point, Command::LinkUnitCounter);
-    uint8_t buffer[256] = {};
+    uint8_t buffer[kUnframedAnswerRoom] = {};
     std::copy_n(request.bytes.begin(), request.length, buffer);
     LinkContext& link = station.LinkOf(point);
     if (PortExchange(link, buffer, request.length, kLinkUnitReply.length).Failed()) {

@@ -1,8 +1,8 @@
 #include "operations/FillingPointControl.h"
 
 #include "link/LinkFailures.h"
-#include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 

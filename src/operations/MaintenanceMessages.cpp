@@ -5,10 +5,10 @@
 #include "common/Cp1251.h"
 #include "link/LinkFailures.h"
 #include "link/ReceiveReply.h"
-#include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StatusPolling.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {

@@ -6,12 +6,12 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {

@@ -6,13 +6,13 @@
 #include "common/Cp1251.h"
 #include "common/Failure.h"
 #include "link/ReceiveReply.h"
-#include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StartDelivery.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -26,7 +26,7 @@ constexpr uint8_t kFinished = 0xD0;
 constexpr uint8_t kStatusRequestAt = 15;  // silent polls before the full status request
 constexpr uint8_t kFollowUpEvery = 5;     // a follow-up whenever the silent count mod 5 is 4
 constexpr uint8_t kResetAfter = 40;       // silent polls before a MASTER RESET
-constexpr uint8_t kInitialiseReplyLength = 214;
+constexpr uint8_t kInitialiseReplyLength = 214;  // a status reply this long is answered with INITIALISATION
 
 std::string Hex2(uint8_t code) {
     char text[3];

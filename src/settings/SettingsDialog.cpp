@@ -10,15 +10,15 @@ int ButtonOf(int32_t scale) {
     for (int button = 0; button < 4; ++button) {
         if (kScales[button] == scale) return button;
     }
-    return platform::SettingsChoice::kNone;
+    return SettingsChoice::kNone;
 }
 
 int32_t ScaleOf(int button, int32_t unchanged) { return button >= 0 && button < 4 ? kScales[button] : unchanged; }
 
 }  // namespace
 
-platform::SettingsChoice PresetChoice(const DriverSettings& settings) {
-    platform::SettingsChoice choice;
+SettingsChoice PresetChoice(const DriverSettings& settings) {
+    SettingsChoice choice;
     choice.amountScale = ButtonOf(settings.SDec);
     choice.priceScale = ButtonOf(settings.PDec);
     choice.speed = settings.Baud == kSpeeds[1] ? 1 : 0;
@@ -26,7 +26,7 @@ platform::SettingsChoice PresetChoice(const DriverSettings& settings) {
     return choice;
 }
 
-void ApplyChoice(const platform::SettingsChoice& choice, DriverSettings& settings) {
+void ApplyChoice(const SettingsChoice& choice, DriverSettings& settings) {
     settings.Baud = kSpeeds[choice.speed == 1 ? 1 : 0];
     settings.SDec = ScaleOf(choice.amountScale, settings.SDec);
     settings.PDec = ScaleOf(choice.priceScale, settings.PDec);
@@ -34,8 +34,8 @@ void ApplyChoice(const platform::SettingsChoice& choice, DriverSettings& setting
 }
 
 bool RunSettingsDialog(DriverSettings& settings) {
-    platform::SettingsChoice choice = PresetChoice(settings);
-    if (!platform::ShowSettingsDialog(choice)) return false;
+    SettingsChoice choice = PresetChoice(settings);
+    if (!ShowSettingsDialog(choice)) return false;
     ApplyChoice(choice, settings);
     return true;
 }

@@ -1,14 +1,29 @@
 // A whole delivery through the host contract against the simulated dispenser: price, preset, START, the
-// status walk, the running volume, the final figures and the totalizers.
+// status walk, the running volume, the final figures and the totalizers; its trace log read back by decode.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <functional>
 
+#include "decode/ExchangePairing.h"
 #include "support/SimDriver.h"
 
 namespace {
+
+// The exchanges a trace log tells, read back as the tools read it.
+std::vector<sbdecode::Exchange> LoggedExchanges(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    sbdecode::TraceReader reader(in);
+    sbdecode::ExchangePairing pairing;
+    std::vector<sbdecode::Exchange> exchanges;
+    for (sbdecode::TraceRecord record; reader.Next(&record);) {
+        for (const sbdecode::Exchange& exchange : pairing.Take(record)) exchanges.push_back(exchange);
+    }
+    for (const sbdecode::Exchange& exchange : pairing.Finish()) exchanges.push_back(exchange);
+    return exchanges;
+}
 
 class WholeDeliveryTest : public ::testing::Test {
 protected:
@@ -86,6 +101,15 @@ TEST_F(WholeDeliveryTest, PresetDeliveryEndsWithTheDispensersFiguresAndGrownTota
     EXPECT_DOUBLE_EQ(after.second - before.second, amount);
     for (int i = 0; i < 10; ++i) code = Poll();
     EXPECT_EQ(code, 0xC0u);  // collected and back to idle
+
+    // The run's trace log, decoded, is what the port service saw: every exchange, byte for byte, in order.
+    const std::vector<sbdecode::Exchange> logged = LoggedExchanges(sim.log.FileName());
+    const std::vector<sbsim::ExchangeRecord> seen = sim.port.exchanges();
+    ASSERT_EQ(logged.size(), seen.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(logged[i].sent, seen[i].sent) << i;
+        EXPECT_EQ(logged[i].answer, seen[i].received) << i;
+    }
 }
 
 // Sales in a row with the same figures, the host only polling status: each is the dispenser's own, not the

@@ -121,8 +121,8 @@ TEST(SettingsChoice, ValuesOutsideTheDialogsChoices) {
     settings.PDec = 1000;
     settings.Baud = 1200;
     settings.T10Line[8] = true;
-    sb::platform::SettingsChoice choice = sb::PresetChoice(settings);
-    EXPECT_EQ(choice.amountScale, sb::platform::SettingsChoice::kNone);
+    sb::SettingsChoice choice = sb::PresetChoice(settings);
+    EXPECT_EQ(choice.amountScale, sb::SettingsChoice::kNone);
     EXPECT_EQ(choice.priceScale, 3);
     EXPECT_EQ(choice.speed, 0);  // shown as "2400"
     EXPECT_TRUE(choice.t10[8]);

@@ -1,12 +1,14 @@
 // CritErrorFrm: the modal window that shows a critical log line to the operator, on top of everything.
 #include <windows.h>
 
-#include "platform/UserInterface.h"
+#include "logging/AlertWindow.h"
 #include "platform/win32/DialogKit.h"
 #include "platform/win32/UiThread.h"
 
-namespace sb::platform {
+namespace sb {
 namespace {
+
+namespace win32 = platform::win32;
 
 constexpr int kLabel1 = 100;
 constexpr COLORREF kSilver = RGB(192, 192, 192);
@@ -135,4 +137,4 @@ void AlertWindow::ShowModal(const std::string& line) {
     }
 }
 
-}  // namespace sb::platform
+}  // namespace sb

@@ -1,13 +1,14 @@
-#include "platform/SettingsDialog.h"
+// The settings dialog of a POSIX host: the one it lent (SbSetHostUi), run on the dialog's choice.
+#include "settings/SettingsDialog.h"
 
 #include <cstdio>
 
 #include "platform/posix/HostUi.h"
 
-namespace sb::platform {
+namespace sb {
 
 bool ShowSettingsDialog(SettingsChoice& choice) {
-    const std::optional<SbHostUi> ui = LentHostUi();
+    const std::optional<SbHostUi> ui = platform::LentHostUi();
     if (!ui || ui->runSettingsDialog == nullptr) {
         std::fprintf(stderr, "sbdriver: no settings dialog: the host lent none (SbSetHostUi)\n");
         return false;
@@ -22,4 +23,4 @@ bool ShowSettingsDialog(SettingsChoice& choice) {
     return true;
 }
 
-}  // namespace sb::platform
+}  // namespace sb

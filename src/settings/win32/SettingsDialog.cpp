@@ -1,11 +1,13 @@
 // ParamFrm: the operator's settings dialog, built in pixels when it opens and destroyed when it closes.
 #include <windows.h>
 
-#include "platform/SettingsDialog.h"
 #include "platform/win32/DialogKit.h"
+#include "settings/SettingsDialog.h"
 
-namespace sb::platform {
+namespace sb {
 namespace {
+
+namespace win32 = platform::win32;
 
 // Control identifiers: S0..S3 and C0..C3 by scale button, T10Com1..T10Com8 by line.
 constexpr int kS0 = 100;
@@ -181,4 +183,4 @@ bool ShowSettingsDialog(SettingsChoice& choice) {
     return true;
 }
 
-}  // namespace sb::platform
+}  // namespace sb
