@@ -20,12 +20,15 @@ namespace sb {
 
 struct SlotFailure {
     platform::HostFailureKind kind = platform::HostFailureKind::SerialIO;
+    uint32_t reason = SB_REASON_NONE;
     // Plain storage: a structured exception leaves the slot without running C++ destructors.
     char cp1251[512] = {};
     char utf8[1024] = {};
 
-    void Set(platform::HostFailureKind failureKind, const char* text, const char* textUtf8) {
+    void Set(platform::HostFailureKind failureKind, const char* text, const char* textUtf8,
+             uint32_t failureReason = SB_REASON_NONE) {
         kind = failureKind;
+        reason = failureReason;
         std::strncpy(cp1251, text, sizeof cp1251 - 1);
         std::strncpy(utf8, textUtf8, sizeof utf8 - 1);
     }
@@ -98,7 +101,7 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
         const CallBudget budget;
         return body();
     } catch (const ESerialIO& error) {
-        failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str());
+        failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str(), error.Reason());
     } catch (const EAbstractError& error) {
         failure.Set(platform::HostFailureKind::Abstract, error.what(), error.what());
     } catch (const std::exception& error) {
@@ -114,7 +117,7 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
         writeNeutral();
         return decltype(body())();
     }
-    platform::RaiseToHost(failure.kind, failure.cp1251, failure.utf8);
+    platform::RaiseToHost(failure.kind, failure.cp1251, failure.utf8, failure.reason);
 }
 
 template <typename Body>

@@ -93,8 +93,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         if (grant == ExchangeGrant::JustSpent) {
             TracePointResult("EXCHANGE LIMIT(", link.Point(), DecimalText(kExchangesPerCall));
         }
-        link.Line = LineState::LinkFailed;
-        return ExchangeOutcome{kBudgetSpent, link.ReceivedCount};
+        return ExchangeOutcome{Conclude(link, LinkOutcome::ExchangeLimit), kBudgetSpent, link.ReceivedCount};
     }
     PauseBeforeExchange(link.Point());
     link.Port().InstallReceiveHandler(link.Point());
@@ -106,7 +105,8 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
     if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
         TellUnreportedReception(link);
-    return ExchangeOutcome{exchange.result, link.ReceivedCount};
+    const LinkOutcome outcome = exchange.result == 0 ? LinkOutcome::Answered : LinkOutcome::PortFailure;
+    return ExchangeOutcome{outcome, exchange.result, link.ReceivedCount};
 }
 
 bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t replySize) {

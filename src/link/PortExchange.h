@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "link/LinkContext.h"
+#include "link/LinkOutcome.h"
 
 namespace sb {
 
@@ -13,13 +14,14 @@ constexpr uint32_t kExchangePauseMs = 20;
 // The result of an exchange the call had no budget left for (link/ExchangeBudget.h).
 constexpr int32_t kBudgetSpent = -1;
 
-// What one exchange came to: the port's result (0 = success; otherwise the port service's failing result, or
-// kBudgetSpent) and the bytes of the latest reception.
+// What one exchange came to: Answered, PortFailure or ExchangeLimit; the port's result (0 = success; otherwise
+// the port service's failing result, or kBudgetSpent) and the bytes of the latest reception.
 struct ExchangeOutcome {
+    LinkOutcome outcome = LinkOutcome::Answered;
     int32_t portResult = 0;
     uint8_t received = 0;
 
-    bool Failed() const { return portResult != 0; }
+    bool Failed() const { return outcome != LinkOutcome::Answered; }
 };
 
 // Sends the first sendCount bytes of buffer and has the answer written over it.

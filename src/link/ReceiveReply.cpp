@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "common/Cp1251.h"
 #include "link/BlockCheck.h"
 #include "link/LineBytes.h"
-#include "link/LinkFailures.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
 #include "link/LinkSequences.h"
@@ -31,9 +31,9 @@ public:
                 ++eotCount;
             } else {
                 eotCount = 0;
-                if (!TakeBlocks()) return GiveUp();
+                if (const std::optional<LinkOutcome> givenUp = TakeBlocks()) return GiveUp(*givenUp);
             }
-            if (cycles > kMaxPollCycles) RaiseNotReceiving();
+            if (cycles > kMaxPollCycles) RaiseLinkFailure(LinkOutcome::NotReceiving);
             if (eotCount > 2 || total_ != 0) return total_;
         }
     }
@@ -47,15 +47,15 @@ private:
         return buffer_[0] == line::EOT;
     }
 
-    // Takes the answer's blocks up to its EOT; false when the answer could not be taken whole.
-    bool TakeBlocks() {
+    // Takes the answer's blocks up to its EOT; why the answer could not be taken whole, if it could not.
+    std::optional<LinkOutcome> TakeBlocks() {
         int blocks = 0;
         int naks = 0;
         while (buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed) {
             const uint8_t count = received_;
             if (!IsValidBlock(buffer_, count)) {
                 // A corrupted block: ask for it again without advancing the acknowledgement digit.
-                if (++naks > kMaxNaksPerBlock) return false;
+                if (++naks > kMaxNaksPerBlock) return LinkOutcome::BadCheck;
                 // Asked with the reply size of the exchange that brought it, so that a poll's answer still
                 // teaches the dispenser's sequence digit when it comes again.
                 buffer_[0] = line::NAK;
@@ -63,14 +63,14 @@ private:
                 continue;
             }
             naks = 0;
-            if (++blocks > kMaxBlocksPerReply) return false;
+            if (++blocks > kMaxBlocksPerReply) return LinkOutcome::ReplyTooLong;
             Keep(buffer_ + 1, static_cast<uint8_t>(count - 3));
             const uint8_t first = buffer_[1];
             received_ = Acknowledge(link_, buffer_, digit_);
             answerReplySize_ = line::kAckReplySize;
             TakeShortAnswer(first);
         }
-        return true;
+        return std::nullopt;
     }
 
     void Keep(const uint8_t* data, uint8_t count) {
@@ -103,14 +103,14 @@ private:
 
     void Exchange(uint8_t sendCount, uint8_t replySize) {
         const ExchangeOutcome outcome = PortExchange(link_, buffer_, sendCount, replySize);
-        if (outcome.Failed()) RaiseResetFailed();
+        if (outcome.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, outcome.outcome);
         received_ = outcome.received;
         answerReplySize_ = replySize;
     }
 
     // Rather than hand on a fragment, the exchange counts as failed.
-    uint8_t GiveUp() {
-        link_.Line = LineState::LinkFailed;
+    uint8_t GiveUp(LinkOutcome outcome) {
+        Conclude(link_, outcome);
         return 0;
     }
 

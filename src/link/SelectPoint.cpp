@@ -4,7 +4,6 @@
 
 #include "common/Cp1251.h"
 #include "link/LineBytes.h"
-#include "link/LinkFailures.h"
 #include "link/LinkSequences.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
@@ -20,7 +19,8 @@ bool SelectPoint(LinkContext& link) {
     for (int cycles = 1;; ++cycles) {
         PutPollOrSelect(buffer, '0');
         uint8_t digit = '0';
-        if (PortExchange(link, buffer, 3, line::kPollReplySize).Failed()) RaiseResetFailed();
+        const ExchangeOutcome poll = PortExchange(link, buffer, 3, line::kPollReplySize);
+        if (poll.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, poll.outcome);
         if (line::IsAcknowledgement(buffer)) return true;
 
         const bool answeredEot = buffer[0] == line::EOT;
@@ -38,12 +38,13 @@ bool SelectPoint(LinkContext& link) {
                 }
             }
         }
-        if (cycles > kMaxPollCycles) RaiseNotReceiving();
+        if (cycles > kMaxPollCycles) RaiseLinkFailure(LinkOutcome::NotReceiving);
         if (answeredEot) break;
     }
 
     PutPollOrSelect(buffer, '1');
-    if (PortExchange(link, buffer, 3, line::kPollReplySize).Failed()) RaiseSelectFailed();
+    const ExchangeOutcome select = PortExchange(link, buffer, 3, line::kPollReplySize);
+    if (select.Failed()) RaiseLinkFailure(LinkOutcome::SelectFailure, select.outcome);
     return line::IsAcknowledgement(buffer);
 }
 

@@ -6,7 +6,6 @@
 
 #include "link/BlockCheck.h"
 #include "link/LineBytes.h"
-#include "link/LinkFailures.h"
 #include "link/PortExchange.h"
 #include "link/ReceiveReply.h"
 #include "link/SelectPoint.h"
@@ -33,10 +32,9 @@ uint8_t BuildBlock(LinkContext& link, const DispenserMessage& message, uint8_t s
     return static_cast<uint8_t>(n + 3);
 }
 
-enum class Attempt { Delivered, Failed, PortBroken };
-
-// Sends all blocks of the message; the port's failing result lands in portResult.
-Attempt SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block, int32_t& portResult) {
+// Sends all blocks of the message: Answered when the dispenser acknowledged them all, NakLimit, or (the port
+// failing on a block) DataPortFailure or ExchangeLimit with the port's failing result in portResult.
+LinkOutcome SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block, int32_t& portResult) {
     uint8_t sent = 0;
     int errors = 0;
     int portFailures = 0;
@@ -47,7 +45,7 @@ Attempt SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block,
         if (outcome.Failed()) {
             if (++portFailures >= kMaxPortFailuresInRow) {
                 portResult = outcome.portResult;
-                return Attempt::PortBroken;
+                return outcome.outcome == LinkOutcome::ExchangeLimit ? outcome.outcome : LinkOutcome::DataPortFailure;
             }
             continue;
         }
@@ -55,39 +53,39 @@ Attempt SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block,
         if (line::IsAcknowledgement(block)) {
             sent = static_cast<uint8_t>(sent + blockLength - 3);
         } else if (++errors > kMaxUnacknowledged) {
-            link.Line = LineState::LinkFailed;
             TracePoint("ERROR(", link.Point());
-            return Attempt::Failed;
+            return Conclude(link, LinkOutcome::NakLimit);
         }
     }
-    return Attempt::Delivered;
+    return LinkOutcome::Answered;
 }
 
 }  // namespace
 
-int32_t SendMessage(LinkContext& link, DispenserMessage& message) {
+SendResult SendMessage(LinkContext& link, DispenserMessage& message) {
     platform::LockGuard hold(link.PointLock);
     uint8_t block[255] = {};
     message.delivered = false;
+    SendResult result;
     for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
         if (!SelectPoint(link) && !SelectPoint(link)) {
-            link.Line = LineState::LinkFailed;
+            result.outcome = Conclude(link, LinkOutcome::NotSelected);
             continue;
         }
-        int32_t portResult = 0;
-        const Attempt outcome = SendBlocks(link, message, block, portResult);
-        if (outcome == Attempt::PortBroken) return portResult;
-        if (outcome == Attempt::Failed) continue;
+        result.outcome = SendBlocks(link, message, block, result.portResult);
+        if (result.PortStopped()) return result;
+        if (result.outcome != LinkOutcome::Answered) continue;
         message.delivered = true;
 
         block[0] = line::EOT;
-        if (PortExchange(link, block, 1, line::kNoReply).Failed()) RaiseResetFailed();
+        const ExchangeOutcome end = PortExchange(link, block, 1, line::kNoReply);
+        if (end.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, end.outcome);
         const uint8_t replyLength = ReceiveReply(link, block, DispenserMessage::kCapacity);
         std::memcpy(message.bytes.data(), block, replyLength);
         message.replyLength = replyLength;
-        return 0;
+        return result;
     }
-    return 0;
+    return result;
 }
 
 }  // namespace sb

@@ -73,10 +73,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     }
 
     DispenserMessage message = Request(station, point, Command::GetCounter, {fillingPoint.PointCode});
-    SendOrRaise(station, point, message, [] {
-        static const SystemText kFailed("Невозможно выполнить запрос счетчиков ТРК");
-        RaiseSerialIO(kFailed);
-    });
+    SendOrRaise(station, point, message, "Невозможно выполнить запрос счетчиков ТРК");
     fillingPoint.VolumeTotals[1] = 0;
 
     bool answered = false;

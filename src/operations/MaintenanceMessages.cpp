@@ -3,8 +3,8 @@
 #include <string>
 
 #include "common/Cp1251.h"
-#include "link/LinkFailures.h"
 #include "link/ReceiveReply.h"
+#include "link/LinkOutcome.h"
 #include "logging/PointTrace.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
@@ -14,12 +14,12 @@ namespace sb {
 namespace {
 
 // Sends a maintenance message, traced under its name, and returns it with its reply; the port failing on it
-// raises "Невозможно выполнить сброс ТРК".
+// raises the text of a failed poll, "Невозможно выполнить сброс ТРК".
 DispenserMessage Send(Station& station, uint8_t point, Command command,
                       std::initializer_list<std::string_view> fields = {}) {
     TracePoint(TraceName(command), point);
     DispenserMessage message = Request(station, point, command, fields);
-    SendOrRaise(station, point, message, &RaiseResetFailed);
+    SendOrRaise(station, point, message, RowOf(LinkOutcome::PortFailure).text);
     return message;
 }
 

@@ -40,10 +40,7 @@ const SystemText& PollText() {
 }
 
 void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& message) {
-    SendOrRaise(station, point, message, [] {
-        static const SystemText kFailed("Невозможно выполнить запрос состояния ТРК");
-        RaiseSerialIO(kFailed);
-    });
+    SendOrRaise(station, point, message, "Невозможно выполнить запрос состояния ТРК");
 }
 
 // "3" and "4": the delivery is over; take its figures once the delivery showed that it began. Until then the

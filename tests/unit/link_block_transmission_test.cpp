@@ -58,7 +58,7 @@ TEST_F(BlockTransmissionTest, ShortMessageGoesOutUnstampedInOneBlock) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message("0181");
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message).portResult, 0);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05", "02 30 31 38 31 03 0B", "04", "04 30 05",
                                                     "04 30 05", "04 30 05"}));
     EXPECT_EQ(message.replyLength, 0);
@@ -70,7 +70,7 @@ TEST_F(BlockTransmissionTest, StampedFirstBlockFlipsTheChannelsSequenceDigit) {
         ScriptAnswers({kEot, kDle0, kDle1});
         ScriptQuietReply();
         sb::DispenserMessage message = MasterResetMessage();
-        ASSERT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+        ASSERT_EQ(sb::SendMessage(sim.Link(1), message).portResult, 0);
     }
     const std::vector<std::string> sent = sim.Sent();
     EXPECT_EQ(sent[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
@@ -117,7 +117,7 @@ TEST_F(BlockTransmissionTest, NakedStampedBlockIsResentWithTheOtherDigit) {
     ScriptAnswers({kEot, kDle0, kNak, kDle1});
     ScriptQuietReply();
     sb::DispenserMessage message = MasterResetMessage();
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message).portResult, 0);
     EXPECT_EQ(sim.Sent()[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
     EXPECT_EQ(sim.Sent()[3], "02 30 30 31 30 39 39 39 38 5A 44 30 30 30 30 03 1D");
     EXPECT_EQ(sim.Sent()[4], "04");
@@ -129,7 +129,7 @@ TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
     ScriptAnswers({kEot, kDle0, kDle1, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message(std::string(22, '5'));
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    EXPECT_EQ(sb::SendMessage(sim.Link(1), message).portResult, 0);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 1u);
     EXPECT_EQ(sim.Sent().size(), 8u + 4u + 4u);
     EXPECT_EQ(sim.Sent()[7].substr(0, 2), "02");  // the fifth unacknowledged block, still of the first attempt
@@ -141,7 +141,9 @@ TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
 TEST_F(BlockTransmissionTest, SilentDispenserCostsThreeAttemptsOfTwoSelectsEach) {
     sb::DispenserMessage message = MasterResetMessage();
     message.replyLength = 77;
-    EXPECT_EQ(sb::SendMessage(sim.Link(2), message), 0);
+    const sb::SendResult result = sb::SendMessage(sim.Link(2), message);
+    EXPECT_EQ(result.portResult, 0);
+    EXPECT_EQ(result.outcome, sb::LinkOutcome::NotSelected);
     std::vector<std::string> expected;
     for (int i = 0; i < 6; ++i) {
         expected.push_back("04 30 05");
@@ -161,7 +163,9 @@ TEST_F(BlockTransmissionTest, UnacknowledgedBlockLeavesReplyLengthTwo) {
         ScriptAnswers({kEot, kDle0});
         for (int i = 0; i < 5; ++i) Script().ScriptAnswer(kNak);
     }
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    const sb::SendResult result = sb::SendMessage(sim.Link(1), message);
+    EXPECT_EQ(result.portResult, 0);
+    EXPECT_EQ(result.outcome, sb::LinkOutcome::NakLimit);
     EXPECT_EQ(message.replyLength, 2);
     EXPECT_EQ(sim.LineResult(1), 2u);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 3u);
@@ -198,7 +202,9 @@ TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCall
     sbtest::DataBlocksFailPort failing(sim.port.port());
     sim.Driver().Port = sb::PortService(failing.port());
     sb::DispenserMessage message = MasterResetMessage();
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), -3);
+    const sb::SendResult result = sb::SendMessage(sim.Link(1), message);
+    EXPECT_EQ(result.portResult, -3);
+    EXPECT_EQ(result.outcome, sb::LinkOutcome::DataPortFailure);
     EXPECT_EQ(failing.failures, sb::kMaxPortFailuresInRow);
 
     // Through the host contract: the operation raises its own text.
@@ -208,6 +214,7 @@ TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCall
     } catch (const sb::ESerialIO& failure) {
         EXPECT_EQ(failure.Utf8(), "Невозможно выполнить сброс ТРК");
         EXPECT_EQ(std::string(failure.what()), sb::ToCp1251("Невозможно выполнить сброс ТРК"));
+        EXPECT_EQ(failure.Reason(), SB_REASON_PORT_FAILED);
     }
 }
 

@@ -175,7 +175,13 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     // and the next call has a budget of its own.
     for (int i = 0; i < 2000; ++i) ScriptAnswers({Block("4567", false)});
     for (size_t call = 1; call <= 2; ++call) {
-        EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+        try {
+            sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
+            ADD_FAILURE() << "the exchange limit raised nothing";
+        } catch (const sb::ESerialIO& failure) {
+            EXPECT_EQ(failure.Reason(), SB_REASON_EXCHANGE_LIMIT);  // with the text of the step it stopped
+            EXPECT_EQ(failure.Utf8(), "Невозможно выполнить сброс ТРК");
+        }
         EXPECT_EQ(sim.Sent().size(), sb::kMaxBlocksPerReply + 1u + call * sb::kExchangesPerCall);
         EXPECT_EQ(sim.LineResult(1), 2u);
     }
@@ -210,7 +216,13 @@ TEST_F(ReplyReceptionTest, SelectDrainsWhatIsPendingBeforeSelecting) {
 
 TEST_F(ReplyReceptionTest, SelectGivesUpOnADispenserThatNeverStopsTalking) {
     for (int i = 0; i < 11; ++i) ScriptAnswers({Block("0123"), kEot});
-    EXPECT_THROW(sb::SelectPoint(sim.Link(1)), sb::ESerialIO);
+    try {
+        sb::SelectPoint(sim.Link(1));
+        ADD_FAILURE() << "a dispenser that never stops talking raised nothing";
+    } catch (const sb::ESerialIO& failure) {
+        EXPECT_EQ(failure.Reason(), SB_REASON_NOT_RECEIVING);
+        EXPECT_EQ(failure.Utf8(), "Невозможно перевести ТРК в режим приема");
+    }
     EXPECT_EQ(sim.Sent().size(), 22u);
 }
 
