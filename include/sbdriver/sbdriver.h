@@ -206,14 +206,15 @@ struct SbPortService {
                                   prices and presets") */
 
 /* Why a failure happened, a number a host can switch on (guide: "Failures"); the text says it to people. */
-#define SB_REASON_NONE 0             /* no failure, a refused value (SB_FAILURE_REFUSED) or slot 0 */
+#define SB_REASON_NONE 0             /* no failure, slot 0, or a failure the driver did not foresee */
 #define SB_REASON_PORT_FAILED 1      /* the port service failed an exchange (slot 16 nonzero, or it raised) */
 #define SB_REASON_NOT_RECEIVING 2    /* the dispenser kept its line busy for more than ten poll cycles */
 #define SB_REASON_EXCHANGE_LIMIT 3   /* the call used up the exchanges one call may make */
 #define SB_REASON_NOT_SELECTED 4     /* START: the dispenser never answered ready to receive */
 #define SB_REASON_NOT_ACKNOWLEDGED 5 /* START: the dispenser kept refusing a block of the message */
 #define SB_REASON_START_REFUSED 6    /* START: the dispenser refused it */
-#define SB_REASON_VALUE_REFUSED 7    /* START: not sent, its grade, price or preset refused */
+#define SB_REASON_VALUE_REFUSED 7    /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, or
+                                        for its grade */
 
 typedef struct SbFailure {
     uint32_t code;     /* SB_FAILURE_* */
@@ -230,6 +231,10 @@ SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode);
  * starts. Slots 1, 2, 3 (the line result), 5, 8, 12, 17, 18 and 20 cannot fail and leave the record as it was, so
  * it may be read after slot 3. out may be NULL. */
 SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
+
+/* The reason (SB_REASON_*) of the failure SbGetLastFailure holds for this thread; SB_REASON_NONE when it holds
+ * none. A call of its own, so that SbFailure keeps the size and layout hosts were built with. */
+SB_EXPORT uint32_t SB_CALL SbGetLastFailureReason(void);
 
 #if !defined(_WIN32)
 /*

@@ -37,8 +37,10 @@ struct SlotFailure {
 // The texts of this thread's failure on its way to the host.
 SlotFailure& ThreadSlotFailure();
 
-// This thread's record for SbGetLastFailure: the latest slot call that can fail, in return mode, failed or not.
+// This thread's record for SbGetLastFailure: the latest slot call that can fail, in return mode, failed or not;
+// its reason for SbGetLastFailureReason beside it.
 SbFailure& ThreadReportedFailure();
+uint32_t& ThreadReportedReason();
 
 inline bool ReturnsFailures(SbDriver* self) {
     return self != nullptr && TVM30::From(self).FailureMode.load(std::memory_order_relaxed) == SB_FAILURES_RETURN;
@@ -49,6 +51,7 @@ inline void ClearReportedFailure() {
     record.code = SB_FAILURE_NONE;
     record.cp1251[0] = '\0';
     record.utf8[0] = '\0';
+    ThreadReportedReason() = SB_REASON_NONE;
 }
 
 inline void ReportFailure(const SlotFailure& failure) {
@@ -58,6 +61,7 @@ inline void ReportFailure(const SlotFailure& failure) {
     static_assert(sizeof record.cp1251 == sizeof failure.cp1251 && sizeof record.utf8 == sizeof failure.utf8);
     std::memcpy(record.cp1251, failure.cp1251, sizeof record.cp1251);
     std::memcpy(record.utf8, failure.utf8, sizeof record.utf8);
+    ThreadReportedReason() = failure.reason;
 }
 
 // A value the host gave was refused. In return mode the call's record says so; raised, nothing leaves the slot
@@ -66,6 +70,7 @@ inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refu
     if (!refusal || !ReturnsFailures(self)) return;
     SbFailure& record = ThreadReportedFailure();
     record.code = SB_FAILURE_REFUSED;
+    ThreadReportedReason() = SB_REASON_VALUE_REFUSED;
     std::snprintf(record.cp1251, sizeof record.cp1251, "%s", refusal->c_str());
     std::snprintf(record.utf8, sizeof record.utf8, "%s", refusal->c_str());
 }

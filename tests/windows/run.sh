@@ -34,7 +34,8 @@ echo "PASS sbdriver.dll imports only system DLLs: $imports"
 exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
     | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
 expected="GetDriver25 GetDriver25@32 GetVM30 GetVM30@12"
-expected="$expected SbGetLastFailure SbGetLastFailure@4 SbSetFailureMode SbSetFailureMode@8 "
+expected="$expected SbGetLastFailure SbGetLastFailure@4 SbGetLastFailureReason SbGetLastFailureReason@0"
+expected="$expected SbSetFailureMode SbSetFailureMode@8 "
 if [ "$exports" != "$expected" ]; then
     echo "FAIL sbdriver.dll exports: $exports"
     exit 1
