@@ -12,16 +12,11 @@
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StartDelivery.h"
+#include "operations/StatusClassification.h"
 #include "platform/Clock.h"
 
 namespace sb {
 namespace {
-
-constexpr uint8_t kIdle = 0xC0;
-constexpr uint8_t kStarted = 0xE8;
-constexpr uint8_t kCalling = 0xE0;
-constexpr uint8_t kDelivering = 0xD8;
-constexpr uint8_t kFinished = 0xD0;
 
 constexpr uint8_t kStatusRequestAt = 15;  // silent polls before the full status request
 constexpr uint8_t kFollowUpEvery = 5;     // a follow-up whenever the silent count mod 5 is 4
@@ -73,47 +68,27 @@ void RequestInitialisation(Station& station, uint8_t point) {
 
 uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_t digit) {
     FillingPoint& fillingPoint = station.Point(point);
-    uint8_t code = kIdle;
-    switch (statusChar) {
-        case '0':
-        case '7':
-        case '8':
-            fillingPoint.StartHold = 0;
+    const StatusClass status = ClassifyStatus(statusChar, digit, fillingPoint.StartHold);
+    switch (status.followUp) {
+        case StatusFollowUp::None:
             break;
-        case '1':
-            if (fillingPoint.StartHold > 0) {
-                code = static_cast<uint8_t>(kStarted + digit);
-                --fillingPoint.StartHold;
-            } else {
-                code = static_cast<uint8_t>(kCalling + digit);
-            }
-            break;
-        case '2':
-        case ':':
-        case ';':
-            code = static_cast<uint8_t>(kDelivering + digit);
-            fillingPoint.StartHold = 0;
-            MarkSaleBegan(fillingPoint);
-            break;
-        case '3':
-        case '4':
-            code = static_cast<uint8_t>(kFinished + digit);
+        case StatusFollowUp::TakeFinishedDelivery:
             TakeFinishedDelivery(station, point);
             break;
-        case '5':
+        case StatusFollowUp::ReadDeliveryData:
             ReadDeliveryData(station, point, false, true);
-            fillingPoint.StartHold = 0;
             break;
-        case '9':
+        case StatusFollowUp::Initialise:
             RequestInitialisation(station, point);
             break;
-        default:  // "6", and anything below "0" or above ";": the dispenser needs a MASTER RESET
+        case StatusFollowUp::MasterReset:
             MasterReset(station, point);
-            fillingPoint.StartHold = 0;
             break;
     }
-    fillingPoint.PointState = code;
-    return code;
+    if (status.startHold) fillingPoint.StartHold = *status.startHold;
+    if (status.saleBegan) MarkSaleBegan(fillingPoint);
+    fillingPoint.PointState = status.code;
+    return status.code;
 }
 
 namespace {
