@@ -20,8 +20,4 @@ uint8_t Acknowledge(LinkContext& link, uint8_t* buffer, uint8_t& digit) {
     return outcome.received;
 }
 
-void ReportResetRequest(LinkContext& link, uint8_t first, uint8_t channel) {
-    if (link.Resets() != nullptr) link.Resets()->ResetRequested(link, first, channel);
-}
-
 }  // namespace sb

@@ -7,8 +7,6 @@
 #include "link/BlockCheck.h"
 #include "link/LineBytes.h"
 #include "link/PortExchange.h"
-#include "link/ReceiveReply.h"
-#include "link/SelectPoint.h"
 #include "logging/PointTrace.h"
 
 namespace sb {
@@ -62,30 +60,65 @@ LinkOutcome SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* bl
 
 }  // namespace
 
-SendResult SendMessage(LinkContext& link, DispenserMessage& message) {
-    platform::LockGuard hold(link.PointLock);
-    uint8_t block[255] = {};
+MessageSending::MessageSending(LinkContext& link, DispenserMessage& message)
+    : link_(link), message_(message), hold_(link.PointLock) {
     message.delivered = false;
-    SendResult result;
-    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
-        if (!SelectPoint(link) && !SelectPoint(link)) {
-            result.outcome = Conclude(link, LinkOutcome::NotSelected);
-            continue;
-        }
-        result.outcome = SendBlocks(link, message, block, result.portResult);
-        if (result.PortStopped()) return result;
-        if (result.outcome != LinkOutcome::Answered) continue;
-        message.delivered = true;
+}
 
-        block[0] = line::EOT;
-        const ExchangeOutcome end = PortExchange(link, block, 1, line::kNoReply);
-        if (end.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, end.outcome);
-        const uint8_t replyLength = ReceiveReply(link, block, DispenserMessage::kCapacity);
-        std::memcpy(message.bytes.data(), block, replyLength);
-        message.replyLength = replyLength;
-        return result;
+std::optional<ResetRequest> MessageSending::Run() {
+    // Bounded by kSendAttempts of at most two selects and the blocks of one message each, and one reception.
+    while (phase_ != Phase::Done) {
+        switch (phase_) {
+            case Phase::Select: {
+                if (!selection_) selection_.emplace(link_);
+                if (const std::optional<ResetRequest> reset = selection_->Run()) return reset;
+                const bool ready = selection_->Ready();
+                selection_.reset();
+                if (ready) {
+                    phase_ = Phase::Blocks;
+                } else if (++selects_ == 2) {
+                    result_.outcome = Conclude(link_, LinkOutcome::NotSelected);
+                    NextAttempt();
+                }
+                break;
+            }
+            case Phase::Blocks: {
+                result_.outcome = SendBlocks(link_, message_, block_, result_.portResult);
+                if (result_.PortStopped()) {
+                    phase_ = Phase::Done;
+                    break;
+                }
+                if (result_.outcome != LinkOutcome::Answered) {
+                    NextAttempt();
+                    break;
+                }
+                message_.delivered = true;
+                block_[0] = line::EOT;
+                const ExchangeOutcome end = PortExchange(link_, block_, 1, line::kNoReply);
+                if (end.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, end.outcome);
+                reception_.emplace(link_, block_, DispenserMessage::kCapacity);
+                phase_ = Phase::Reply;
+                break;
+            }
+            case Phase::Reply: {
+                if (const std::optional<ResetRequest> reset = reception_->Run()) return reset;
+                const Reception reply = reception_->Result();
+                std::memcpy(message_.bytes.data(), block_, reply.length);
+                message_.replyLength = reply.length;
+                result_.outcome = reply.outcome;
+                phase_ = Phase::Done;
+                break;
+            }
+            case Phase::Done:
+                break;
+        }
     }
-    return result;
+    return std::nullopt;
+}
+
+void MessageSending::NextAttempt() {
+    selects_ = 0;
+    phase_ = ++attempt_ < kSendAttempts ? Phase::Select : Phase::Done;
 }
 
 }  // namespace sb

@@ -5,9 +5,9 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/ReceiveReply.h"
 #include "logging/PointTrace.h"
 #include "operations/AmountScale.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
@@ -88,7 +88,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     }
     if (!answered) {
         TracePointResult("Two-Answer COUNTER(", point, FormatGeneral(*volume));
-        message.replyLength = ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         if (IsUsable(link, message.replyLength)) {
             if (const std::optional<CounterTotals> totals = Record(station, point, message, grade)) {
                 *volume = totals->volume;

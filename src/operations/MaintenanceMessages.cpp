@@ -3,9 +3,9 @@
 #include <string>
 
 #include "common/Cp1251.h"
-#include "link/ReceiveReply.h"
 #include "link/LinkOutcome.h"
 #include "logging/PointTrace.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StatusPolling.h"
@@ -64,17 +64,17 @@ thread_local int masterResetRuns = 0;
 
 }  // namespace
 
-void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channel) {
+void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request) {
     // A dispenser that asks for a reset again while its confirmation is on the way is answered by the one
     // already running; confirming again would nest without end.
     const RunOnThisThread run(confirmResetRuns);
     if (run.Nested()) return;
-    const char dispenserFirst = static_cast<char>(first);
-    const char dispenserChannel = static_cast<char>(channel);
+    const char dispenserFirst = static_cast<char>(request.first);
+    const char dispenserChannel = static_cast<char>(request.channel);
     const DispenserMessage message = Send(station, point, Command::ResetConfirmation,
                                           {std::string_view(&dispenserFirst, 1), std::string_view(&dispenserChannel, 1)});
     LinkContext& link = station.LinkOf(point);
-    const int k = channel - '0';
+    const int k = request.channel - '0';
     if (k == 0 || k == 1) {
         link.SeqChar[k] = '0';
         link.ReqChar[k] = '1';
@@ -92,7 +92,7 @@ void MasterReset(Station& station, uint8_t point) {
     fillingPoint.MasterResetPending = false;
     DecodeStatusReply(station, point, message);
     if (station.LinkOf(point).Line != LineState::Good) return;
-    message.replyLength = ReceiveReply(station.LinkOf(point), message.bytes.data(), DispenserMessage::kCapacity);
+    message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     DecodeStatusReply(station, point, message);
 }
 

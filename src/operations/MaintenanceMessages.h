@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
+#include "link/ResetRequest.h"
 #include "operations/Station.h"
 
 namespace sb {
 
-// The RESET confirmation: answers a dispenser's reset request on the given channel.
-void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channel);
+// The RESET confirmation: answers a dispenser's reset request. Not started again while one runs on this thread.
+void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request);
 
 // MASTER RESET, decoding the status replies it brings. Not started again while one runs for the point.
 void MasterReset(Station& station, uint8_t point);

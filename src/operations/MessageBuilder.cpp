@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/Failure.h"
-#include "link/SendMessage.h"
+#include "operations/LinkCalls.h"
 
 namespace sb {
 
@@ -31,7 +31,7 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
 }
 
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText) {
-    const SendResult result = SendMessage(station.LinkOf(point), message);
+    const SendResult result = SendConfirmingResets(station, point, message);
     if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }
 

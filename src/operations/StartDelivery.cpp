@@ -5,10 +5,9 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/ReceiveReply.h"
-#include "link/SendMessage.h"
 #include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
 #include "operations/WireNumbers.h"
@@ -87,7 +86,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     DispenserMessage message = Request(station, point, Command::Start,
                                        {fillingPoint.PointCode, gradeDigit, priceDigits, presetDigits,
                                         std::string_view(&preset->kind, 1), startMode != 0 ? "0" : "1"});
-    const SendResult sent = SendMessage(station.LinkOf(point), message);
+    const SendResult sent = SendConfirmingResets(station, point, message);
     if (sent.PortStopped()) RaiseCantStart(RowOf(sent.outcome).reason);
     if (!message.delivered) {
         // Every attempt failed (blocks refused, the point not selected): the dispenser was not authorised.
@@ -111,7 +110,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
         platform::LockGuard hold(link.PointLock);
         fillingPoint.VolumeTotals[1] = 0;
     }
-    ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
+    ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     platform::Sleep(kAfterStartPauseMs);
     WriteLog(kLevelTrace, "END " + name);
     if (link.ReplyRefused) {

@@ -5,9 +5,9 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/ReceiveReply.h"
 #include "logging/PointTrace.h"
 #include "operations/DeliveryData.h"
+#include "operations/LinkCalls.h"
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
@@ -108,7 +108,7 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
         message = Request(station, point, Command::StatusFollowUp, {std::string_view(&digit, 1)});
         SendStatusMessage(station, point, message);
     } else {
-        message.replyLength = ReceiveReply(station.LinkOf(point), message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     }
 }
 

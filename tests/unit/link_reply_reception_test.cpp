@@ -6,8 +6,8 @@
 #include "link/ExchangeBudget.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
-#include "link/ReceiveReply.h"
 #include "link/SelectPoint.h"
+#include "operations/LinkCalls.h"
 #include "support/LineScript.h"
 #include "support/SimDriver.h"
 
@@ -29,7 +29,13 @@ protected:
     void ScriptAnswers(std::initializer_list<sbsim::Bytes> answers) {
         for (const sbsim::Bytes& answer : answers) sim.port.dispenser(1)->faults().ScriptAnswer(answer);
     }
-    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveReply(sim.Link(1), reply, capacity); }
+    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveConfirmingResets(sim.Driver(), 1, reply, capacity); }
+    bool Select() {
+        sb::Selection selection(sim.Link(1));
+        while (selection.Run()) {
+        }
+        return selection.Ready();
+    }
     std::string ReplyText(size_t count) const { return std::string(reinterpret_cast<const char*>(reply), count); }
 
     sbtest::SimDriver sim;
@@ -197,27 +203,27 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
 
 TEST_F(ReplyReceptionTest, SelectAnsweredReadyAtOnceNeedsNoSelect) {
     ScriptAnswers({kDle1});
-    EXPECT_TRUE(sb::SelectPoint(sim.Link(1)));
+    EXPECT_TRUE(Select());
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05"}));
     EXPECT_TRUE(sim.log.Has("Запрос(1)"));
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredWithNakIsNotReady) {
     ScriptAnswers({kEot, kNak});
-    EXPECT_FALSE(sb::SelectPoint(sim.Link(1)));
+    EXPECT_FALSE(Select());
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05"}));
 }
 
 TEST_F(ReplyReceptionTest, SelectDrainsWhatIsPendingBeforeSelecting) {
     ScriptAnswers({Block(std::string(21, 'A'), false), Block("B", false), Block("C"), kEot, kEot, kDle0});
-    EXPECT_TRUE(sb::SelectPoint(sim.Link(1)));
+    EXPECT_TRUE(Select());
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "10 31", "10 30", "04 30 05", "04 31 05"}));
 }
 
 TEST_F(ReplyReceptionTest, SelectGivesUpOnADispenserThatNeverStopsTalking) {
     for (int i = 0; i < 11; ++i) ScriptAnswers({Block("0123"), kEot});
     try {
-        sb::SelectPoint(sim.Link(1));
+        Select();
         ADD_FAILURE() << "a dispenser that never stops talking raised nothing";
     } catch (const sb::ESerialIO& failure) {
         EXPECT_EQ(failure.Reason(), SB_REASON_NOT_RECEIVING);
