@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "driver/TVM30.h"
-#include "link/ExchangeBudget.h"
+#include "link/CallContext.h"
 #include "logging/Log.h"
 #include "platform/Boundary.h"
 #include "sbdriver/sbdriver.h"
@@ -103,7 +103,7 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
     const bool returning = ReturnsFailures(call.self);
     if (returning && !CannotFail(call.slot)) ClearReportedFailure();
     try {
-        const CallBudget budget;
+        const CallScope scope;
         return body();
     } catch (const ESerialIO& error) {
         failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str(), error.Reason());

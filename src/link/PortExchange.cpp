@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "common/Cp1251.h"
+#include "link/CallContext.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
 #include "logging/PointTrace.h"
@@ -35,10 +36,6 @@ QuietLines& Quiet() {
     return lines;
 }
 
-// The end of the calling thread's latest exchange, whatever its point: a port service may carry several points
-// on one line or one converter, so a host thread going from point to point still leaves the whole pause.
-thread_local platform::Microseconds threadQuietSince = platform::kNever;
-
 // The pause before an exchange ends kExchangePauseMs after the latest of: the end of the point's latest exchange,
 // the end of this thread's latest exchange, and the end of this thread's latest wait. So every gap on the point's
 // line and between this thread's exchanges is at least the pause, an explicit wait before an exchange is still
@@ -47,15 +44,17 @@ thread_local platform::Microseconds threadQuietSince = platform::kNever;
 // installed by another clock may also lie ahead).
 void PauseBeforeExchange(uint8_t point) {
     const platform::Microseconds now = platform::Monotonic();
-    const platform::Microseconds quiet = std::max({Quiet().Since(point), threadQuietSince, platform::LastSleepEnd()});
+    const platform::Microseconds quiet =
+        std::max({Quiet().Since(point), ThisCall().quietSince, platform::LastSleepEnd()});
     const platform::Microseconds deadline =
         quiet == platform::kNever ? now + kExchangePause : std::min(quiet + kExchangePause, now + kExchangePause);
     if (deadline > now) platform::SleepUntil(deadline);
 }
 
 void MarkQuiet(uint8_t point) {
-    threadQuietSince = platform::Monotonic();
-    Quiet().Mark(point, threadQuietSince);
+    CallContext& call = ThisCall();
+    call.quietSince = platform::Monotonic();
+    Quiet().Mark(point, call.quietSince);
 }
 
 struct GuardedExchange {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/Cp1251.h"
+#include "link/CallContext.h"
 #include "link/LinkOutcome.h"
 #include "logging/PointTrace.h"
 #include "operations/LinkCalls.h"
@@ -43,15 +44,15 @@ private:
     FillingPoint& point_;
 };
 
-// Counts the runs of one maintenance message on this thread. Asked for again from inside itself (a status
-// decoded in its reply asking once more), the message is not started again: that request is being served.
-// Nested runs are always for the same point: an operation never works on two points.
-class RunOnThisThread {
+// Counts the runs of one maintenance message in the call (link/CallContext.h). Asked for again from inside itself
+// (a status decoded in its reply asking once more), the message is not started again: that request is being
+// served. Nested runs are always for the same point: an operation never works on two points.
+class RunInThisCall {
 public:
-    explicit RunOnThisThread(int& depth) : depth_(depth) { ++depth_; }
-    ~RunOnThisThread() { --depth_; }
-    RunOnThisThread(const RunOnThisThread&) = delete;
-    RunOnThisThread& operator=(const RunOnThisThread&) = delete;
+    explicit RunInThisCall(int& depth) : depth_(depth) { ++depth_; }
+    ~RunInThisCall() { --depth_; }
+    RunInThisCall(const RunInThisCall&) = delete;
+    RunInThisCall& operator=(const RunInThisCall&) = delete;
 
     bool Nested() const { return depth_ > 1; }
 
@@ -59,15 +60,12 @@ private:
     int& depth_;
 };
 
-thread_local int confirmResetRuns = 0;
-thread_local int masterResetRuns = 0;
-
 }  // namespace
 
 void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request) {
     // A dispenser that asks for a reset again while its confirmation is on the way is answered by the one
     // already running; confirming again would nest without end.
-    const RunOnThisThread run(confirmResetRuns);
+    const RunInThisCall run(ThisCall().resetConfirmations);
     if (run.Nested()) return;
     const char dispenserFirst = static_cast<char>(request.first);
     const char dispenserChannel = static_cast<char>(request.channel);
@@ -84,7 +82,7 @@ void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request) 
 
 void MasterReset(Station& station, uint8_t point) {
     // A status decoded inside a MASTER RESET may ask for another one; that request is already being served.
-    const RunOnThisThread run(masterResetRuns);
+    const RunInThisCall run(ThisCall().masterResets);
     if (run.Nested()) return;
     FillingPoint& fillingPoint = station.Point(point);
     const PendingCleared cleared(fillingPoint);

@@ -8,10 +8,10 @@
 
 namespace sb {
 
-// The RESET confirmation: answers a dispenser's reset request. Not started again while one runs on this thread.
+// The RESET confirmation: answers a dispenser's reset request. Not started again from inside its own run.
 void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request);
 
-// MASTER RESET, decoding the status replies it brings. Not started again while one runs for the point.
+// MASTER RESET, decoding the status replies it brings. Not started again from inside its own run.
 void MasterReset(Station& station, uint8_t point);
 
 void RequestIdentification(Station& station, uint8_t point);

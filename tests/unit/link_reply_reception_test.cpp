@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "link/CallContext.h"
 #include "link/ExchangeBudget.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
@@ -194,10 +195,10 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     EXPECT_EQ(sim.log.Count("EXCHANGE LIMIT(1): " + std::to_string(sb::kExchangesPerCall)), 2u);
 
     // Beyond the budget every exchange is refused, and a call nested in the host's call shares it.
-    const sb::CallBudget call;
+    const sb::CallScope call;
     for (uint32_t i = 0; i < sb::kExchangesPerCall; ++i) ASSERT_EQ(sb::TakeExchange(), sb::ExchangeGrant::Granted);
     EXPECT_EQ(sb::TakeExchange(), sb::ExchangeGrant::JustSpent);
-    const sb::CallBudget nested;
+    const sb::CallScope nested;
     EXPECT_EQ(sb::TakeExchange(), sb::ExchangeGrant::Spent);
 }
 
