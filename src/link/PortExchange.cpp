@@ -112,13 +112,13 @@ bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t
     link.ReceptionReported = true;
     link.ReceivedCount = count;
     if (replySize != line::kAckReplySize) {
-        if (count > 6 && line::IsAckDigit(data[3])) {
+        if (count >= kShortBlockLength && line::IsAckDigit(data[3])) {
             const int channel = data[2] - '0';
             // A channel character other than "0" or "1" has no entry to learn into.
             if (channel == 0 || channel == 1) link.ReqChar[channel] = static_cast<char>(data[3] ^ 1);
             link.ReplyToggle = data[3];
         }
-        if (count == 7 && data[3] == '9') {
+        if (count == kShortBlockLength && data[3] == '9') {
             static const SystemText kRefusal("Отказ(");
             TracePoint(kRefusal, link.Point());
         }

@@ -2,6 +2,7 @@
 // service reports during it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "link/LinkContext.h"
@@ -10,6 +11,13 @@
 namespace sb {
 
 constexpr uint32_t kExchangePauseMs = 20;
+
+// The size of a buffer an exchange is made with: the port service writes its answer over it, up to 255 bytes.
+constexpr size_t kExchangeBufferSize = 256;
+
+// A short answer on the line: STX, four characters, ETX and the block check. Seven bytes or more carry the
+// channel and the sequence digit in bytes 2 and 3; exactly seven with a "9" are a refusal.
+constexpr uint8_t kShortBlockLength = 7;
 
 // The result of an exchange the call had no budget left for (link/ExchangeBudget.h).
 constexpr int32_t kBudgetSpent = -1;

@@ -85,7 +85,7 @@ std::optional<ResetRequest> ReplyReception::TakeBlocks() {
             End(LinkOutcome::ReplyTooLong, 0);
             return std::nullopt;
         }
-        Keep(buffer_ + 1, static_cast<uint8_t>(count - 3));
+        Keep(buffer_ + 1, static_cast<uint8_t>(count - kBlockFraming));
         const uint8_t first = buffer_[1];
         received_ = Acknowledge(link_, buffer_, digit_);
         answerReplySize_ = line::kAckReplySize;

@@ -5,6 +5,7 @@
 
 #include "link/LinkContext.h"
 #include "link/LinkOutcome.h"
+#include "link/PortExchange.h"
 #include "link/ResetRequest.h"
 
 namespace sb {
@@ -43,7 +44,7 @@ private:
     LinkContext& link_;
     uint8_t* reply_;
     uint8_t capacity_;
-    uint8_t buffer_[256] = {};
+    uint8_t buffer_[kExchangeBufferSize] = {};
     uint8_t digit_ = '0';
     uint8_t answerReplySize_ = 0;  // of the exchange whose answer is in buffer_
     uint8_t total_ = 0;

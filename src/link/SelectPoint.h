@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "link/LinkContext.h"
+#include "link/PortExchange.h"
 #include "link/ResetRequest.h"
 
 namespace sb {
@@ -23,7 +24,7 @@ public:
 
 private:
     LinkContext& link_;
-    uint8_t buffer_[256] = {};
+    uint8_t buffer_[kExchangeBufferSize] = {};
     int cycles_ = 0;
     bool pausedAtReset_ = false;
     bool ready_ = false;

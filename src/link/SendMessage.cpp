@@ -27,7 +27,7 @@ uint8_t BuildBlock(LinkContext& link, const DispenserMessage& message, uint8_t s
     }
     block[n + 1] = sent + n < message.length ? line::ETB : line::ETX;
     block[n + 2] = BlockCheck(block + 1, n + 1u);
-    return static_cast<uint8_t>(n + 3);
+    return static_cast<uint8_t>(n + kBlockFraming);
 }
 
 // Sends all blocks of the message: Answered when the dispenser acknowledged them all, NakLimit, or (the port
@@ -38,7 +38,7 @@ LinkOutcome SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* bl
     int portFailures = 0;
     while (sent < message.length) {
         const uint8_t blockLength = BuildBlock(link, message, sent, block);
-        message.replyLength = 2;
+        message.replyLength = DispenserMessage::kSendingReplyLength;
         const ExchangeOutcome outcome = PortExchange(link, block, blockLength, line::kBlockReplySize);
         if (outcome.Failed()) {
             if (++portFailures >= kMaxPortFailuresInRow) {
@@ -49,7 +49,7 @@ LinkOutcome SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* bl
         }
         portFailures = 0;
         if (line::IsAcknowledgement(block)) {
-            sent = static_cast<uint8_t>(sent + blockLength - 3);
+            sent = static_cast<uint8_t>(sent + blockLength - kBlockFraming);
         } else if (++errors > kMaxUnacknowledged) {
             TracePoint("ERROR(", link.Point());
             return Conclude(link, LinkOutcome::NakLimit);

@@ -6,6 +6,7 @@
 #include "link/DispenserMessage.h"
 #include "link/LinkContext.h"
 #include "link/LinkOutcome.h"
+#include "link/PortExchange.h"
 #include "link/ReceiveReply.h"
 #include "link/ResetRequest.h"
 #include "link/SelectPoint.h"
@@ -52,7 +53,7 @@ private:
     LinkContext& link_;
     DispenserMessage& message_;
     platform::LockGuard hold_;
-    uint8_t block_[255] = {};
+    uint8_t block_[kExchangeBufferSize] = {};
     Phase phase_ = Phase::Select;
     int attempt_ = 0;
     int selects_ = 0;  // of the attempt

@@ -160,10 +160,9 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
 
 double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
     *amount = 0;
-    // Unframed: the request's bytes go out as they are and the answer comes back over them. The buffer leaves
-    // room for the longest answer a port service writes.
+    // Unframed: the request's bytes go out as they are and the answer comes back over them.
     const DispenserMessage request = Request(station, point, Command::LinkUnitCounter);
-    uint8_t buffer[256] = {};
+    uint8_t buffer[kExchangeBufferSize] = {};
     std::copy_n(request.bytes.begin(), request.length, buffer);
     LinkContext& link = station.LinkOf(point);
     const ExchangeOutcome exchange = PortExchange(link, buffer, request.length, kLinkUnitReply.length);
