@@ -27,6 +27,7 @@ enum class LinkOutcome : uint8_t {
 constexpr size_t kLinkOutcomeCount = 10;
 
 struct OutcomeRow {
+    LinkOutcome outcome;
     // The line state the link leaves; none where it stays as the port service reported it.
     std::optional<LineState> line;
     uint32_t reason;
