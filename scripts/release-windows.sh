@@ -5,7 +5,7 @@
 # screenshots and a short readme; beside the zip, the DLL's debug information (out/sbdriver-VERSION-win32.dll.debug,
 # named by the DLL's debug link). Then checks the bundle: every file in the zip, the DLL stripped and its debug file
 # whole, the image version in the DLL's header, and the MSVC import library linked by lld-link into a program that
-# calls all four exports. tests/windows/run.sh builds the example from the zip and runs the bundle under Wine.
+# calls all five exports. tests/windows/run.sh builds the example from the zip and runs the bundle under Wine.
 # First installs, with apt-get, the packages of scripts/install-deps.sh that the machine lacks (it names them).
 # Usage: scripts/release-windows.sh [BUILD DIRECTORY]   (default build/win32, the Windows suite's build)
 set -euo pipefail

@@ -20,7 +20,7 @@ bash scripts/release-windows.sh "$build"
 version=$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 bundle="$root/out/sbdriver-$version-win32"
 
-# Only system DLLs may be imported, and only the two entry points and the two failure-mode calls (plain and
+# Only system DLLs may be imported, and only the two entry points and the three failure calls (plain and
 # decorated) exported.
 dump=$(i686-w64-mingw32-objdump -p "$bundle/sbdriver.dll")
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
