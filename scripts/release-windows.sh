@@ -5,7 +5,7 @@
 # screenshots and a short readme; beside the zip, the DLL's debug information (out/sbdriver-VERSION-win32.dll.debug,
 # named by the DLL's debug link). Then checks the bundle: every file in the zip, the DLL stripped and its debug file
 # whole, the image version in the DLL's header, and the MSVC import library linked by lld-link into a program that
-# calls all four exports. tests/windows/run.sh builds the example from the zip and runs the bundle under Wine.
+# calls all five exports. tests/windows/run.sh builds the example from the zip and runs the bundle under Wine.
 # First installs, with apt-get, the packages of scripts/install-deps.sh that the machine lacks (it names them).
 # Usage: scripts/release-windows.sh [BUILD DIRECTORY]   (default build/win32, the Windows suite's build)
 set -euo pipefail
@@ -77,7 +77,7 @@ image=$(i686-w64-mingw32-objdump -p "$stage/sbdriver.dll" \
 kb() { echo "$(($(stat -c %s "$1") / 1024)) KB"; }
 stripped="sbdriver.dll $(kb "$stage/sbdriver.dll") ($(kb "$build/sbdriver.dll") built), debug file $(kb "$debug")"
 
-# An MSVC-built host links against sbdriver.lib: clang for the MSVC target and lld-link resolve all four exports
+# An MSVC-built host links against sbdriver.lib: clang for the MSVC target and lld-link resolve all five exports
 # to the names the DLL exports.
 cat >"$work/host.c" <<'EOF'
 #include "sbdriver/sbdriver.h"
@@ -85,7 +85,8 @@ int __cdecl mainCRTStartup(void) {
     SbFailure failure;
     SbDriver* driver = GetVM30(0, 0, 0);
     SbSetFailureMode(driver, SB_FAILURES_RETURN);
-    return (int)SbGetLastFailure(&failure) + (GetDriver25(0, 0, 0, 0, 0, 0, 0, 0) == driver ? 0 : 1);
+    return (int)SbGetLastFailure(&failure) + (int)SbGetLastFailureReason() +
+           (GetDriver25(0, 0, 0, 0, 0, 0, 0, 0) == driver ? 0 : 1);
 }
 EOF
 clang --target=i686-pc-windows-msvc -ffreestanding -I"$stage/include" -c "$work/host.c" -o "$work/host.obj"
@@ -93,7 +94,7 @@ lld-link /nologo /entry:mainCRTStartup /subsystem:console /nodefaultlib /out:"$w
     "$stage/lib/sbdriver.lib"
 imports=$(i686-w64-mingw32-objdump -p "$work/host.exe" | sed -n '/DLL Name: sbdriver.dll/,/^$/p' \
     | awk 'NF == 3 && $2 == "0" {print $3}' | sort | tr '\n' ' ')
-[ "$imports" = "GetDriver25@32 GetVM30@12 SbGetLastFailure@4 SbSetFailureMode@8 " ] \
+[ "$imports" = "GetDriver25@32 GetVM30@12 SbGetLastFailure@4 SbGetLastFailureReason@0 SbSetFailureMode@8 " ] \
     || { echo "FAIL a host linked with sbdriver.lib imports: $imports"; exit 1; }
 echo "PASS out/$name.zip: $(echo "$wanted" | wc -w) files; $stripped, image version $image;" \
      "sbdriver.lib links a host importing $imports"

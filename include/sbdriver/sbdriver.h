@@ -205,6 +205,17 @@ struct SbPortService {
                                   Start") until a good value is set; raise mode only logs it (guide: "Refused
                                   prices and presets") */
 
+/* Why a failure happened, a number a host can switch on (guide: "Failures"); the text says it to people. */
+#define SB_REASON_NONE 0             /* no failure, slot 0, or a failure the driver did not foresee */
+#define SB_REASON_PORT_FAILED 1      /* the port service failed an exchange (slot 16 nonzero, or it raised) */
+#define SB_REASON_NOT_RECEIVING 2    /* the dispenser kept its line busy for more than ten poll cycles */
+#define SB_REASON_EXCHANGE_LIMIT 3   /* the call used up the exchanges one call may make */
+#define SB_REASON_NOT_SELECTED 4     /* START: the dispenser never answered ready to receive */
+#define SB_REASON_NOT_ACKNOWLEDGED 5 /* START: the dispenser kept refusing a block of the message */
+#define SB_REASON_START_REFUSED 6    /* START: the dispenser refused it */
+#define SB_REASON_VALUE_REFUSED 7    /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, or
+                                        for its grade */
+
 typedef struct SbFailure {
     uint32_t code;     /* SB_FAILURE_* */
     char cp1251[512];  /* the message, Windows-1251, zero-terminated; empty for SB_FAILURE_NONE */
@@ -220,6 +231,10 @@ SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode);
  * starts. Slots 1, 2, 3 (the line result), 5, 8, 12, 17, 18 and 20 cannot fail and leave the record as it was, so
  * it may be read after slot 3. out may be NULL. */
 SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
+
+/* The reason (SB_REASON_*) of the failure SbGetLastFailure holds for this thread; SB_REASON_NONE when it holds
+ * none. A call of its own, so that SbFailure keeps the size and layout hosts were built with. */
+SB_EXPORT uint32_t SB_CALL SbGetLastFailureReason(void);
 
 #if !defined(_WIN32)
 /*
@@ -271,13 +286,16 @@ namespace sb {
 /* A dispenser exchange failed and the operation could not absorb it. */
 class SB_EXCEPTION_CLASS ESerialIO : public std::exception {
 public:
-    ESerialIO(std::string cp1251, std::string utf8) : message_(std::move(cp1251)), utf8_(std::move(utf8)) {}
+    ESerialIO(std::string cp1251, std::string utf8, uint32_t reason = SB_REASON_NONE)
+        : message_(std::move(cp1251)), utf8_(std::move(utf8)), reason_(reason) {}
     const char* what() const noexcept override { return message_.c_str(); } /* Windows-1251 */
     const std::string& Utf8() const noexcept { return utf8_; }
+    uint32_t Reason() const noexcept { return reason_; } /* SB_REASON_* */
 
 private:
     std::string message_;
     std::string utf8_;
+    uint32_t reason_; /* last, so that the texts stay where a host built against an older header reads them */
 };
 
 /* Slot 0 was called: the driver has no operation there. */

@@ -6,6 +6,9 @@
 
 namespace sb {
 
-[[noreturn]] inline void RaiseSerialIO(const SystemText& text) { throw ESerialIO(text.cp1251, text.utf8); }
+// reason: SB_REASON_*, what stopped the exchange.
+[[noreturn]] inline void RaiseSerialIO(const SystemText& text, uint32_t reason) {
+    throw ESerialIO(text.cp1251, text.utf8, reason);
+}
 
 }  // namespace sb

@@ -1,5 +1,5 @@
-// The exports: the two through which the host obtains the driver object, and the choice of how its slots
-// report failures.
+// The exports: the two through which the host obtains the driver object, the choice of how its slots report
+// failures, and the failure returned.
 
 #include <string>
 
@@ -62,5 +62,7 @@ SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out) {
     if (out != nullptr) *out = record;
     return record.code != SB_FAILURE_NONE ? 1u : 0u;
 }
+
+SB_EXPORT uint32_t SB_CALL SbGetLastFailureReason(void) { return sb::ThreadReportedReason(); }
 
 }  // extern "C"

@@ -18,16 +18,6 @@
 
 namespace sb {
 
-SlotFailure& ThreadSlotFailure() {
-    thread_local SlotFailure failure;
-    return failure;
-}
-
-SbFailure& ThreadReportedFailure() {
-    thread_local SbFailure record{};
-    return record;
-}
-
 namespace {
 
 TVM30& Driver(SbDriver* self) { return TVM30::From(self); }

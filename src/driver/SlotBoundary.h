@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "driver/TVM30.h"
-#include "link/ExchangeBudget.h"
+#include "link/CallContext.h"
 #include "logging/Log.h"
 #include "logging/TraceFormat.h"
 #include "platform/Boundary.h"
@@ -21,12 +21,15 @@ namespace sb {
 
 struct SlotFailure {
     platform::HostFailureKind kind = platform::HostFailureKind::SerialIO;
+    uint32_t reason = SB_REASON_NONE;
     // Plain storage: a structured exception leaves the slot without running C++ destructors.
     char cp1251[512] = {};
     char utf8[1024] = {};
 
-    void Set(platform::HostFailureKind failureKind, const char* text, const char* textUtf8) {
+    void Set(platform::HostFailureKind failureKind, const char* text, const char* textUtf8,
+             uint32_t failureReason = SB_REASON_NONE) {
         kind = failureKind;
+        reason = failureReason;
         std::strncpy(cp1251, text, sizeof cp1251 - 1);
         std::strncpy(utf8, textUtf8, sizeof utf8 - 1);
     }
@@ -35,8 +38,10 @@ struct SlotFailure {
 // The texts of this thread's failure on its way to the host.
 SlotFailure& ThreadSlotFailure();
 
-// This thread's record for SbGetLastFailure: the latest slot call that can fail, in return mode, failed or not.
+// This thread's record for SbGetLastFailure: the latest slot call that can fail, in return mode, failed or not;
+// its reason for SbGetLastFailureReason beside it.
 SbFailure& ThreadReportedFailure();
+uint32_t& ThreadReportedReason();
 
 inline bool ReturnsFailures(SbDriver* self) {
     return self != nullptr && TVM30::From(self).FailureMode.load(std::memory_order_relaxed) == SB_FAILURES_RETURN;
@@ -47,6 +52,7 @@ inline void ClearReportedFailure() {
     record.code = SB_FAILURE_NONE;
     record.cp1251[0] = '\0';
     record.utf8[0] = '\0';
+    ThreadReportedReason() = SB_REASON_NONE;
 }
 
 inline void ReportFailure(const SlotFailure& failure) {
@@ -56,6 +62,7 @@ inline void ReportFailure(const SlotFailure& failure) {
     static_assert(sizeof record.cp1251 == sizeof failure.cp1251 && sizeof record.utf8 == sizeof failure.utf8);
     std::memcpy(record.cp1251, failure.cp1251, sizeof record.cp1251);
     std::memcpy(record.utf8, failure.utf8, sizeof record.utf8);
+    ThreadReportedReason() = failure.reason;
 }
 
 // A value the host gave was refused. In return mode the call's record says so; raised, nothing leaves the slot
@@ -64,6 +71,7 @@ inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refu
     if (!refusal || !ReturnsFailures(self)) return;
     SbFailure& record = ThreadReportedFailure();
     record.code = SB_FAILURE_REFUSED;
+    ThreadReportedReason() = SB_REASON_VALUE_REFUSED;
     std::snprintf(record.cp1251, sizeof record.cp1251, "%s", refusal->c_str());
     std::snprintf(record.utf8, sizeof record.utf8, "%s", refusal->c_str());
 }
@@ -96,10 +104,10 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
     const bool returning = ReturnsFailures(call.self);
     if (returning && !CannotFail(call.slot)) ClearReportedFailure();
     try {
-        const CallBudget budget;
+        const CallScope scope;
         return body();
     } catch (const ESerialIO& error) {
-        failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str());
+        failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str(), error.Reason());
     } catch (const EAbstractError& error) {
         failure.Set(platform::HostFailureKind::Abstract, error.what(), error.what());
     } catch (const std::exception& error) {
@@ -115,7 +123,7 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
         writeNeutral();
         return decltype(body())();
     }
-    platform::RaiseToHost(failure.kind, failure.cp1251, failure.utf8);
+    platform::RaiseToHost(failure.kind, failure.cp1251, failure.utf8, failure.reason);
 }
 
 template <typename Body>

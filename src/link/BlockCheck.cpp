@@ -11,7 +11,7 @@ uint8_t BlockCheck(const uint8_t* dataAndTerminator, size_t count) {
 }
 
 bool IsValidBlock(const uint8_t* block, size_t count) {
-    if (count < 3 || block[0] != line::STX) return false;
+    if (count < kBlockFraming || block[0] != line::STX) return false;
     const uint8_t terminator = block[count - 2];
     if (terminator != line::ETX && terminator != line::ETB) return false;
     return BlockCheck(block + 1, count - 2) == block[count - 1];

@@ -7,6 +7,9 @@
 
 namespace sb {
 
+// The bytes a block adds around its data: STX, the ETB or ETX, and the block check.
+constexpr uint8_t kBlockFraming = 3;
+
 uint8_t BlockCheck(const uint8_t* dataAndTerminator, size_t count);
 
 // True when the count bytes at block form one well-framed block with a correct block check.

@@ -10,6 +10,9 @@ namespace sb {
 
 struct DispenserMessage {
     static constexpr uint8_t kCapacity = 254;
+    // replyLength while the blocks go out, kept by a message that never got through: nonzero, and shorter than
+    // any reply.
+    static constexpr uint8_t kSendingReplyLength = 2;
 
     std::array<uint8_t, kCapacity> bytes{};
     uint8_t length = 0;       // running length of the request

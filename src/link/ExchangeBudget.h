@@ -12,20 +12,10 @@ namespace sb {
 // initialisation 22, and the worst call of thousands of deliveries under injected line faults 56.
 constexpr uint32_t kExchangesPerCall = 250;
 
-// The budget of one host call on this thread, open for the scope's life. Calls the host's call makes through
-// the method table (slot 15, slot 21) share the budget of the outermost one.
-class CallBudget {
-public:
-    CallBudget();
-    ~CallBudget();
-    CallBudget(const CallBudget&) = delete;
-    CallBudget& operator=(const CallBudget&) = delete;
-};
-
 enum class ExchangeGrant { Granted, JustSpent, Spent };
 
-// Counts one exchange against the call running on this thread: Granted while the budget lasts (always outside a
-// host call), JustSpent for the first exchange beyond it, Spent for any later one.
+// Counts one exchange against the call running on this thread (link/CallContext.h): Granted while the budget
+// lasts (always outside a host call), JustSpent for the first exchange beyond it, Spent for any later one.
 ExchangeGrant TakeExchange();
 
 }  // namespace sb

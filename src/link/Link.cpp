@@ -2,7 +2,7 @@
 
 namespace sb {
 
-Link::Link(PortLine& port, ResetRequests* resets) : port_(port), resets_(resets) {
+Link::Link(PortLine& port) : port_(port) {
     for (uint8_t point = 0; point <= kPointCount; ++point) {
         points_[point].point_ = point;
         points_[point].link_ = this;
@@ -10,7 +10,5 @@ Link::Link(PortLine& port, ResetRequests* resets) : port_(port), resets_(resets)
 }
 
 PortLine& LinkContext::Port() const { return link_->Port(); }
-
-ResetRequests* LinkContext::Resets() const { return link_->Resets(); }
 
 }  // namespace sb

@@ -11,8 +11,7 @@ namespace sb {
 
 class Link {
 public:
-    // resets is told of every reset request a dispenser makes; it may be null (requests are then only traced).
-    Link(PortLine& port, ResetRequests* resets);
+    explicit Link(PortLine& port);
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -20,11 +19,9 @@ public:
     LinkContext& operator[](uint8_t point) { return points_[point]; }
 
     PortLine& Port() const { return port_; }
-    ResetRequests* Resets() const { return resets_; }
 
 private:
     PortLine& port_;
-    ResetRequests* resets_;
     std::array<LinkContext, kPointCount + 1> points_;
 };
 

@@ -18,16 +18,6 @@ namespace sb {
 constexpr unsigned kChannels = 2;
 
 class Link;
-class LinkContext;
-
-// Told when the dispenser asks for a reset while the link polls or receives; the confirmation is an operation.
-class ResetRequests {
-public:
-    virtual void ResetRequested(LinkContext& link, uint8_t first, uint8_t channel) = 0;
-
-protected:
-    ~ResetRequests() = default;
-};
 
 class LinkContext {
 public:
@@ -36,9 +26,8 @@ public:
     LinkContext& operator=(const LinkContext&) = delete;
 
     uint8_t Point() const { return point_; }
-    // The port and the reset listener are the whole link's (link/Link.h).
+    // The port is the whole link's (link/Link.h).
     PortLine& Port() const;
-    ResetRequests* Resets() const;
 
     // Taken for one message and its reply; the operations that must not be interleaved hold it longer.
     platform::RecursiveLock PointLock;

@@ -1,7 +1,6 @@
 #include "link/LinkSequences.h"
 
 #include "link/LineBytes.h"
-#include "link/LinkFailures.h"
 #include "link/PortExchange.h"
 
 namespace sb {
@@ -17,12 +16,8 @@ uint8_t Acknowledge(LinkContext& link, uint8_t* buffer, uint8_t& digit) {
     buffer[1] = digit;
     digit = line::OtherDigit(digit);
     const ExchangeOutcome outcome = PortExchange(link, buffer, 2, line::kAckReplySize);
-    if (outcome.Failed()) RaiseResetFailed();
+    if (outcome.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, outcome.outcome);
     return outcome.received;
-}
-
-void ReportResetRequest(LinkContext& link, uint8_t first, uint8_t channel) {
-    if (link.Resets() != nullptr) link.Resets()->ResetRequested(link, first, channel);
 }
 
 }  // namespace sb

@@ -14,7 +14,4 @@ void PutPollOrSelect(uint8_t* buffer, uint8_t middle);
 // or EOT) lands in buffer and its size is returned. A port failure raises "Невозможно выполнить сброс ТРК".
 uint8_t Acknowledge(LinkContext& link, uint8_t* buffer, uint8_t& digit);
 
-// Hands a dispenser's reset request on the channel to whoever confirms it for the link.
-void ReportResetRequest(LinkContext& link, uint8_t first, uint8_t channel);
-
 }  // namespace sb

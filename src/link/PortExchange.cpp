@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "common/Cp1251.h"
+#include "link/CallContext.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
 #include "state/PointTrace.h"
@@ -36,10 +37,6 @@ QuietLines& Quiet() {
     return lines;
 }
 
-// The end of the calling thread's latest exchange, whatever its point: a port service may carry several points
-// on one line or one converter, so a host thread going from point to point still leaves the whole pause.
-thread_local platform::Microseconds threadQuietSince = platform::kNever;
-
 // The pause before an exchange ends kExchangePauseMs after the latest of: the end of the point's latest exchange,
 // the end of this thread's latest exchange, and the end of this thread's latest wait. So every gap on the point's
 // line and between this thread's exchanges is at least the pause, an explicit wait before an exchange is still
@@ -48,15 +45,17 @@ thread_local platform::Microseconds threadQuietSince = platform::kNever;
 // installed by another clock may also lie ahead).
 void PauseBeforeExchange(uint8_t point) {
     const platform::Microseconds now = platform::Monotonic();
-    const platform::Microseconds quiet = std::max({Quiet().Since(point), threadQuietSince, platform::LastSleepEnd()});
+    const platform::Microseconds quiet =
+        std::max({Quiet().Since(point), ThisCall().quietSince, platform::LastSleepEnd()});
     const platform::Microseconds deadline =
         quiet == platform::kNever ? now + kExchangePause : std::min(quiet + kExchangePause, now + kExchangePause);
     if (deadline > now) platform::SleepUntil(deadline);
 }
 
 void MarkQuiet(uint8_t point) {
-    threadQuietSince = platform::Monotonic();
-    Quiet().Mark(point, threadQuietSince);
+    CallContext& call = ThisCall();
+    call.quietSince = platform::Monotonic();
+    Quiet().Mark(point, call.quietSince);
 }
 
 struct GuardedExchange {
@@ -94,8 +93,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         if (grant == ExchangeGrant::JustSpent) {
             TracePointResult("EXCHANGE LIMIT(", link.Point(), DecimalText(kExchangesPerCall));
         }
-        link.Line = LineState::LinkFailed;
-        return ExchangeOutcome{kBudgetSpent, link.ReceivedCount};
+        return ExchangeOutcome{Conclude(link, LinkOutcome::ExchangeLimit), kBudgetSpent, link.ReceivedCount};
     }
     PauseBeforeExchange(link.Point());
     link.Port().InstallReceiveHandler(link.Point());
@@ -107,20 +105,21 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
     if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
         TellUnreportedReception(link);
-    return ExchangeOutcome{exchange.result, link.ReceivedCount};
+    const LinkOutcome outcome = exchange.result == 0 ? LinkOutcome::Answered : LinkOutcome::PortFailure;
+    return ExchangeOutcome{outcome, exchange.result, link.ReceivedCount};
 }
 
 bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t replySize) {
     link.ReceptionReported = true;
     link.ReceivedCount = count;
     if (replySize != line::kAckReplySize) {
-        if (count > 6 && line::IsAckDigit(data[3])) {
+        if (count >= kShortBlockLength && line::IsAckDigit(data[3])) {
             const int channel = data[2] - '0';
             // A channel character other than "0" or "1" has no entry to learn into.
             if (channel == 0 || channel == 1) link.ReqChar[channel] = static_cast<char>(data[3] ^ 1);
             link.ReplyToggle = data[3];
         }
-        if (count == 7 && data[3] == '9') {
+        if (count == kShortBlockLength && data[3] == '9') {
             static const SystemText kRefusal("Отказ(");
             TracePoint(kRefusal, link.Point());
         }

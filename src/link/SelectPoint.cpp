@@ -4,7 +4,6 @@
 
 #include "common/Cp1251.h"
 #include "link/LineBytes.h"
-#include "link/LinkFailures.h"
 #include "link/LinkSequences.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
@@ -12,39 +11,52 @@
 
 namespace sb {
 
-bool SelectPoint(LinkContext& link) {
+Selection::Selection(LinkContext& link) : link_(link) {
     static const SystemText kTrace("Запрос(");
     TracePoint(kTrace, link.Point());
+}
 
-    uint8_t buffer[256] = {};
-    for (int cycles = 1;; ++cycles) {
-        PutPollOrSelect(buffer, '0');
+std::optional<ResetRequest> Selection::Run() {
+    if (pausedAtReset_) {
+        // The end of the poll cycle the request paused.
+        pausedAtReset_ = false;
+        if (cycles_ > kMaxPollCycles) RaiseLinkFailure(LinkOutcome::NotReceiving);
+    }
+    for (;;) {  // bounded by kMaxPollCycles
+        ++cycles_;
+        PutPollOrSelect(buffer_, '0');
         uint8_t digit = '0';
-        if (PortExchange(link, buffer, 3, line::kPollReplySize).Failed()) RaiseResetFailed();
-        if (line::IsAcknowledgement(buffer)) return true;
+        const ExchangeOutcome poll = PortExchange(link_, buffer_, 3, line::kPollReplySize);
+        if (poll.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, poll.outcome);
+        if (line::IsAcknowledgement(buffer_)) {
+            ready_ = true;
+            return std::nullopt;
+        }
 
-        const bool answeredEot = buffer[0] == line::EOT;
+        const bool answeredEot = buffer_[0] == line::EOT;
         if (!answeredEot) {
             // The dispenser still has something to say: take it and throw it away.
-            const uint8_t first = buffer[1];
-            Acknowledge(link, buffer, digit);
-            if (buffer[3] == '?') {
-                ReportResetRequest(link, first, buffer[2]);
-            } else {
-                for (int drained = 1; buffer[0] != line::EOT && link.Line != LineState::LinkFailed &&
-                                      drained < kMaxBlocksPerReply;
-                     ++drained) {
-                    Acknowledge(link, buffer, digit);
-                }
+            const uint8_t first = buffer_[1];
+            Acknowledge(link_, buffer_, digit);
+            if (buffer_[3] == '?') {
+                pausedAtReset_ = true;
+                return ResetRequest{first, buffer_[2]};
+            }
+            for (int drained = 1; buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed &&
+                                  drained < kMaxBlocksPerReply;
+                 ++drained) {
+                Acknowledge(link_, buffer_, digit);
             }
         }
-        if (cycles > kMaxPollCycles) RaiseNotReceiving();
+        if (cycles_ > kMaxPollCycles) RaiseLinkFailure(LinkOutcome::NotReceiving);
         if (answeredEot) break;
     }
 
-    PutPollOrSelect(buffer, '1');
-    if (PortExchange(link, buffer, 3, line::kPollReplySize).Failed()) RaiseSelectFailed();
-    return line::IsAcknowledgement(buffer);
+    PutPollOrSelect(buffer_, '1');
+    const ExchangeOutcome select = PortExchange(link_, buffer_, 3, line::kPollReplySize);
+    if (select.Failed()) RaiseLinkFailure(LinkOutcome::SelectFailure, select.outcome);
+    ready_ = line::IsAcknowledgement(buffer_);
+    return std::nullopt;
 }
 
 }  // namespace sb

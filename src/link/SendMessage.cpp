@@ -6,10 +6,7 @@
 
 #include "link/BlockCheck.h"
 #include "link/LineBytes.h"
-#include "link/LinkFailures.h"
 #include "link/PortExchange.h"
-#include "link/ReceiveReply.h"
-#include "link/SelectPoint.h"
 #include "state/PointTrace.h"
 
 namespace sb {
@@ -30,64 +27,98 @@ uint8_t BuildBlock(LinkContext& link, const DispenserMessage& message, uint8_t s
     }
     block[n + 1] = sent + n < message.length ? line::ETB : line::ETX;
     block[n + 2] = BlockCheck(block + 1, n + 1u);
-    return static_cast<uint8_t>(n + 3);
+    return static_cast<uint8_t>(n + kBlockFraming);
 }
 
-enum class Attempt { Delivered, Failed, PortBroken };
-
-// Sends all blocks of the message; the port's failing result lands in portResult.
-Attempt SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block, int32_t& portResult) {
+// Sends all blocks of the message: Answered when the dispenser acknowledged them all, NakLimit, or (the port
+// failing on a block) DataPortFailure or ExchangeLimit with the port's failing result in portResult.
+LinkOutcome SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block, int32_t& portResult) {
     uint8_t sent = 0;
     int errors = 0;
     int portFailures = 0;
     while (sent < message.length) {
         const uint8_t blockLength = BuildBlock(link, message, sent, block);
-        message.replyLength = 2;
+        message.replyLength = DispenserMessage::kSendingReplyLength;
         const ExchangeOutcome outcome = PortExchange(link, block, blockLength, line::kBlockReplySize);
         if (outcome.Failed()) {
             if (++portFailures >= kMaxPortFailuresInRow) {
                 portResult = outcome.portResult;
-                return Attempt::PortBroken;
+                return outcome.outcome == LinkOutcome::ExchangeLimit ? outcome.outcome : LinkOutcome::DataPortFailure;
             }
             continue;
         }
         portFailures = 0;
         if (line::IsAcknowledgement(block)) {
-            sent = static_cast<uint8_t>(sent + blockLength - 3);
+            sent = static_cast<uint8_t>(sent + blockLength - kBlockFraming);
         } else if (++errors > kMaxUnacknowledged) {
-            link.Line = LineState::LinkFailed;
             TracePoint("ERROR(", link.Point());
-            return Attempt::Failed;
+            return Conclude(link, LinkOutcome::NakLimit);
         }
     }
-    return Attempt::Delivered;
+    return LinkOutcome::Answered;
 }
 
 }  // namespace
 
-int32_t SendMessage(LinkContext& link, DispenserMessage& message) {
-    platform::LockGuard hold(link.PointLock);
-    uint8_t block[255] = {};
+MessageSending::MessageSending(LinkContext& link, DispenserMessage& message)
+    : link_(link), message_(message), hold_(link.PointLock) {
     message.delivered = false;
-    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
-        if (!SelectPoint(link) && !SelectPoint(link)) {
-            link.Line = LineState::LinkFailed;
-            continue;
-        }
-        int32_t portResult = 0;
-        const Attempt outcome = SendBlocks(link, message, block, portResult);
-        if (outcome == Attempt::PortBroken) return portResult;
-        if (outcome == Attempt::Failed) continue;
-        message.delivered = true;
+}
 
-        block[0] = line::EOT;
-        if (PortExchange(link, block, 1, line::kNoReply).Failed()) RaiseResetFailed();
-        const uint8_t replyLength = ReceiveReply(link, block, DispenserMessage::kCapacity);
-        std::memcpy(message.bytes.data(), block, replyLength);
-        message.replyLength = replyLength;
-        return 0;
+std::optional<ResetRequest> MessageSending::Run() {
+    // Bounded by kSendAttempts of at most two selects and the blocks of one message each, and one reception.
+    while (phase_ != Phase::Done) {
+        switch (phase_) {
+            case Phase::Select: {
+                if (!selection_) selection_.emplace(link_);
+                if (const std::optional<ResetRequest> reset = selection_->Run()) return reset;
+                const bool ready = selection_->Ready();
+                selection_.reset();
+                if (ready) {
+                    phase_ = Phase::Blocks;
+                } else if (++selects_ == 2) {
+                    result_.outcome = Conclude(link_, LinkOutcome::NotSelected);
+                    NextAttempt();
+                }
+                break;
+            }
+            case Phase::Blocks: {
+                result_.outcome = SendBlocks(link_, message_, block_, result_.portResult);
+                if (result_.PortStopped()) {
+                    phase_ = Phase::Done;
+                    break;
+                }
+                if (result_.outcome != LinkOutcome::Answered) {
+                    NextAttempt();
+                    break;
+                }
+                message_.delivered = true;
+                block_[0] = line::EOT;
+                const ExchangeOutcome end = PortExchange(link_, block_, 1, line::kNoReply);
+                if (end.Failed()) RaiseLinkFailure(LinkOutcome::PortFailure, end.outcome);
+                reception_.emplace(link_, block_, DispenserMessage::kCapacity);
+                phase_ = Phase::Reply;
+                break;
+            }
+            case Phase::Reply: {
+                if (const std::optional<ResetRequest> reset = reception_->Run()) return reset;
+                const Reception reply = reception_->Result();
+                std::memcpy(message_.bytes.data(), block_, reply.length);
+                message_.replyLength = reply.length;
+                result_.outcome = reply.outcome;
+                phase_ = Phase::Done;
+                break;
+            }
+            case Phase::Done:
+                break;
+        }
     }
-    return 0;
+    return std::nullopt;
+}
+
+void MessageSending::NextAttempt() {
+    selects_ = 0;
+    phase_ = ++attempt_ < kSendAttempts ? Phase::Select : Phase::Done;
 }
 
 }  // namespace sb

@@ -5,12 +5,12 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/ReceiveReply.h"
+#include "state/PointTrace.h"
 #include "operations/AmountScale.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
-#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -74,10 +74,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     }
 
     DispenserMessage message = Request(station, point, Command::GetCounter, {fillingPoint.PointCode});
-    SendOrRaise(station, point, message, [] {
-        static const SystemText kFailed("Невозможно выполнить запрос счетчиков ТРК");
-        RaiseSerialIO(kFailed);
-    });
+    SendOrRaise(station, point, message, "Невозможно выполнить запрос счетчиков ТРК");
     fillingPoint.VolumeTotals[1] = 0;
 
     bool answered = false;
@@ -92,7 +89,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     }
     if (!answered) {
         TracePointResult("Two-Answer COUNTER(", point, FormatGeneral(*volume));
-        message.replyLength = ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         if (IsUsable(link, message.replyLength)) {
             if (const std::optional<CounterTotals> totals = Record(station, point, message, grade)) {
                 *volume = totals->volume;

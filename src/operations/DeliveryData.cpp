@@ -19,8 +19,6 @@ namespace {
 
 constexpr int kLockRepeats = 5;
 constexpr uint32_t kLockRepeatPauseMs = 50;
-// An unframed exchange's buffer: room for the longest answer a port service writes (its count is one byte).
-constexpr std::size_t kUnframedAnswerRoom = 256;
 
 const SystemText& PreviousSaleLocked() {
     static const SystemText text("Блокировка предидущего отлива(");
@@ -69,10 +67,7 @@ bool RequestDeliveryData(Station& station, uint8_t point, double* volume, double
     const SystemText& name = TraceName(Command::GetDataTransaction);
     TracePoint(name, point);
     DispenserMessage message = Request(station, point, Command::GetDataTransaction, {station.Point(point).PointCode});
-    SendOrRaise(station, point, message, [] {
-        static const SystemText kFailed("Невозможно выполнить запрос данных отлива ТРК");
-        RaiseSerialIO(kFailed);
-    });
+    SendOrRaise(station, point, message, "Невозможно выполнить запрос данных отлива ТРК");
     if (station.LinkOf(point).Line != LineState::Good || message.replyLength != kDeliveryReply.length) return false;
     const AmountScale scale(station);
     const std::optional<DeliveryFigures> figures =
@@ -168,12 +163,13 @@ double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
     *amount = 0;
     // Unframed: the request's bytes go out as they are and the answer comes back over them.
     const DispenserMessage request = Request(station, point, Command::LinkUnitCounter);
-    uint8_t buffer[kUnframedAnswerRoom] = {};
+    uint8_t buffer[kExchangeBufferSize] = {};
     std::copy_n(request.bytes.begin(), request.length, buffer);
     LinkContext& link = station.LinkOf(point);
-    if (PortExchange(link, buffer, request.length, kLinkUnitReply.length).Failed()) {
+    const ExchangeOutcome exchange = PortExchange(link, buffer, request.length, kLinkUnitReply.length);
+    if (exchange.Failed()) {
         static const SystemText kFailed("Невозможно запросить данные со счетчика блока связи");
-        RaiseSerialIO(kFailed);
+        RaiseSerialIO(kFailed, RowOf(exchange.outcome).reason);
     }
     if (link.Line != LineState::Good) return 0;
     // The answer's four bytes are read whatever count the port reported, as the link unit's protocol has it.

@@ -1,8 +1,8 @@
 #include "operations/FillingPointControl.h"
 
-#include "link/LinkFailures.h"
-#include "operations/MessageBuilder.h"
+#include "link/LinkOutcome.h"
 #include "state/PointTrace.h"
+#include "operations/MessageBuilder.h"
 
 namespace sb {
 
@@ -10,7 +10,7 @@ void SendFillingPointControl(Station& station, uint8_t point, uint8_t switchOn) 
     TracePoint(TraceName(Command::FillingPointControl), point);
     DispenserMessage message =
         Request(station, point, Command::FillingPointControl, {station.Point(point).PointCode, switchOn != 0 ? "1" : "0"});
-    SendOrRaise(station, point, message, &RaiseResetFailed);
+    SendOrRaise(station, point, message, RowOf(LinkOutcome::PortFailure).text);
 }
 
 void SwitchOnUnlessFinished(Station& station, uint8_t point, uint8_t switchOn) {

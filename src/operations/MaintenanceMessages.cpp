@@ -3,23 +3,24 @@
 #include <string>
 
 #include "common/Cp1251.h"
-#include "link/LinkFailures.h"
-#include "link/ReceiveReply.h"
+#include "link/CallContext.h"
+#include "link/LinkOutcome.h"
+#include "state/PointTrace.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StatusPolling.h"
-#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
 
 // Sends a maintenance message, traced under its name, and returns it with its reply; the port failing on it
-// raises "Невозможно выполнить сброс ТРК".
+// raises the text of a failed poll, "Невозможно выполнить сброс ТРК".
 DispenserMessage Send(Station& station, uint8_t point, Command command,
                       std::initializer_list<std::string_view> fields = {}) {
     TracePoint(TraceName(command), point);
     DispenserMessage message = Request(station, point, command, fields);
-    SendOrRaise(station, point, message, &RaiseResetFailed);
+    SendOrRaise(station, point, message, RowOf(LinkOutcome::PortFailure).text);
     return message;
 }
 
@@ -43,15 +44,15 @@ private:
     FillingPoint& point_;
 };
 
-// Counts the runs of one maintenance message on this thread. Asked for again from inside itself (a status
-// decoded in its reply asking once more), the message is not started again: that request is being served.
-// Nested runs are always for the same point: an operation never works on two points.
-class RunOnThisThread {
+// Counts the runs of one maintenance message in the call (link/CallContext.h). Asked for again from inside itself
+// (a status decoded in its reply asking once more), the message is not started again: that request is being
+// served. Nested runs are always for the same point: an operation never works on two points.
+class RunInThisCall {
 public:
-    explicit RunOnThisThread(int& depth) : depth_(depth) { ++depth_; }
-    ~RunOnThisThread() { --depth_; }
-    RunOnThisThread(const RunOnThisThread&) = delete;
-    RunOnThisThread& operator=(const RunOnThisThread&) = delete;
+    explicit RunInThisCall(int& depth) : depth_(depth) { ++depth_; }
+    ~RunInThisCall() { --depth_; }
+    RunInThisCall(const RunInThisCall&) = delete;
+    RunInThisCall& operator=(const RunInThisCall&) = delete;
 
     bool Nested() const { return depth_ > 1; }
 
@@ -59,22 +60,19 @@ private:
     int& depth_;
 };
 
-thread_local int confirmResetRuns = 0;
-thread_local int masterResetRuns = 0;
-
 }  // namespace
 
-void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channel) {
+void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request) {
     // A dispenser that asks for a reset again while its confirmation is on the way is answered by the one
     // already running; confirming again would nest without end.
-    const RunOnThisThread run(confirmResetRuns);
+    const RunInThisCall run(ThisCall().resetConfirmations);
     if (run.Nested()) return;
-    const char dispenserFirst = static_cast<char>(first);
-    const char dispenserChannel = static_cast<char>(channel);
+    const char dispenserFirst = static_cast<char>(request.first);
+    const char dispenserChannel = static_cast<char>(request.channel);
     const DispenserMessage message = Send(station, point, Command::ResetConfirmation,
                                           {std::string_view(&dispenserFirst, 1), std::string_view(&dispenserChannel, 1)});
     LinkContext& link = station.LinkOf(point);
-    const int k = channel - '0';
+    const int k = request.channel - '0';
     if (k == 0 || k == 1) {
         link.SeqChar[k] = '0';
         link.ReqChar[k] = '1';
@@ -84,7 +82,7 @@ void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channe
 
 void MasterReset(Station& station, uint8_t point) {
     // A status decoded inside a MASTER RESET may ask for another one; that request is already being served.
-    const RunOnThisThread run(masterResetRuns);
+    const RunInThisCall run(ThisCall().masterResets);
     if (run.Nested()) return;
     FillingPoint& fillingPoint = station.Point(point);
     const PendingCleared cleared(fillingPoint);
@@ -92,7 +90,7 @@ void MasterReset(Station& station, uint8_t point) {
     fillingPoint.MasterResetPending = false;
     DecodeStatusReply(station, point, message);
     if (station.LinkOf(point).Line != LineState::Good) return;
-    message.replyLength = ReceiveReply(station.LinkOf(point), message.bytes.data(), DispenserMessage::kCapacity);
+    message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     DecodeStatusReply(station, point, message);
 }
 

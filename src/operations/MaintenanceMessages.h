@@ -3,14 +3,15 @@
 
 #include <cstdint>
 
+#include "link/ResetRequest.h"
 #include "operations/Station.h"
 
 namespace sb {
 
-// The RESET confirmation: answers a dispenser's reset request on the given channel.
-void ConfirmReset(Station& station, uint8_t point, uint8_t first, uint8_t channel);
+// The RESET confirmation: answers a dispenser's reset request. Not started again from inside its own run.
+void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request);
 
-// MASTER RESET, decoding the status replies it brings. Not started again while one runs for the point.
+// MASTER RESET, decoding the status replies it brings. Not started again from inside its own run.
 void MasterReset(Station& station, uint8_t point);
 
 void RequestIdentification(Station& station, uint8_t point);

@@ -3,7 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "link/SendMessage.h"
+#include "common/Failure.h"
+#include "operations/LinkCalls.h"
 
 namespace sb {
 
@@ -29,8 +30,9 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
     return message;
 }
 
-void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, void (*raise)()) {
-    if (SendMessage(station.LinkOf(point), message) != 0) raise();
+void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText) {
+    const SendResult result = SendConfirmingResets(station, point, message);
+    if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }
 
 }  // namespace sb

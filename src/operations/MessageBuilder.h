@@ -21,7 +21,8 @@ const SystemText& TraceName(Command command);
 DispenserMessage Request(Station& station, uint8_t point, Command command,
                          std::initializer_list<std::string_view> fields = {});
 
-// Sends the message to the point and collects the reply into it; a nonzero result of SendMessage calls raise.
-void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, void (*raise)());
+// Sends the message to the point and collects the reply into it; the port stopping the message raises
+// failureText (UTF-8) with the reason of what stopped it.
+void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText);
 
 }  // namespace sb

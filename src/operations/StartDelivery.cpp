@@ -5,13 +5,13 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/ReceiveReply.h"
+#include "state/PointTrace.h"
 #include "operations/DeliveryData.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
-#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -21,17 +21,16 @@ constexpr uint8_t kStartHoldPolls = 6;
 constexpr uint32_t kAfterStartPauseMs = 80;
 constexpr long double kNoVolumePreset = 0.001L;
 
-[[noreturn]] void RaiseCantStart() {
-    static const SystemText text("Can't Start");
-    RaiseSerialIO(text);
-}
+constexpr const char* kCantStart = "Can't Start";
+
+[[noreturn]] void RaiseCantStart(uint32_t reason) { RaiseSerialIO(SystemText(kCantStart), reason); }
 
 // A dispenser that answers START with a refusal does not authorise the delivery: the host must not wait for a
 // sale that will not come, nor take the previous sale still on display for this one.
 void RaiseIfRefused(const LinkContext& link, const std::string& name) {
     if (!link.ReplyRefused) return;
     WriteLog(kLevelTrace, name + ": refused by the dispenser");
-    RaiseCantStart();
+    RaiseCantStart(SB_REASON_START_REFUSED);
 }
 
 struct Preset {
@@ -64,7 +63,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     const std::string name = PointTrace(TraceName(Command::Start), point);
     if (!IsGrade(grade)) {
         WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " refused");
-        RaiseCantStart();
+        RaiseCantStart(SB_REASON_VALUE_REFUSED);
     }
     KeepVolume(fillingPoint, 0);
     fillingPoint.SaleGrade = static_cast<uint8_t>(grade);
@@ -79,7 +78,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
                                                                         : nullptr;
     if (refusal != nullptr) {
         WriteLog(kLevelTrace, name + refusal);
-        RaiseCantStart();
+        RaiseCantStart(SB_REASON_VALUE_REFUSED);
     }
     const std::string gradeDigit = std::to_string(grade);
     const std::string priceDigits = WireNumber(static_cast<uint64_t>(price), kPriceDigits);
@@ -87,11 +86,12 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     DispenserMessage message = Request(station, point, Command::Start,
                                        {fillingPoint.PointCode, gradeDigit, priceDigits, presetDigits,
                                         std::string_view(&preset->kind, 1), startMode != 0 ? "0" : "1"});
-    SendOrRaise(station, point, message, &RaiseCantStart);
+    const SendResult sent = SendConfirmingResets(station, point, message);
+    if (sent.PortStopped()) RaiseCantStart(RowOf(sent.outcome).reason);
     if (!message.delivered) {
         // Every attempt failed (blocks refused, the point not selected): the dispenser was not authorised.
         WriteLog(kLevelTrace, name + ": not delivered to the dispenser");
-        RaiseCantStart();
+        RaiseCantStart(RowOf(sent.outcome).reason);
     }
     LinkContext& link = station.LinkOf(point);
     RaiseIfRefused(link, name);
@@ -110,7 +110,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
         platform::LockGuard hold(link.PointLock);
         fillingPoint.VolumeTotals[1] = 0;
     }
-    ReceiveReply(link, message.bytes.data(), DispenserMessage::kCapacity);
+    ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     platform::Sleep(kAfterStartPauseMs);
     WriteLog(kLevelTrace, "END " + name);
     if (link.ReplyRefused) {

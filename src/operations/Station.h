@@ -1,6 +1,5 @@
 // The driver as the operations see it: the position table and the settings in force, and the link of every
-// filling point over the host's port service. A reset request a dispenser makes while the link polls or
-// receives comes back here and is confirmed.
+// filling point over the host's port service.
 #pragma once
 
 #include <cstdint>
@@ -10,17 +9,15 @@
 
 namespace sb {
 
-class Station : public StationState, private ResetRequests {
+class Station : public StationState {
 public:
-    explicit Station(PortLine& port) : link_(port, this) {}
+    explicit Station(PortLine& port) : link_(port) {}
 
     // The caller has checked IsPoint(point).
     FillingPoint& Point(uint8_t point) { return Points[point]; }
     LinkContext& LinkOf(uint8_t point) { return link_[point]; }
 
 private:
-    void ResetRequested(LinkContext& link, uint8_t first, uint8_t channel) override;
-
     Link link_;
 };
 

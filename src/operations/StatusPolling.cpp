@@ -5,23 +5,18 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "link/ReceiveReply.h"
+#include "state/PointTrace.h"
 #include "operations/DeliveryData.h"
+#include "operations/LinkCalls.h"
 #include "operations/MaintenanceMessages.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StartDelivery.h"
+#include "operations/StatusClassification.h"
 #include "platform/Clock.h"
-#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
-
-constexpr uint8_t kIdle = 0xC0;
-constexpr uint8_t kStarted = 0xE8;
-constexpr uint8_t kCalling = 0xE0;
-constexpr uint8_t kDelivering = 0xD8;
-constexpr uint8_t kFinished = 0xD0;
 
 constexpr uint8_t kStatusRequestAt = 15;  // silent polls before the full status request
 constexpr uint8_t kFollowUpEvery = 5;     // a follow-up whenever the silent count mod 5 is 4
@@ -40,10 +35,7 @@ const SystemText& PollText() {
 }
 
 void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& message) {
-    SendOrRaise(station, point, message, [] {
-        static const SystemText kFailed("Невозможно выполнить запрос состояния ТРК");
-        RaiseSerialIO(kFailed);
-    });
+    SendOrRaise(station, point, message, "Невозможно выполнить запрос состояния ТРК");
 }
 
 // "3" and "4": the delivery is over; take its figures once the delivery showed that it began. Until then the
@@ -76,47 +68,27 @@ void RequestInitialisation(Station& station, uint8_t point) {
 
 uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_t digit) {
     FillingPoint& fillingPoint = station.Point(point);
-    uint8_t code = kIdle;
-    switch (statusChar) {
-        case '0':
-        case '7':
-        case '8':
-            fillingPoint.StartHold = 0;
+    const StatusClass status = ClassifyStatus(statusChar, digit, fillingPoint.StartHold);
+    switch (status.followUp) {
+        case StatusFollowUp::None:
             break;
-        case '1':
-            if (fillingPoint.StartHold > 0) {
-                code = static_cast<uint8_t>(kStarted + digit);
-                --fillingPoint.StartHold;
-            } else {
-                code = static_cast<uint8_t>(kCalling + digit);
-            }
-            break;
-        case '2':
-        case ':':
-        case ';':
-            code = static_cast<uint8_t>(kDelivering + digit);
-            fillingPoint.StartHold = 0;
-            MarkSaleBegan(fillingPoint);
-            break;
-        case '3':
-        case '4':
-            code = static_cast<uint8_t>(kFinished + digit);
+        case StatusFollowUp::TakeFinishedDelivery:
             TakeFinishedDelivery(station, point);
             break;
-        case '5':
+        case StatusFollowUp::ReadDeliveryData:
             ReadDeliveryData(station, point, false, true);
-            fillingPoint.StartHold = 0;
             break;
-        case '9':
+        case StatusFollowUp::Initialise:
             RequestInitialisation(station, point);
             break;
-        default:  // "6", and anything below "0" or above ";": the dispenser needs a MASTER RESET
+        case StatusFollowUp::MasterReset:
             MasterReset(station, point);
-            fillingPoint.StartHold = 0;
             break;
     }
-    fillingPoint.PointState = code;
-    return code;
+    if (status.startHold) fillingPoint.StartHold = *status.startHold;
+    if (status.saleBegan) MarkSaleBegan(fillingPoint);
+    fillingPoint.PointState = status.code;
+    return status.code;
 }
 
 namespace {
@@ -136,7 +108,7 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
         message = Request(station, point, Command::StatusFollowUp, {std::string_view(&digit, 1)});
         SendStatusMessage(station, point, message);
     } else {
-        message.replyLength = ReceiveReply(station.LinkOf(point), message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     }
 }
 

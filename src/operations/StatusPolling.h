@@ -10,7 +10,8 @@ namespace sb {
 // Polls the point (asking it when it has been silent), decodes a status report and returns the state code.
 uint8_t PollStatus(Station& station, uint8_t point);
 
-// Turns a status character and its digit into the state code, stored as the point's PointState.
+// Classifies a status character and its digit (operations/StatusClassification.h), runs what must follow and
+// stores the state code as the point's PointState.
 uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_t digit);
 
 }  // namespace sb

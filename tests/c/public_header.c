@@ -7,3 +7,6 @@ int sbtest_poll_first_point(SbDriver* driver) {
     driver->vtbl->Describe(&description, driver);
     return (int)driver->vtbl->PollStatus(driver, 1, 0) + description.bytes[0];
 }
+
+/* A host switching on the reason of a returned failure. */
+int sbtest_port_failed(void) { return SbGetLastFailureReason() == SB_REASON_PORT_FAILED; }

@@ -4,7 +4,7 @@
 #include "common/Cp1251.h"
 #include "line/PortServiceForwarder.h"
 #include "link/PortExchange.h"
-#include "link/SendMessage.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "support/DataBlocksFailPort.h"
 #include "support/LineScript.h"
@@ -58,7 +58,7 @@ TEST_F(BlockTransmissionTest, ShortMessageGoesOutUnstampedInOneBlock) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message("0181");
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    EXPECT_EQ(sb::SendConfirmingResets(sim.Driver(), 1, message).portResult, 0);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05", "02 30 31 38 31 03 0B", "04", "04 30 05",
                                                     "04 30 05", "04 30 05"}));
     EXPECT_EQ(message.replyLength, 0);
@@ -70,7 +70,7 @@ TEST_F(BlockTransmissionTest, StampedFirstBlockFlipsTheChannelsSequenceDigit) {
         ScriptAnswers({kEot, kDle0, kDle1});
         ScriptQuietReply();
         sb::DispenserMessage message = MasterResetMessage();
-        ASSERT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+        ASSERT_EQ(sb::SendConfirmingResets(sim.Driver(), 1, message).portResult, 0);
     }
     const std::vector<std::string> sent = sim.Sent();
     EXPECT_EQ(sent[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
@@ -84,7 +84,7 @@ TEST_F(BlockTransmissionTest, MessagesAreCutIntoBlocksOf21DataBytes) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message(text21);
-    sb::SendMessage(sim.Link(1), message);
+    sb::SendConfirmingResets(sim.Driver(), 1, message);
     // Bytes 2 and 3 carry channel 1's sequence digit and request byte.
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("010045678901234567890", true)));
 
@@ -92,7 +92,7 @@ TEST_F(BlockTransmissionTest, MessagesAreCutIntoBlocksOf21DataBytes) {
     ScriptAnswers({kEot, kDle0, kDle1, kDle1});
     ScriptQuietReply();
     message = Message(text21 + "X");
-    sb::SendMessage(sim.Link(1), message);
+    sb::SendConfirmingResets(sim.Driver(), 1, message);
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("011045678901234567890", false)));
     EXPECT_EQ(sim.Sent()[3], "02 58 03 5B");
 }
@@ -101,14 +101,14 @@ TEST_F(BlockTransmissionTest, OnlyMessagesLongerThanEightBytesAreStamped) {
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message("01999999");
-    sb::SendMessage(sim.Link(1), message);
+    sb::SendConfirmingResets(sim.Driver(), 1, message);
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("01999999")));
 
     sim.port.ClearRecords();
     ScriptAnswers({kEot, kDle0, kDle0});
     ScriptQuietReply();
     message = Message("019999999");
-    sb::SendMessage(sim.Link(1), message);
+    sb::SendConfirmingResets(sim.Driver(), 1, message);
     EXPECT_EQ(sim.Sent()[2], HexOf(Block("010099999")));
     EXPECT_EQ(sim.Link(1).SeqChar[1], '1');
 }
@@ -117,7 +117,7 @@ TEST_F(BlockTransmissionTest, NakedStampedBlockIsResentWithTheOtherDigit) {
     ScriptAnswers({kEot, kDle0, kNak, kDle1});
     ScriptQuietReply();
     sb::DispenserMessage message = MasterResetMessage();
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    EXPECT_EQ(sb::SendConfirmingResets(sim.Driver(), 1, message).portResult, 0);
     EXPECT_EQ(sim.Sent()[2], "02 30 30 30 30 39 39 39 38 5A 44 30 30 30 30 03 1C");
     EXPECT_EQ(sim.Sent()[3], "02 30 30 31 30 39 39 39 38 5A 44 30 30 30 30 03 1D");
     EXPECT_EQ(sim.Sent()[4], "04");
@@ -129,7 +129,7 @@ TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
     ScriptAnswers({kEot, kDle0, kDle1, kDle0});
     ScriptQuietReply();
     sb::DispenserMessage message = Message(std::string(22, '5'));
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    EXPECT_EQ(sb::SendConfirmingResets(sim.Driver(), 1, message).portResult, 0);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 1u);
     EXPECT_EQ(sim.Sent().size(), 8u + 4u + 4u);
     EXPECT_EQ(sim.Sent()[7].substr(0, 2), "02");  // the fifth unacknowledged block, still of the first attempt
@@ -141,7 +141,9 @@ TEST_F(BlockTransmissionTest, FiveUnacknowledgedBlocksInOneAttemptEndIt) {
 TEST_F(BlockTransmissionTest, SilentDispenserCostsThreeAttemptsOfTwoSelectsEach) {
     sb::DispenserMessage message = MasterResetMessage();
     message.replyLength = 77;
-    EXPECT_EQ(sb::SendMessage(sim.Link(2), message), 0);
+    const sb::SendResult result = sb::SendConfirmingResets(sim.Driver(), 2, message);
+    EXPECT_EQ(result.portResult, 0);
+    EXPECT_EQ(result.outcome, sb::LinkOutcome::NotSelected);
     std::vector<std::string> expected;
     for (int i = 0; i < 6; ++i) {
         expected.push_back("04 30 05");
@@ -161,7 +163,9 @@ TEST_F(BlockTransmissionTest, UnacknowledgedBlockLeavesReplyLengthTwo) {
         ScriptAnswers({kEot, kDle0});
         for (int i = 0; i < 5; ++i) Script().ScriptAnswer(kNak);
     }
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), 0);
+    const sb::SendResult result = sb::SendConfirmingResets(sim.Driver(), 1, message);
+    EXPECT_EQ(result.portResult, 0);
+    EXPECT_EQ(result.outcome, sb::LinkOutcome::NakLimit);
     EXPECT_EQ(message.replyLength, 2);
     EXPECT_EQ(sim.LineResult(1), 2u);
     EXPECT_EQ(sim.log.Count("ERROR(1)"), 3u);
@@ -198,7 +202,9 @@ TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCall
     sbtest::DataBlocksFailPort failing(sim.port.port());
     sim.Driver().Port = sb::PortService(failing.port());
     sb::DispenserMessage message = MasterResetMessage();
-    EXPECT_EQ(sb::SendMessage(sim.Link(1), message), -3);
+    const sb::SendResult result = sb::SendConfirmingResets(sim.Driver(), 1, message);
+    EXPECT_EQ(result.portResult, -3);
+    EXPECT_EQ(result.outcome, sb::LinkOutcome::DataPortFailure);
     EXPECT_EQ(failing.failures, sb::kMaxPortFailuresInRow);
 
     // Through the host contract: the operation raises its own text.
@@ -208,6 +214,7 @@ TEST_F(BlockTransmissionTest, DataBlocksFailingAtThePortEndTheMessageWithTheCall
     } catch (const sb::ESerialIO& failure) {
         EXPECT_EQ(failure.Utf8(), "Невозможно выполнить сброс ТРК");
         EXPECT_EQ(std::string(failure.what()), sb::ToCp1251("Невозможно выполнить сброс ТРК"));
+        EXPECT_EQ(failure.Reason(), SB_REASON_PORT_FAILED);
     }
 }
 

@@ -3,11 +3,12 @@
 
 #include <cstring>
 
+#include "link/CallContext.h"
 #include "link/ExchangeBudget.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
-#include "link/ReceiveReply.h"
 #include "link/SelectPoint.h"
+#include "operations/LinkCalls.h"
 #include "support/LineScript.h"
 #include "support/SimDriver.h"
 
@@ -29,7 +30,13 @@ protected:
     void ScriptAnswers(std::initializer_list<sbsim::Bytes> answers) {
         for (const sbsim::Bytes& answer : answers) sim.port.dispenser(1)->faults().ScriptAnswer(answer);
     }
-    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveReply(sim.Link(1), reply, capacity); }
+    uint8_t Receive(uint8_t capacity = 254) { return sb::ReceiveConfirmingResets(sim.Driver(), 1, reply, capacity); }
+    bool Select() {
+        sb::Selection selection(sim.Link(1));
+        while (selection.Run()) {
+        }
+        return selection.Ready();
+    }
     std::string ReplyText(size_t count) const { return std::string(reinterpret_cast<const char*>(reply), count); }
 
     sbtest::SimDriver sim;
@@ -175,42 +182,54 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     // and the next call has a budget of its own.
     for (int i = 0; i < 2000; ++i) ScriptAnswers({Block("4567", false)});
     for (size_t call = 1; call <= 2; ++call) {
-        EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+        try {
+            sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
+            ADD_FAILURE() << "the exchange limit raised nothing";
+        } catch (const sb::ESerialIO& failure) {
+            EXPECT_EQ(failure.Reason(), SB_REASON_EXCHANGE_LIMIT);  // with the text of the step it stopped
+            EXPECT_EQ(failure.Utf8(), "Невозможно выполнить сброс ТРК");
+        }
         EXPECT_EQ(sim.Sent().size(), sb::kMaxBlocksPerReply + 1u + call * sb::kExchangesPerCall);
         EXPECT_EQ(sim.LineResult(1), 2u);
     }
     EXPECT_EQ(sim.log.Count("EXCHANGE LIMIT(1): " + std::to_string(sb::kExchangesPerCall)), 2u);
 
     // Beyond the budget every exchange is refused, and a call nested in the host's call shares it.
-    const sb::CallBudget call;
+    const sb::CallScope call;
     for (uint32_t i = 0; i < sb::kExchangesPerCall; ++i) ASSERT_EQ(sb::TakeExchange(), sb::ExchangeGrant::Granted);
     EXPECT_EQ(sb::TakeExchange(), sb::ExchangeGrant::JustSpent);
-    const sb::CallBudget nested;
+    const sb::CallScope nested;
     EXPECT_EQ(sb::TakeExchange(), sb::ExchangeGrant::Spent);
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredReadyAtOnceNeedsNoSelect) {
     ScriptAnswers({kDle1});
-    EXPECT_TRUE(sb::SelectPoint(sim.Link(1)));
+    EXPECT_TRUE(Select());
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05"}));
     EXPECT_TRUE(sim.log.Has("Запрос(1)"));
 }
 
 TEST_F(ReplyReceptionTest, SelectAnsweredWithNakIsNotReady) {
     ScriptAnswers({kEot, kNak});
-    EXPECT_FALSE(sb::SelectPoint(sim.Link(1)));
+    EXPECT_FALSE(Select());
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 31 05"}));
 }
 
 TEST_F(ReplyReceptionTest, SelectDrainsWhatIsPendingBeforeSelecting) {
     ScriptAnswers({Block(std::string(21, 'A'), false), Block("B", false), Block("C"), kEot, kEot, kDle0});
-    EXPECT_TRUE(sb::SelectPoint(sim.Link(1)));
+    EXPECT_TRUE(Select());
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "10 30", "10 31", "10 30", "04 30 05", "04 31 05"}));
 }
 
 TEST_F(ReplyReceptionTest, SelectGivesUpOnADispenserThatNeverStopsTalking) {
     for (int i = 0; i < 11; ++i) ScriptAnswers({Block("0123"), kEot});
-    EXPECT_THROW(sb::SelectPoint(sim.Link(1)), sb::ESerialIO);
+    try {
+        Select();
+        ADD_FAILURE() << "a dispenser that never stops talking raised nothing";
+    } catch (const sb::ESerialIO& failure) {
+        EXPECT_EQ(failure.Reason(), SB_REASON_NOT_RECEIVING);
+        EXPECT_EQ(failure.Utf8(), "Невозможно перевести ТРК в режим приема");
+    }
     EXPECT_EQ(sim.Sent().size(), 22u);
 }
 

@@ -146,11 +146,13 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCallThatCanFail) 
     ASSERT_EQ(SbGetLastFailure(&failure), 1u);
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_SERIAL_IO));
     EXPECT_STREQ(failure.utf8, "Невозможно выполнить запрос состояния ТРК");
+    EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_PORT_FAILED));
     // A refused value is the setter's own failure.
     vm.SetVolumePreset(sim.Object(), 1, 0, 0, 0, -5.0);
     ASSERT_EQ(SbGetLastFailure(&failure), 1u);
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_REFUSED));
     EXPECT_STREQ(failure.utf8, "PRESET(1): volume -5 refused");
+    EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_VALUE_REFUSED));
 
     uint32_t elsewhere = 1;
     std::thread other([&] { elsewhere = SbGetLastFailure(nullptr); });
@@ -163,6 +165,7 @@ TEST(ReturnMode, NeutralResultsAndAThreadRecordClearedByTheNextCallThatCanFail) 
     EXPECT_EQ(SbGetLastFailure(nullptr), 1u);
     vm.SetVolumePreset(sim.Object(), 1, 0, 0, 0, 5.0);
     EXPECT_EQ(SbGetLastFailure(&failure), 0u);
+    EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_NONE));
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_NONE));
     EXPECT_STREQ(failure.utf8, "");
 }

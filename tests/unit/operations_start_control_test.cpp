@@ -22,6 +22,16 @@ protected:
         return messages.empty() ? "" : messages.back();
     }
 
+    // The reason of the failure START raises (grade 1), or ~0 when it raised none.
+    uint32_t FailedStartReason(uint32_t point) {
+        try {
+            sim.Slots().Start(sim.Object(), point, 0, 1, 1);
+        } catch (const sb::ESerialIO& failure) {
+            return failure.Reason();
+        }
+        return ~0u;
+    }
+
     sbtest::SimDriver sim;
 };
 
@@ -91,19 +101,19 @@ TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
 
 TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     // A silent point is never selected: the host is told and the delivery is not opened.
-    EXPECT_THROW(sim.Slots().Start(sim.Object(), 2, 0, 1, 1), sb::ESerialIO);
+    EXPECT_EQ(FailedStartReason(2), static_cast<uint32_t>(SB_REASON_NOT_SELECTED));
     EXPECT_EQ(sim.LineResult(2), 2u);
     EXPECT_EQ(sim.Point(2).PointState, 0xC0);
     EXPECT_TRUE(sim.log.Has("START(2): not delivered to the dispenser"));
     EXPECT_FALSE(sim.log.Has("END START(2)"));
     // Every data block refused: the same.
     sim.Script(1).NakDataBlocks(20);
-    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+    EXPECT_EQ(FailedStartReason(1), static_cast<uint32_t>(SB_REASON_NOT_ACKNOWLEDGED));
     EXPECT_TRUE(sim.log.Has("START(1): not delivered to the dispenser"));
     EXPECT_EQ(sim.Point(1).PointState, 0xC0);
     // A dispenser that refuses START authorises nothing: the host is told, the delivery is not opened.
     sim.Script(1).RefuseRequests(1);
-    EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
+    EXPECT_EQ(FailedStartReason(1), static_cast<uint32_t>(SB_REASON_START_REFUSED));
     EXPECT_TRUE(sim.log.Has("START(1): refused by the dispenser"));
     EXPECT_EQ(sim.Point(1).PointState, 0xC0);
     // The refusal may also come after the START was taken, in the reception that follows it.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "driver/DriverFactory.h"
+#include "operations/StatusClassification.h"
 #include "operations/StatusPolling.h"
 #include "sim/Replies.h"
 #include "sim/Wire.h"
@@ -36,6 +37,36 @@ TEST_F(StatusTest, EveryClassOfStatusCharacterGivesItsCode) {
     EXPECT_EQ(Decode('1', static_cast<uint8_t>('/' - '0')), 0xDF);  // the digit wraps modulo 256
     EXPECT_EQ(sim.Point(1).PointState, 0xDF);
     EXPECT_TRUE(sim.Transcript().empty());  // none of these needs the line
+}
+
+// The classification alone: code, the started hold after it, the sale's beginning and what must follow.
+TEST(StatusClassification, EveryStatusCharacterOnValues) {
+    using F = sb::StatusFollowUp;
+    struct Case {
+        char status;
+        uint8_t digit, hold;
+        uint8_t code;
+        int holdAfter;  // -1: the hold stays as it was
+        bool began;
+        F followUp;
+    };
+    const Case cases[] = {
+        {'0', 3, 4, 0xC0, 0, false, F::None},          {'8', 3, 4, 0xC0, 0, false, F::None},
+        {'1', 2, 0, 0xE2, -1, false, F::None},         {'1', 2, 6, 0xEA, 5, false, F::None},
+        {'2', 1, 3, 0xD9, 0, true, F::None},           {';', 6, 0, 0xDE, 0, true, F::None},
+        {'3', 1, 3, 0xD1, -1, false, F::TakeFinishedDelivery}, {'4', 0, 0, 0xD0, -1, false, F::TakeFinishedDelivery},
+        {'5', 2, 3, 0xC0, 0, false, F::ReadDeliveryData}, {'9', 2, 3, 0xC0, -1, false, F::Initialise},
+        {'6', 2, 3, 0xC0, 0, false, F::MasterReset},   {'/', 2, 3, 0xC0, 0, false, F::MasterReset},
+        {'<', 2, 3, 0xC0, 0, false, F::MasterReset},   {'1', 0xFF, 0, 0xDF, -1, false, F::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.status) + " digit " + std::to_string(c.digit));
+        const sb::StatusClass status = sb::ClassifyStatus(static_cast<uint8_t>(c.status), c.digit, c.hold);
+        EXPECT_EQ(status.code, c.code);
+        EXPECT_EQ(status.startHold.has_value() ? int{*status.startHold} : -1, c.holdAfter);
+        EXPECT_EQ(status.saleBegan, c.began);
+        EXPECT_EQ(status.followUp, c.followUp);
+    }
 }
 
 TEST_F(StatusTest, FirstPollOfANewObjectOnlyListens) {

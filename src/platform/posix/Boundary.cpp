@@ -27,9 +27,9 @@ __attribute__((no_sanitize("null"))) void PassThreadEnd() {
     }
 }
 
-void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* utf8) {
+void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* utf8, uint32_t reason) {
     if (kind == HostFailureKind::Abstract) throw EAbstractError();
-    throw ESerialIO(cp1251, utf8);
+    throw ESerialIO(cp1251, utf8, reason);
 }
 
 }  // namespace sb::platform

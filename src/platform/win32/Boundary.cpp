@@ -37,7 +37,7 @@ bool CallAbsorbingFailures(void (*routine)(void*), void* context) {
     return CallCatchingStructured(&RunCatchingCpp, &call, nullptr) && call.completed;
 }
 
-void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* /*utf8*/) {
+void RaiseToHost(HostFailureKind kind, const char* cp1251, const char* /*utf8*/, uint32_t /*reason*/) {
     const ULONG_PTR arguments[2] = {reinterpret_cast<ULONG_PTR>(cp1251), std::strlen(cp1251)};
     const DWORD code = kind == HostFailureKind::Abstract ? SB_EXCEPTION_ABSTRACT : SB_EXCEPTION_SERIAL_IO;
     RaiseException(code, EXCEPTION_NONCONTINUABLE, 2, arguments);
