@@ -22,6 +22,7 @@ uint8_t Acknowledge(LinkContext& link, uint8_t* buffer, uint8_t& digit) {
 }
 
 void ReportResetRequest(LinkContext& link, uint8_t first, uint8_t channel) {
+    ++link.Stats.ResetsAsked;
     if (link.Resets() != nullptr) link.Resets()->ResetRequested(link, first, channel);
 }
 

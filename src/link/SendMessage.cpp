@@ -59,6 +59,7 @@ Attempt SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* block,
             TracePoint("ERROR(", link.Point());
             return Attempt::Failed;
         }
+        if (!line::IsAcknowledgement(block)) ++link.Stats.Resends;
     }
     return Attempt::Delivered;
 }

@@ -169,6 +169,25 @@ TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
     // Records the host gave no address for are not written.
     vm->Describe(nullptr, driver);
     vm->StatusRecord(nullptr, driver, 33, 0, 0);
+
+    // The link statistics of a bad point or object, into no record or one too small: refused, nothing written.
+    struct {
+        SbLinkStatistics known;
+        uint64_t later;  // a field of a later version, which this driver does not know
+    } grown;
+    std::memset(&grown, 0xEE, sizeof grown);
+    grown.known.size = sizeof grown.known - 1;
+    for (uint32_t bad : {0u, 33u, 0x101u}) EXPECT_EQ(SbGetLinkStatistics(driver, bad, &grown.known), 0u);
+    EXPECT_EQ(SbGetLinkStatistics(nullptr, 1, &grown.known), 0u);
+    EXPECT_EQ(SbGetLinkStatistics(reinterpret_cast<SbDriver*>(&grown), 1, &grown.known), 0u);
+    EXPECT_EQ(SbGetLinkStatistics(driver, 1, nullptr), 0u);
+    EXPECT_EQ(SbGetLinkStatistics(driver, 1, &grown.known), 0u);
+    EXPECT_EQ(grown.known.exchanges, 0xEEEEEEEEEEEEEEEEu);
+    grown.known.size = sizeof grown;
+    EXPECT_EQ(SbGetLinkStatistics(driver, 1, &grown.known), sizeof grown.known);
+    EXPECT_EQ(grown.known.size, sizeof grown);
+    EXPECT_EQ(grown.known.exchanges, 0u);
+    EXPECT_EQ(grown.later, 0xEEEEEEEEEEEEEEEEu);
 }
 
 }  // namespace
