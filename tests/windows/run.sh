@@ -20,8 +20,8 @@ bash scripts/release-windows.sh "$build"
 version=$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 bundle="$root/out/sbdriver-$version-win32"
 
-# Only system DLLs may be imported, and only the two entry points and the two failure-mode calls (plain and
-# decorated) exported.
+# Only system DLLs may be imported, and only the two entry points, the two failure-mode calls and the link
+# statistics (plain and decorated) exported.
 dump=$(i686-w64-mingw32-objdump -p "$bundle/sbdriver.dll")
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
 for dll in $imports; do
@@ -34,7 +34,8 @@ echo "PASS sbdriver.dll imports only system DLLs: $imports"
 exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
     | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
 expected="GetDriver25 GetDriver25@32 GetVM30 GetVM30@12"
-expected="$expected SbGetLastFailure SbGetLastFailure@4 SbSetFailureMode SbSetFailureMode@8 "
+expected="$expected SbGetLastFailure SbGetLastFailure@4 SbGetLinkStatistics SbGetLinkStatistics@12"
+expected="$expected SbSetFailureMode SbSetFailureMode@8 "
 if [ "$exports" != "$expected" ]; then
     echo "FAIL sbdriver.dll exports: $exports"
     exit 1
