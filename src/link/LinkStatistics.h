@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "common/Relaxed.h"
+#include "link/BlockCheck.h"
+#include "link/LineBytes.h"
 #include "platform/Clock.h"
 
 namespace sb {
@@ -15,8 +17,8 @@ struct LinkStatistics {
     using Counter = Relaxed<uint64_t>;
 
     Counter Exchanges;       // exchanges handed to the port service
-    Counter Answers;         // exchanges awaiting an answer that went through and brought one, garbled or not
-    Counter NoAnswers;       // exchanges awaiting an answer that went through without one
+    Counter Answers;         // exchanges awaiting an answer that went through and brought one the link can read
+    Counter NoAnswers;       // exchanges awaiting an answer that went through without any
     Counter NaksReceived;    // lone NAKs the dispenser answered with
     Counter NaksSent;        // NAKs asking the dispenser for a block again
     Counter BadChecks;       // blocks of a reply that came with a bad frame or block check
@@ -28,14 +30,23 @@ struct LinkStatistics {
     Counter ExchangeLimits;  // host calls that reached their exchange limit
     Relaxed<platform::Microseconds> LastAnswer = 0;  // the monotonic clock at the latest answer
 
-    // An exchange awaiting an answer went through the port service, which says whether one came.
-    void Awaited(bool answered) {
-        if (!answered) {
+    // An exchange awaiting an answer went through the port service, which says whether one came; if so, count
+    // bytes of it are in answer. A garbled one (line noise, a damaged block) is no sign of the dispenser.
+    void Awaited(bool came, const uint8_t* answer, uint8_t count) {
+        if (!came) {
             ++NoAnswers;
-            return;
+        } else if (Readable(answer, count)) {
+            LastAnswer = platform::Monotonic();
+            ++Answers;
         }
-        LastAnswer = platform::Monotonic();
-        ++Answers;
+    }
+
+private:
+    // EOT, a lone NAK, an acknowledgement, or a block whose frame and check are right.
+    static bool Readable(const uint8_t* answer, uint8_t count) {
+        if (count == 1) return answer[0] == line::EOT || answer[0] == line::NAK;
+        if (count == 2 && line::IsAcknowledgement(answer)) return true;
+        return IsValidBlock(answer, count);
     }
 };
 

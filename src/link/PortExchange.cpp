@@ -106,7 +106,8 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
     MarkQuiet(link.Point());
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
-    if (completed && exchange.result == 0 && replySize != 0) link.Stats.Awaited(link.Line == LineState::Good);
+    if (completed && exchange.result == 0 && replySize != 0)
+        link.Stats.Awaited(link.Line == LineState::Good, buffer, link.ReceivedCount);
     if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
         TellUnreportedReception(link);
     return ExchangeOutcome{exchange.result, link.ReceivedCount};
