@@ -84,19 +84,15 @@ void CheckDelivery(HostSetup& host) {
     Expect(Near(volumeTotal, kPresetLitres), "slot 7: the volume total of grade 1", std::to_string(volumeTotal));
     Expect(Near(amountTotal, kFinalAmount), "slot 7: the amount total of grade 1", std::to_string(amountTotal));
 
-    // The point's line as a monitor reads it: every send-and-receive the port service had for it, all answered.
     if (host.getLinkStatistics == nullptr) return;  // told by LoadDriver
     SbLinkStatistics stats{};
     stats.size = sizeof stats;
     uint32_t removed = 0;
-    const uint32_t written = CallProbed(host.getLinkStatistics, &removed, host.driver, p, &stats);
+    ExpectEqual(CallProbed(host.getLinkStatistics, &removed, host.driver, p, &stats), 120u,
+                "SbGetLinkStatistics fills the 120-byte struct");
     ExpectEqual(removed, 12u, "SbGetLinkStatistics removes 12 bytes (3 words)");
-    ExpectEqual(written, static_cast<uint32_t>(sizeof stats), "SbGetLinkStatistics fills the 120-byte struct");
-    constexpr int kSendReceiveSlot = 16;
-    ExpectEqual(stats.exchanges, static_cast<uint64_t>(host.PortCalls(kSendReceiveSlot, p)),
+    ExpectEqual(stats.exchanges, static_cast<uint64_t>(host.PortCalls(16, p)),
                 "SbGetLinkStatistics: the exchanges are the port's send-and-receive calls for the point");
-    Expect(stats.answers > 0 && stats.noAnswers == 0 && stats.nowUs >= stats.lastAnswerUs,
-           "SbGetLinkStatistics: the delivery's answers counted, none missing, the latest one timed");
 }
 
 }  // namespace wintest
