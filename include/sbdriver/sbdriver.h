@@ -223,28 +223,29 @@ SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
 
 /*
  * What a point's link has been through since the driver object was made (guide: "Link statistics"). Each count
- * only grows. "Through" means the port service's send-and-receive returned 0; an exchange that failed at the port
- * counts among the exchanges only, and so does an answer too garbled to read (line noise, a damaged block: a
- * reply's block counts among the bad checks). Readable: EOT, NAK, an acknowledgement, a sound block. Times are microseconds on the driver's monotonic clock (CLOCK_MONOTONIC on
+ * only grows. "Through" means the port service's send-and-receive returned 0. An exchange that failed at the port
+ * counts among the exchanges only, and so does one whose answer came too garbled to read (line noise, a damaged
+ * block; a reply's block counts among the bad checks too). Readable: EOT, NAK, an acknowledgement, a sound block,
+ * any answer of a T10 counting unit. Times are microseconds on the driver's monotonic clock (CLOCK_MONOTONIC on
  * POSIX, QueryPerformanceCounter on Windows), never set back: only differences mean anything.
  */
 typedef struct SbLinkStatistics {
-    uint32_t size;          /* set by the host: sizeof(SbLinkStatistics), so that the struct can grow */
-    uint32_t reserved;      /* 0; keeps the counts 8-byte aligned under every compiler */
-    uint64_t exchanges;     /* exchanges handed to the port service */
-    uint64_t answers;       /* exchanges awaiting an answer that went through and brought a readable one */
-    uint64_t noAnswers;     /* exchanges awaiting an answer that went through without any */
-    uint64_t naksReceived;  /* lone NAKs the dispenser answered with */
-    uint64_t naksSent;      /* NAKs asking the dispenser for a block again */
-    uint64_t badChecks;     /* blocks of a reply that came with a bad frame or block check */
-    uint64_t waits;         /* wait answers ("8"): the dispenser was busy */
-    uint64_t refusals;      /* refusal answers ("9"): the request was not carried out */
-    uint64_t resends;       /* data blocks sent again after the dispenser did not acknowledge them */
-    uint64_t resetsAsked;   /* reset requests of the dispenser (each one is confirmed) */
-    uint64_t resetsSent;    /* MASTER RESETs the driver started */
-    uint64_t exchangeLimits;/* host calls on the point that reached their exchange limit */
-    uint64_t lastAnswerUs;  /* the clock at the latest readable answer; meaningful once answers is nonzero */
-    uint64_t nowUs;         /* the clock when these were read: nowUs - lastAnswerUs is the answer's age */
+    uint32_t size;           /* set by the host: sizeof(SbLinkStatistics), so that the struct can grow */
+    uint32_t reserved;       /* 0; keeps the counts 8-byte aligned under every compiler */
+    uint64_t exchanges;      /* exchanges handed to the port service */
+    uint64_t answers;        /* exchanges awaiting an answer that went through and brought a readable one */
+    uint64_t noAnswers;      /* exchanges awaiting an answer that went through without any */
+    uint64_t naksReceived;   /* lone NAKs the dispenser answered with */
+    uint64_t naksSent;       /* NAKs asking the dispenser for a block again */
+    uint64_t badChecks;      /* blocks of a reply that came with a bad frame or block check */
+    uint64_t waits;          /* wait answers ("8"): the dispenser was busy */
+    uint64_t refusals;       /* refusal answers ("9"): the request was not carried out */
+    uint64_t resends;        /* data blocks sent again after the dispenser did not acknowledge them */
+    uint64_t resetsAsked;    /* reset requests of the dispenser */
+    uint64_t resetsSent;     /* MASTER RESETs the driver started */
+    uint64_t exchangeLimits; /* host calls on the point that reached their exchange limit */
+    uint64_t lastAnswerUs;   /* the clock at the latest readable answer; meaningful once answers is nonzero */
+    uint64_t nowUs;          /* the clock when these were read: nowUs - lastAnswerUs is the answer's age */
 } SbLinkStatistics;
 
 /* Copies point's statistics (1..32, the whole 32-bit value) into *out, as much as out->size holds, and returns

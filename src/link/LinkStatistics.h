@@ -28,22 +28,25 @@ struct LinkStatistics {
     Counter ResetsAsked;     // reset requests of the dispenser
     Counter ResetsSent;      // MASTER RESETs the driver started
     Counter ExchangeLimits;  // host calls that reached their exchange limit
-    Relaxed<platform::Microseconds> LastAnswer = 0;  // the monotonic clock at the latest answer
+    Relaxed<platform::Microseconds> LastAnswer = 0;  // the monotonic clock at the latest readable answer
 
-    // An exchange awaiting an answer went through the port service, which says whether one came; if so, count
-    // bytes of it are in answer. A garbled one (line noise, a damaged block) is no sign of the dispenser.
-    void Awaited(bool came, const uint8_t* answer, uint8_t count) {
+    // An exchange awaiting replySize went through the port service, which says whether an answer came; if so,
+    // count bytes of it are in answer. A garbled one (line noise, a damaged block) is no sign of the dispenser.
+    void Awaited(uint8_t replySize, bool came, const uint8_t* answer, uint8_t count) {
         if (!came) {
             ++NoAnswers;
-        } else if (Readable(answer, count)) {
+        } else if (Readable(replySize, answer, count)) {
             LastAnswer = platform::Monotonic();
             ++Answers;
         }
     }
 
 private:
-    // EOT, a lone NAK, an acknowledgement, or a block whose frame and check are right.
-    static bool Readable(const uint8_t* answer, uint8_t count) {
+    // To the link's own exchanges: EOT, a lone NAK, an acknowledgement, or a block whose frame and check are right.
+    // An unframed exchange of an operation (a link unit's counter) has an answer of its own making.
+    static bool Readable(uint8_t replySize, const uint8_t* answer, uint8_t count) {
+        if (replySize != line::kPollReplySize && replySize != line::kAckReplySize && replySize != line::kBlockReplySize)
+            return count > 0;
         if (count == 1) return answer[0] == line::EOT || answer[0] == line::NAK;
         if (count == 2 && line::IsAcknowledgement(answer)) return true;
         return IsValidBlock(answer, count);

@@ -107,7 +107,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     MarkQuiet(link.Point());
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
     if (completed && exchange.result == 0 && replySize != 0)
-        link.Stats.Awaited(link.Line == LineState::Good, buffer, link.ReceivedCount);
+        link.Stats.Awaited(replySize, link.Line == LineState::Good, buffer, link.ReceivedCount);
     if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
         TellUnreportedReception(link);
     return ExchangeOutcome{exchange.result, link.ReceivedCount};
