@@ -83,7 +83,6 @@ void PointWorker::Run() {
 }
 
 bool PointWorker::Call(const std::function<void()>& call, std::string* failure) {
-    watch_.BeginCall(point_);
     int unused = 0;
     // Nothing the guarded call holds needs its destructor: a structured exception on Windows skips them.
     const bool returned = RunCatchingDriverFailures(
@@ -92,7 +91,6 @@ bool PointWorker::Call(const std::function<void()>& call, std::string* failure) 
             return 0;
         },
         &unused, failure);
-    watch_.EndCall(point_);
     if (!returned) watch_.Note(point_, Fault::kDriverFailure);
     return returned;
 }

@@ -77,7 +77,7 @@ private:
     void Round();
     void OpenLine();
     void RunTyped(const LineCommand& command);
-    // One driver call, bracketed for the exchange limit and its failure caught: true when it returned.
+    // One driver call, its failure caught: true when it returned.
     bool Call(const std::function<void()>& call, std::string* failure);
 
     SbDriver* driver_;

@@ -1,12 +1,11 @@
 #include "host/PortWatch.h"
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 
 #include "decode/LineFrames.h"
 #include "line/SerialPortService.h"
-#include "link/ExchangeBudget.h"
-#include "link/LineBytes.h"
 
 namespace sbhost {
 namespace {
@@ -29,6 +28,22 @@ const FaultWords kFaultWords[kFaultKinds] = {
     {"exchange limit", "limit", "exchange_limit"},
     {"driver failure", "failed", "driver_failure"},
 };
+
+// The faults the driver counts, each with its count in the driver's statistics.
+struct CountedByDriver {
+    Fault fault;
+    uint64_t SbLinkStatistics::*count;
+};
+const CountedByDriver kCountedByDriver[] = {
+    {Fault::kNoAnswer, &SbLinkStatistics::noAnswers}, {Fault::kNak, &SbLinkStatistics::naksReceived},
+    {Fault::kBadCheck, &SbLinkStatistics::badChecks}, {Fault::kWait, &SbLinkStatistics::waits},
+    {Fault::kRefused, &SbLinkStatistics::refusals},   {Fault::kExchangeLimit, &SbLinkStatistics::exchangeLimits},
+};
+
+bool CountedByTheDriver(Fault fault) {
+    return std::any_of(std::begin(kCountedByDriver), std::end(kCountedByDriver),
+                       [fault](const CountedByDriver& counted) { return counted.fault == fault; });
+}
 
 // A short answer of the dispenser: "0", the channel, the code, "0".
 constexpr std::size_t kShortAnswerLength = 4;
@@ -92,9 +107,32 @@ void PortWatch::Count(LineCounts& counts, Fault fault) {
     tally.last = std::chrono::system_clock::now();
 }
 
-LineCounts PortWatch::Counts(uint32_t point) const {
-    const Point& watched = PointOf(point);
+void PortWatch::Take(LineCounts& counts, const SbLinkStatistics& stats) {
+    const auto now = std::chrono::system_clock::now();
+    for (const CountedByDriver& counted : kCountedByDriver) {
+        FaultTally& tally = counts.faults[static_cast<std::size_t>(counted.fault)];
+        // A read older than one taken already (by another thread) changes nothing.
+        if (stats.*counted.count <= tally.count) continue;
+        tally.count = stats.*counted.count;
+        tally.last = now;
+    }
+    counts.exchanges = std::max(counts.exchanges, stats.exchanges);
+    counts.retries = std::max(counts.retries, stats.resends);
+    if (stats.answers == 0) return;
+    const auto age = std::chrono::microseconds(stats.nowUs - stats.lastAnswerUs);
+    const auto lastAnswer = std::chrono::steady_clock::now() - age;
+    if (!counts.answered || lastAnswer > counts.lastAnswer) counts.lastAnswer = lastAnswer;
+    counts.answered = true;
+}
+
+LineCounts PortWatch::Counts(uint32_t point) {
+    Point& watched = PointOf(point);
+    SbLinkStatistics stats{};
+    stats.size = sizeof stats;
+    // Read outside the record's lock: the driver's counts are its own, readable while the point's call runs.
+    const bool read = read_ != nullptr && read_(driver_, point, &stats) != 0;
     std::lock_guard<sbsim::Mutex> hold(watched.lock);
+    if (read) Take(watched.counts, stats);
     return watched.counts;
 }
 
@@ -109,19 +147,6 @@ void PortWatch::Opened(uint32_t point) {
     Point& watched = PointOf(point);
     std::lock_guard<sbsim::Mutex> hold(watched.lock);
     watched.counts.deviceMissing = false;
-}
-
-void PortWatch::BeginCall(uint32_t point) {
-    Point& watched = PointOf(point);
-    std::lock_guard<sbsim::Mutex> hold(watched.lock);
-    watched.exchangesAtCall = watched.counts.exchanges;
-}
-
-void PortWatch::EndCall(uint32_t point) {
-    Point& watched = PointOf(point);
-    std::lock_guard<sbsim::Mutex> hold(watched.lock);
-    if (watched.counts.exchanges - watched.exchangesAtCall >= sb::kExchangesPerCall)
-        Count(watched.counts, Fault::kExchangeLimit);
 }
 
 uint32_t PortWatch::LineStatus(uint32_t point) {
@@ -165,21 +190,14 @@ int32_t PortWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount
 
     std::lock_guard<sbsim::Mutex> hold(watched.lock);
     LineCounts& counts = watched.counts;
-    ++counts.exchanges;
     counts.deviceMissing = result != 0;
     if (replySize == 0 && result == 0) return result;  // an EOT: nothing awaited
     counts.latest = fault;
-    if (fault) Count(counts, *fault);
+    if (fault && !CountedByTheDriver(*fault)) Count(counts, *fault);
     if (news.off && *news.off && !counts.switchedOff) Count(counts, Fault::kSwitchedOff);
     if (news.off) counts.switchedOff = *news.off;
     counts.deliveryReplies += news.deliveryData ? 1 : 0;
     counts.counterReplies += news.counters ? 1 : 0;
-    // A garbled answer tells nothing of the dispenser: the line may make it alone.
-    if (answered && fault != Fault::kNoise && fault != Fault::kBadCheck) {
-        counts.answered = true;
-        counts.lastAnswer = std::chrono::steady_clock::now();
-    }
-    if (sent == sbdecode::FrameKind::kBlock && !(answered && sb::line::IsAcknowledgement(receive))) ++counts.retries;
     if ((sent == sbdecode::FrameKind::kPoll || sent == sbdecode::FrameKind::kSelect) && !answered)
         ++counts.silentPolls;
     return result;

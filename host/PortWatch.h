@@ -1,7 +1,10 @@
-// A port service between the driver and the host's lines that watches what happens on each point's line: the
-// exchanges, the data blocks the dispenser did not acknowledge (the driver sends them again or gives the attempt
-// up), the polls and selects nobody answered, when the last readable answer came, and every fault named apart
-// by the bytes that came back, with a count and the time of the last one of each kind.
+// What happens on each point's line, with every fault named apart, counted, and timed by its latest. The driver
+// counts what its link meets (SbGetLinkStatistics): from it the watch takes the exchanges, the data blocks sent
+// again, when the latest answer came, and the faults no answer, NAK, bad check, wait, refused and exchange limit,
+// each timed when the watch finds it grown. As a port service between the driver and the host's lines it names
+// itself what the driver cannot know: line noise, a report that the point is switched off, a device missing, a
+// driver failure, the replies that brought delivery data or totals, the polls and selects nobody answered, and
+// which fault the latest exchange had.
 //
 // The driver calls the slots of one point on one thread at a time; the monitor reads a point's record from its
 // own thread, so every point's record has a lock of its own.
@@ -22,8 +25,8 @@ namespace sbhost {
 // What went wrong in an exchange or a call, as a technician tells faults apart.
 enum class Fault : std::size_t {
     kNoAnswer,        // an awaited answer did not come
-    kNak,             // the dispenser answered a data block with NAK
-    kBadCheck,        // a block came whose check byte its data do not make (the driver asks for it again)
+    kNak,             // the dispenser answered with NAK (to a data block it could not read, usually)
+    kBadCheck,        // a reply's block came damaged: its check byte or frame is wrong (the driver asks again)
     kNoise,           // the answer was no frame at all: line noise
     kWait,            // the dispenser's wait answer ("0x80"): busy
     kRefused,         // the dispenser's refusal answer ("0x90"): the request was not carried out
@@ -48,8 +51,8 @@ struct FaultTally {
 
 struct LineCounts {
     uint64_t exchanges = 0;
-    uint64_t retries = 0;
-    uint64_t silentPolls = 0;
+    uint64_t retries = 0;      // data blocks the driver sent again, the dispenser not having acknowledged them
+    uint64_t silentPolls = 0;  // polls and selects nobody answered
     uint64_t deliveryReplies = 0;  // delivery data replies (or a T10 unit's counts) that came
     uint64_t counterReplies = 0;   // totalizer replies that came
     bool answered = false;  // a readable answer has come (noise and bad checks are not)
@@ -64,21 +67,26 @@ struct LineCounts {
     std::optional<Fault> MostRecent() const;
 };
 
+// SbGetLinkStatistics of the library loaded.
+using LinkStatisticsFn = decltype(&SbGetLinkStatistics);
+
 class PortWatch : public sbline::PortServiceForwarder<PortWatch> {
 public:
     explicit PortWatch(SbPortService* lines) : PortServiceForwarder(lines) {}
 
-    // A copy of the point's record.
-    LineCounts Counts(uint32_t point) const;
+    // The driver whose statistics the record takes, once it was made with this port service, before its first
+    // call. Without one the record has only what the watch names itself.
+    void ReadStatisticsFrom(SbDriver* driver, LinkStatisticsFn read) {
+        driver_ = driver;
+        read_ = read;
+    }
+
+    // A copy of the point's record, with the driver's statistics of this moment.
+    LineCounts Counts(uint32_t point);
     // Counts a fault the host saw itself (a failure raised, a line that would not open).
     void Note(uint32_t point, Fault fault);
     // The line opened again after it could not be.
     void Opened(uint32_t point);
-
-    // Brackets one host call on the point, from the thread that makes it: a call that made the driver's most
-    // exchanges counts as an exchange limit.
-    void BeginCall(uint32_t point);
-    void EndCall(uint32_t point);
 
     // While closed every exchange fails at once, without touching a line: calls still running end within a few
     // exchanges instead of waiting out a silent or babbling dispenser.
@@ -94,7 +102,6 @@ private:
     struct Point {
         mutable sbsim::Mutex lock;  // counts, between the driver's thread and the monitor's
         LineCounts counts;
-        uint64_t exchangesAtCall = 0;
         // Written by the driver's thread inside its own exchange only.
         SbReceiveHandler driverHandler{nullptr, nullptr};
         std::array<uint8_t, 255> answer{};
@@ -106,9 +113,13 @@ private:
     Point& PointOf(uint32_t point) { return points_[point < points_.size() ? point : 0]; }
     const Point& PointOf(uint32_t point) const { return points_[point < points_.size() ? point : 0]; }
     static void Count(LineCounts& counts, Fault fault);
+    // Takes what the driver counted beyond the record: the times are those of now.
+    static void Take(LineCounts& counts, const SbLinkStatistics& stats);
 
     std::array<Point, 33> points_{};  // by point 1..32; 0 takes what names no point
     std::atomic<bool> closed_{false};
+    SbDriver* driver_ = nullptr;
+    LinkStatisticsFn read_ = nullptr;
 };
 
 }  // namespace sbhost

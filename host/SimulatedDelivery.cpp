@@ -38,7 +38,9 @@ int RunSimulatedDelivery(const DriverLibrary& library, const DeliveryOrder& orde
     port.Attach(order.point, config);
     PortWatch watch(port.port());
 
-    PointSession session(library.GetVM30()(0, nullptr, watch.port()), order.point, out, watch);
+    SbDriver* driver = library.GetVM30()(0, nullptr, watch.port());
+    watch.ReadStatisticsFrom(driver, library.GetLinkStatistics());
+    PointSession session(driver, order.point, out, watch);
     session.TellDriver();
     session.OpenLine();
     SimulatedCustomer customer(port, order.point, out);

@@ -51,6 +51,7 @@ int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, st
     const bool ran = sbhost::RunCatchingDriverFailures(
         [&] {
             SbDriver* driver = library.GetVM30()(0, nullptr, watch.port());
+            watch.ReadStatisticsFrom(driver, library.GetLinkStatistics());
             sbhost::PointSession session(driver, point, out, watch);
             return sbhost::RunLineCommands(session, sbhost::MonitorLines{driver, &lines, &watch, lineError}, commands);
         },

@@ -83,9 +83,11 @@ cat >"$work/host.c" <<'EOF'
 #include "sbdriver/sbdriver.h"
 int __cdecl mainCRTStartup(void) {
     SbFailure failure;
+    SbLinkStatistics stats;
     SbDriver* driver = GetVM30(0, 0, 0);
     SbSetFailureMode(driver, SB_FAILURES_RETURN);
-    return (int)SbGetLastFailure(&failure) + (int)SbGetLastFailureReason() +
+    stats.size = sizeof stats;
+    return (int)SbGetLastFailure(&failure) + (int)SbGetLastFailureReason() + (int)SbGetLinkStatistics(driver, 1, &stats) +
            (GetDriver25(0, 0, 0, 0, 0, 0, 0, 0) == driver ? 0 : 1);
 }
 EOF
@@ -94,7 +96,7 @@ lld-link /nologo /entry:mainCRTStartup /subsystem:console /nodefaultlib /out:"$w
     "$stage/lib/sbdriver.lib"
 imports=$(i686-w64-mingw32-objdump -p "$work/host.exe" | sed -n '/DLL Name: sbdriver.dll/,/^$/p' \
     | awk 'NF == 3 && $2 == "0" {print $3}' | sort | tr '\n' ' ')
-[ "$imports" = "GetDriver25@32 GetVM30@12 SbGetLastFailure@4 SbGetLastFailureReason@0 SbSetFailureMode@8 " ] \
+[ "$imports" = "GetDriver25@32 GetVM30@12 SbGetLastFailure@4 SbGetLastFailureReason@0 SbGetLinkStatistics@12 SbSetFailureMode@8 " ] \
     || { echo "FAIL a host linked with sbdriver.lib imports: $imports"; exit 1; }
 echo "PASS out/$name.zip: $(echo "$wanted" | wc -w) files; $stripped, image version $image;" \
      "sbdriver.lib links a host importing $imports"

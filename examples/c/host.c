@@ -1,7 +1,7 @@
 /*
  * A C host (C99, POSIX or 32-bit Windows): lends the driver the port service of port_service.c over one serial
- * line, sells 5 litres of grade 2 at 45.90 on point 1 and shows what a failed exchange looks like on point 2,
- * which has no line.
+ * line, sells 5 litres of grade 2 at 45.90 on point 1, shows how its line fared (SbGetLinkStatistics) and what a
+ * failed exchange looks like on point 2, which has no line.
  *
  * The driver reports a failure by default as an exception C cannot catch (sb::ESerialIO on POSIX, a structured
  * exception on Windows), so this host asks for failures as results: after SbSetFailureMode(driver,
@@ -12,7 +12,8 @@
  *   i686-w64-mingw32-gcc -std=c99 -Iinclude examples/c/host.c examples/c/port_service.c examples/c/serial_win32.c
  *   lib/libsbdriver.dll.a -o host.exe
  * Usage: host DEVICE   DEVICE is point 1's line: /dev/ttyUSB0, COM1. A customer lifts nozzle 2 at the dispenser
- * and hangs it up after the delivery. Exit status 0 when the delivery ended and point 2's failure was reported.
+ * and hangs it up after the delivery. Exit status 0 when the delivery ended, point 1's line statistics were read
+ * and point 2's failure was reported.
  */
 #include <stdio.h>
 
@@ -50,6 +51,19 @@ static uint32_t poll_until(SbDriver* driver, uint32_t point, uint32_t low, uint3
     return 0;
 }
 
+/* What the point's line went through so far; 0 when the driver refused the read. */
+static int print_link(SbDriver* driver, uint32_t point) {
+    SbLinkStatistics stats;
+    stats.size = sizeof stats; /* the driver fills what this version of the struct holds */
+    if (SbGetLinkStatistics(driver, point, &stats) == 0) return 0;
+    printf("line of point %u: %llu exchanges, %llu answered, %llu unanswered, %llu NAKs, %llu resends; "
+           "last answer %.1f s ago\n",
+           (unsigned)point, (unsigned long long)stats.exchanges, (unsigned long long)stats.answers,
+           (unsigned long long)stats.noAnswers, (unsigned long long)stats.naksReceived,
+           (unsigned long long)stats.resends, (double)(stats.nowUs - stats.lastAnswerUs) / 1e6);
+    return 1;
+}
+
 static void print_totals(SbDriver* driver, uint32_t point, int32_t grade, const char* when) {
     double volume = 0, amount = 0;
     driver->vtbl->GetCounter(driver, point, 0, grade, &volume, &amount, 0, 0);
@@ -65,6 +79,7 @@ int main(int argc, char** argv) {
     const SbDriverVtbl* vm;
     double volume = 0, amount = 0;
     int32_t opened;
+    int link_read;
 
     if (argc != 2) {
         fprintf(stderr, "usage: %s DEVICE   (point 1's serial line)\n", argv[0]);
@@ -108,6 +123,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!poll_until(driver, point, 0xC0, 0xC0)) return 1;
+    link_read = print_link(driver, point);
 
     /* Point 2 has no line: the poll fails, returns 0 and leaves the reason for SbGetLastFailure; the port service
      * reported line status 2, so the line result says the dispenser was not reached. */
@@ -115,5 +131,5 @@ int main(int argc, char** argv) {
     if (!failed("poll of point 2")) return 1;
     printf("point 2: %s, line result %u\n", port_service_error(port, no_line),
            (unsigned)vm->GetLineResult(driver, no_line));
-    return vm->GetLineResult(driver, no_line) == 2 && volume > 0 ? 0 : 1;
+    return vm->GetLineResult(driver, no_line) == 2 && volume > 0 && link_read ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 """A Python host (ctypes, standard library only) on POSIX: loads libsbdriver.so, lends it the port service of
-serial_port.py over one serial line, sells 5 litres of grade 2 at 45.90 on point 1 and shows what a failed
-exchange looks like on point 2, which has no line.
+serial_port.py over one serial line, sells 5 litres of grade 2 at 45.90 on point 1, shows how its line fared
+(SbGetLinkStatistics) and what a failed exchange looks like on point 2, which has no line.
 
 ctypes cannot catch the C++ exception (sb::ESerialIO) by which the driver reports a failure by default, so the
 host asks for failures as results: after SbSetFailureMode(driver, SB_FAILURES_RETURN) a failing slot returns 0 or
@@ -10,12 +10,12 @@ The driver writes its log beside the running executable, here the Python interpr
 environment made with --copies, in a directory the host may write to.
 
 Usage: python3 host.py PATH/libsbdriver.so DEVICE    DEVICE is point 1's line (/dev/ttyUSB0). A customer lifts
-nozzle 2 at the dispenser and hangs it up after the delivery. Exit status 0 when the delivery ended and point 2's
-failure was reported.
+nozzle 2 at the dispenser and hangs it up after the delivery. Exit status 0 when the delivery ended, point 1's line
+statistics were read and point 2's failure was reported.
 """
 import ctypes
 import sys
-from ctypes import POINTER, c_char, c_double, c_int32, c_uint32, c_void_p
+from ctypes import POINTER, c_char, c_double, c_int32, c_uint32, c_uint64, c_void_p
 
 from serial_port import SerialPortService
 
@@ -51,6 +51,13 @@ class SbFailure(ctypes.Structure):
     _fields_ = [("code", c_uint32), ("cp1251", c_char * 512), ("utf8", c_char * 1024)]
 
 
+class SbLinkStatistics(ctypes.Structure):
+    _fields_ = [("size", c_uint32), ("reserved", c_uint32)] + [
+        (name, c_uint64) for name in ("exchanges", "answers", "noAnswers", "naksReceived", "naksSent", "badChecks",
+                                      "waits", "refusals", "resends", "resetsAsked", "resetsSent", "exchangeLimits",
+                                      "lastAnswerUs", "nowUs")]
+
+
 class Host:
     def __init__(self, driver_path, device):
         library = ctypes.CDLL(driver_path)
@@ -59,6 +66,8 @@ class Host:
         library.SbSetFailureMode.argtypes = [POINTER(SbDriver), c_uint32]
         library.SbGetLastFailure.restype = c_uint32
         library.SbGetLastFailure.argtypes = [POINTER(SbFailure)]
+        library.SbGetLinkStatistics.restype = c_uint32
+        library.SbGetLinkStatistics.argtypes = [POINTER(SbDriver), c_uint32, POINTER(SbLinkStatistics)]
         self.library = library
         self.port = SerialPortService({POINT: device})  # lives as long as the driver: to the end of the process
         self.driver = library.GetVM30(0, None, self.port)
@@ -93,6 +102,16 @@ class Host:
             if low <= state <= high:
                 return state
         return None
+
+    def print_link(self):
+        """What point 1's line went through so far; False when the driver refused the read."""
+        stats = SbLinkStatistics(size=ctypes.sizeof(SbLinkStatistics))  # the driver fills what this version holds
+        if not self.library.SbGetLinkStatistics(self.driver, POINT, ctypes.byref(stats)):
+            return False
+        print("line of point %d: %d exchanges, %d answered, %d unanswered, %d NAKs, %d resends; last answer %.1f s ago"
+              % (POINT, stats.exchanges, stats.answers, stats.noAnswers, stats.naksReceived, stats.resends,
+                 (stats.nowUs - stats.lastAnswerUs) / 1e6))
+        return True
 
     def print_totals(self, when):
         volume, amount = c_double(), c_double()
@@ -134,6 +153,7 @@ def main(driver_path, device):
         return 1
     if host.poll_until(0xC0, 0xC0) is None:
         return 1
+    link_read = host.print_link()
 
     # Point 2 has no line: the poll fails, returns 0 and leaves the reason for SbGetLastFailure; the port service
     # reported line status 2, so the line result says the dispenser was not reached.
@@ -142,7 +162,7 @@ def main(driver_path, device):
         return 1
     line_result = vm.GetLineResult(driver, NO_LINE)
     print("point 2: %s, line result %d" % (host.port.error(NO_LINE), line_result))
-    return 0 if line_result == 2 and volume.value > 0 else 1
+    return 0 if line_result == 2 and volume.value > 0 and link_read else 1
 
 
 if __name__ == "__main__":

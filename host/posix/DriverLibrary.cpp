@@ -13,11 +13,12 @@ DriverLibrary::DriverLibrary(const std::string& path) : path_(path) {
         return;
     }
     void* const entry = dlsym(handle_, "GetVM30");
-    getVM30_ = reinterpret_cast<GetVM30Fn>(entry);
-    if (getVM30_ == nullptr) {
-        error_ = "the library exports no GetVM30";
+    getLinkStatistics_ = reinterpret_cast<GetLinkStatisticsFn>(dlsym(handle_, "SbGetLinkStatistics"));
+    if (entry == nullptr || getLinkStatistics_ == nullptr) {
+        error_ = std::string("the library exports no ") + (entry == nullptr ? "GetVM30" : "SbGetLinkStatistics");
         return;
     }
+    getVM30_ = reinterpret_cast<GetVM30Fn>(entry);
     // A name without a folder was found by the search order: the file it came from.
     Dl_info found{};
     if (dladdr(entry, &found) != 0 && found.dli_fname != nullptr) path_ = found.dli_fname;

@@ -25,8 +25,13 @@ DriverLibrary::DriverLibrary(const std::string& path) : path_(path) {
     handle_ = module;
     // Through the one function pointer type that converts to every other without a warning.
     const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(module, "GetVM30"));
+    const auto statistics = reinterpret_cast<void (*)()>(GetProcAddress(module, "SbGetLinkStatistics"));
+    if (entry == nullptr || statistics == nullptr) {
+        error_ = std::string("the library exports no ") + (entry == nullptr ? "GetVM30" : "SbGetLinkStatistics");
+        return;
+    }
     getVM30_ = reinterpret_cast<GetVM30Fn>(entry);
-    if (getVM30_ == nullptr) error_ = "the library exports no GetVM30";
+    getLinkStatistics_ = reinterpret_cast<GetLinkStatisticsFn>(statistics);
 }
 
 // The driver has no teardown and its object lives for the process: the library stays loaded.

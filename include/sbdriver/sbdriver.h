@@ -236,6 +236,39 @@ SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
  * none. A call of its own, so that SbFailure keeps the size and layout hosts were built with. */
 SB_EXPORT uint32_t SB_CALL SbGetLastFailureReason(void);
 
+/*
+ * What a point's link has been through since the driver object was made (guide: "Link statistics"). Each count
+ * only grows. "Through" means the port service's send-and-receive returned 0. An exchange that failed at the port
+ * counts among the exchanges only, and so does one whose answer came too garbled to read (line noise, a damaged
+ * block; a reply's block counts among the bad checks too). Readable: EOT, NAK, an acknowledgement, a sound block,
+ * any answer of a T10 counting unit. Times are microseconds on the driver's monotonic clock (CLOCK_MONOTONIC on
+ * POSIX, QueryPerformanceCounter on Windows), never set back: only differences mean anything.
+ */
+typedef struct SbLinkStatistics {
+    uint32_t size;           /* set by the host: sizeof(SbLinkStatistics), so that the struct can grow */
+    uint32_t reserved;       /* 0; keeps the counts 8-byte aligned under every compiler */
+    uint64_t exchanges;      /* exchanges handed to the port service */
+    uint64_t answers;        /* exchanges awaiting an answer that went through and brought a readable one */
+    uint64_t noAnswers;      /* exchanges awaiting an answer that went through without any */
+    uint64_t naksReceived;   /* lone NAKs the dispenser answered with */
+    uint64_t naksSent;       /* NAKs asking the dispenser for a block again */
+    uint64_t badChecks;      /* blocks of a reply that came with a bad frame or block check */
+    uint64_t waits;          /* wait answers ("8"): the dispenser was busy */
+    uint64_t refusals;       /* refusal answers ("9"): the request was not carried out */
+    uint64_t resends;        /* data blocks sent again after the dispenser did not acknowledge them */
+    uint64_t resetsAsked;    /* reset requests of the dispenser */
+    uint64_t resetsSent;     /* MASTER RESETs the driver started */
+    uint64_t exchangeLimits; /* host calls on the point that reached their exchange limit */
+    uint64_t lastAnswerUs;   /* the clock at the latest readable answer; meaningful once answers is nonzero */
+    uint64_t nowUs;          /* the clock when these were read: nowUs - lastAnswerUs is the answer's age */
+} SbLinkStatistics;
+
+/* Copies point's statistics (1..32, the whole 32-bit value) into *out, as much as out->size holds, and returns
+ * the bytes written. 0, with nothing written, for a null or foreign driver object, a point outside 1..32, a null
+ * out or an out->size smaller than this first version of the struct. Any thread, at any time, also while the
+ * point's calls run; it touches neither the line nor the log nor SbGetLastFailure's record. */
+SB_EXPORT uint32_t SB_CALL SbGetLinkStatistics(SbDriver* driver, uint32_t point, SbLinkStatistics* out);
+
 #if !defined(_WIN32)
 /*
  * POSIX hosts: user-interface services the driver uses when the host lends them. Without them the driver runs

@@ -45,7 +45,7 @@ SB_EXPORT SbDriver* SB_CALL GetDriver25(uint32_t, SbWindow owner, SbPortService*
 }
 
 SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode) {
-    if (driver == nullptr || driver->vtbl != &sb::HostMethodTable()) {
+    if (!sb::IsDriverObject(driver)) {
         TraceFailureMode(mode, "not a driver object, refused");
         return;
     }

@@ -7,4 +7,7 @@ namespace sb {
 
 const SbDriverVtbl& HostMethodTable();
 
+// A driver object this library made: not null, and with this table. A foreign pointer must still be readable.
+inline bool IsDriverObject(const SbDriver* driver) { return driver != nullptr && driver->vtbl == &HostMethodTable(); }
+
 }  // namespace sb

@@ -9,6 +9,7 @@
 
 #include "common/Relaxed.h"
 #include "link/LineState.h"
+#include "link/LinkStatistics.h"
 #include "link/PortLine.h"
 #include "platform/Lock.h"
 
@@ -41,6 +42,7 @@ public:
     Relaxed<bool> ReceptionReported = false;
     // Set once a good exchange came without that report: the port service's mistake is told once per point.
     std::atomic<bool> UnreportedReceptionTold{false};
+    LinkStatistics Stats;  // for the host (SbGetLinkStatistics)
 
 private:
     friend class Link;

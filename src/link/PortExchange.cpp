@@ -92,6 +92,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         // The call has used up its exchanges: it ends as after a failed exchange, without touching the line.
         if (grant == ExchangeGrant::JustSpent) {
             TracePointResult("EXCHANGE LIMIT(", link.Point(), DecimalText(kExchangesPerCall));
+            ++link.Stats.ExchangeLimits;
         }
         return ExchangeOutcome{Conclude(link, LinkOutcome::ExchangeLimit), kBudgetSpent, link.ReceivedCount};
     }
@@ -99,10 +100,13 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
     link.Port().InstallReceiveHandler(link.Point());
     GuardedExchange exchange{&link, buffer, sendCount, replySize, 0};
     link.ReceptionReported = false;
+    ++link.Stats.Exchanges;
     // A failure inside the port service is not ours to report: the port tells what the exchange came to.
     const bool completed = platform::CallAbsorbingFailures(&TraceSendAndReceive, &exchange);
     MarkQuiet(link.Point());
     if (!completed) exchange.result = link.Port().ErrorResult(link.Point());
+    if (completed && exchange.result == 0 && replySize != 0)
+        link.Stats.Awaited(replySize, link.Line == LineState::Good, buffer, link.ReceivedCount);
     if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
         TellUnreportedReception(link);
     const LinkOutcome outcome = exchange.result == 0 ? LinkOutcome::Answered : LinkOutcome::PortFailure;
@@ -125,6 +129,7 @@ bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t
         }
     }
     const bool ok = !(count == 1 && data[0] == line::NAK);
+    if (!ok) ++link.Stats.NaksReceived;
     LogDump(data, count,
             {trace::ReceivedOpen(), DecimalText(link.Point()), ok ? trace::kReceivedGood : trace::kReceivedBad});
     return ok;

@@ -69,6 +69,7 @@ std::optional<ResetRequest> ReplyReception::TakeBlocks() {
     while (buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed) {
         const uint8_t count = received_;
         if (!IsValidBlock(buffer_, count)) {
+            ++link_.Stats.BadChecks;
             // A corrupted block: ask for it again without advancing the acknowledgement digit.
             if (++naks_ > kMaxNaksPerBlock) {
                 End(LinkOutcome::BadCheck, 0);
@@ -77,6 +78,7 @@ std::optional<ResetRequest> ReplyReception::TakeBlocks() {
             // Asked with the reply size of the exchange that brought it, so that a poll's answer still
             // teaches the dispenser's sequence digit when it comes again.
             buffer_[0] = line::NAK;
+            ++link_.Stats.NaksSent;
             Exchange(1, answerReplySize_);
             continue;
         }
@@ -110,10 +112,12 @@ void ReplyReception::TakeShortAnswer() {
     if (total_ != kShortAnswerLength) return;
     if (buffer_[3] == '8') {
         total_ = 0;
+        ++link_.Stats.Waits;
         static const SystemText kWait("Ожидание ответа(");
         TracePoint(kWait, link_.Point());
     } else if (buffer_[3] == '9') {
         total_ = 0;
+        ++link_.Stats.Refusals;
         const int channel = buffer_[2] - '0';
         if (channel == 0 || channel == 1) link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
         link_.ReplyRefused = true;

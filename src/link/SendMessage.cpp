@@ -54,6 +54,7 @@ LinkOutcome SendBlocks(LinkContext& link, DispenserMessage& message, uint8_t* bl
             TracePoint("ERROR(", link.Point());
             return Conclude(link, LinkOutcome::NakLimit);
         }
+        if (!line::IsAcknowledgement(block)) ++link.Stats.Resends;
     }
     return LinkOutcome::Answered;
 }

@@ -12,7 +12,10 @@ namespace {
 // attempts, the call's exchanges) bound the loop.
 template <typename Call>
 void RunConfirmingResets(Station& station, uint8_t point, Call& call) {
-    while (const std::optional<ResetRequest> reset = call.Run()) ConfirmReset(station, point, *reset);
+    while (const std::optional<ResetRequest> reset = call.Run()) {
+        ++station.LinkOf(point).Stats.ResetsAsked;
+        ConfirmReset(station, point, *reset);
+    }
 }
 
 }  // namespace

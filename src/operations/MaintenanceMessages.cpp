@@ -86,6 +86,7 @@ void MasterReset(Station& station, uint8_t point) {
     if (run.Nested()) return;
     FillingPoint& fillingPoint = station.Point(point);
     const PendingCleared cleared(fillingPoint);
+    ++station.LinkOf(point).Stats.ResetsSent;
     DispenserMessage message = Send(station, point, Command::MasterReset);
     fillingPoint.MasterResetPending = false;
     DecodeStatusReply(station, point, message);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "driver/DriverFactory.h"
 #include "driver/TVM30.h"
@@ -169,6 +170,19 @@ TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
     // Records the host gave no address for are not written.
     vm->Describe(nullptr, driver);
     vm->StatusRecord(nullptr, driver, 33, 0, 0);
+
+    // Link statistics of a bad point or object, into no record or one too small: refused; a later version's gets ours.
+    struct { SbLinkStatistics known; uint64_t later; } grown;
+    std::memset(&grown, 0xEE, sizeof grown);
+    grown.known.size = sizeof grown.known - 1;
+    for (SbDriver* object : {driver, static_cast<SbDriver*>(nullptr), reinterpret_cast<SbDriver*>(&grown)})
+        for (uint32_t point : {0u, 1u, 33u, 0x101u}) EXPECT_EQ(SbGetLinkStatistics(object, point, &grown.known), 0u);
+    EXPECT_EQ(SbGetLinkStatistics(driver, 1, nullptr), 0u);
+    EXPECT_EQ(grown.known.exchanges, 0xEEEEEEEEEEEEEEEEu);
+    grown.known.size = sizeof grown;
+    EXPECT_EQ(SbGetLinkStatistics(driver, 1, &grown.known), sizeof grown.known);
+    EXPECT_EQ((std::vector<uint64_t>{grown.known.size, grown.known.exchanges, grown.later}),
+              (std::vector<uint64_t>{sizeof grown, 0, 0xEEEEEEEEEEEEEEEEu}));
 }
 
 }  // namespace

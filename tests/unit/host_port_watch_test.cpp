@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/PortWatch.h"
-#include "link/ExchangeBudget.h"
 #include "sim/SimPortService.h"
 #include "sim/Wire.h"
 
@@ -36,7 +37,7 @@ protected:
         return watch.port()->vtbl->SendReceive(watch.port(), 1, buffer, static_cast<uint32_t>(sent.size()), buffer,
                                                replySize, 0);
     }
-    uint64_t Count(Fault fault) const { return watch.Counts(1).Of(fault).count; }
+    uint64_t Count(Fault fault) { return watch.Counts(1).Of(fault).count; }
 
     sbsim::SimPortService sim;
     PortWatch watch{sim.port()};
@@ -44,25 +45,25 @@ protected:
     int driverHeard = 0;
 };
 
-// Every kind of answer is named by its bytes, counted once, and the driver's own handler still hears each.
+// Every kind of answer is named by its bytes as the latest exchange's fault; the watch counts only the kinds the
+// driver does not, and the driver's own handler still hears each answer.
 TEST_F(PortWatchFaults, EveryAnswerIsNamedByItsBytes) {
     Bytes corrupted = sbsim::FrameBlock(StatusReport('0'), true);
     corrupted[3] ^= 0x01;  // a data byte, after its check byte was made
     Exchange(kPoll, 30, corrupted);
-    EXPECT_EQ(Count(Fault::kBadCheck), 1u);
+    EXPECT_EQ(watch.Counts(1).latest, Fault::kBadCheck);
+    EXPECT_EQ(Count(Fault::kBadCheck), 0u) << "the driver counts bad checks";
     Exchange(kPoll, 30, Bytes{0x7F, 0x31});
     EXPECT_EQ(watch.Counts(1).latest, Fault::kNoise);
-    EXPECT_FALSE(watch.Counts(1).answered) << "a garbled answer is no sign of the dispenser";
+    EXPECT_EQ(Count(Fault::kNoise), 1u);
     Exchange(kPoll, 30, Bytes{sbsim::kEot});
     EXPECT_FALSE(watch.Counts(1).latest);
     Exchange(sbsim::FrameBlock("0100K1", true), 2, Bytes{sbsim::kNak});
-    EXPECT_EQ(Count(Fault::kNak), 1u);
-    EXPECT_EQ(watch.Counts(1).retries, 1u);
+    EXPECT_EQ(watch.Counts(1).latest, Fault::kNak);
     Exchange(kPoll, 30, sbsim::FrameBlock("0180", true));
+    EXPECT_EQ(watch.Counts(1).latest, Fault::kWait);
     Exchange(kPoll, 30, sbsim::FrameBlock("0190", true));
-    EXPECT_EQ(Count(Fault::kWait), 1u);
-    EXPECT_EQ(Count(Fault::kRefused), 1u);
-    EXPECT_TRUE(watch.Counts(1).answered);
+    EXPECT_EQ(watch.Counts(1).latest, Fault::kRefused);
 
     // Switched off counts when the point goes off, not at every report saying so.
     Exchange(kPoll, 30, sbsim::FrameBlock(StatusReport('7'), true));
@@ -77,21 +78,34 @@ TEST_F(PortWatchFaults, EveryAnswerIsNamedByItsBytes) {
     EXPECT_EQ(watch.Counts(1).silentPolls, 1u);
     Exchange(kPoll, 30, sbsim::FrameBlock("0110" "0002ZD" "01", false));
     EXPECT_EQ(watch.Counts(1).deliveryReplies, 1u);
-    EXPECT_EQ(watch.Counts(1).exchanges, 11u);
     EXPECT_EQ(driverHeard, 11);
 }
 
-// A call counts as an exchange limit at the driver's most exchanges, not one before; a closed watch fails every
-// exchange at once and tells no answer.
-TEST_F(PortWatchFaults, ExchangeLimitAndClosing) {
-    watch.BeginCall(1);
-    for (uint32_t i = 1; i < sb::kExchangesPerCall; ++i) Exchange(kPoll, 30, Bytes{sbsim::kEot});
-    watch.EndCall(1);
-    EXPECT_EQ(Count(Fault::kExchangeLimit), 0u);
-    watch.BeginCall(1);
-    for (uint32_t i = 0; i < sb::kExchangesPerCall; ++i) Exchange(kPoll, 30, Bytes{sbsim::kEot});
-    watch.EndCall(1);
-    EXPECT_EQ(Count(Fault::kExchangeLimit), 1u);
+// The driver's statistics for SbGetLinkStatistics, as a test sets them.
+uint32_t SB_CALL ReadSetStatistics(SbDriver* driver, uint32_t, SbLinkStatistics* out) {
+    *out = *reinterpret_cast<SbLinkStatistics*>(driver);
+    return sizeof *out;
+}
+
+// What the driver counted is taken as it grows, each kind timed when it grew, never taken back by an older read;
+// a closed watch fails every exchange at once and tells no answer.
+TEST_F(PortWatchFaults, DriverCountsAreTakenAndTimedWhenTheyGrow) {
+    // 40 exchanges, 30 answers (the latest 2.5 s before the read), 2 NAKs, 3 resends, an exchange limit.
+    SbLinkStatistics driver{sizeof driver, 0, 40, 30, 0, 2, 0, 0, 0, 0, 3, 0, 0, 1, 5000000, 7500000};
+    watch.ReadStatisticsFrom(reinterpret_cast<SbDriver*>(&driver), &ReadSetStatistics);
+    Exchange(sbsim::FrameBlock("0100K1", true), 2, Bytes{sbsim::kNak});  // a NAK the driver counted already
+    const LineCounts counts = watch.Counts(1);
+    EXPECT_EQ((std::vector<uint64_t>{counts.exchanges, counts.retries, counts.Of(Fault::kNak).count,
+                                     counts.Of(Fault::kExchangeLimit).count, counts.Of(Fault::kWait).count}),
+              (std::vector<uint64_t>{40, 3, 2, 1, 0}));
+    const double age = std::chrono::duration<double>(std::chrono::steady_clock::now() - counts.lastAnswer).count();
+    EXPECT_TRUE(counts.answered && age >= 2.5 && age < 3.5) << age;
+
+    driver.waits = 1;
+    EXPECT_EQ(watch.Counts(1).Of(Fault::kNak).last, counts.Of(Fault::kNak).last);
+    EXPECT_EQ(watch.Counts(1).MostRecent(), Fault::kWait);
+    driver.naksReceived = 1;  // as an older read from another thread: nothing goes back
+    EXPECT_EQ(Count(Fault::kNak), 2u);
 
     watch.Close(true);
     EXPECT_NE(Exchange(kPoll, 30, Bytes{sbsim::kEot}), 0);

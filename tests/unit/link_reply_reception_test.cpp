@@ -1,14 +1,18 @@
-// Polling, selection and reply collection: acknowledgements, short answers, reset requests and bad lines.
+// Polling, selection and reply collection: acknowledgements, short answers, reset requests and bad lines; the
+// link statistics they leave.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "link/CallContext.h"
 #include "link/ExchangeBudget.h"
+#include "link/LineBytes.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
 #include "link/SelectPoint.h"
 #include "operations/LinkCalls.h"
+#include "operations/MaintenanceMessages.h"
 #include "support/LineScript.h"
 #include "support/SimDriver.h"
 
@@ -231,6 +235,34 @@ TEST_F(ReplyReceptionTest, SelectGivesUpOnADispenserThatNeverStopsTalking) {
         EXPECT_EQ(failure.Utf8(), "Невозможно перевести ТРК в режим приема");
     }
     EXPECT_EQ(sim.Sent().size(), 22u);
+}
+
+TEST_F(ReplyReceptionTest, LinkStatisticsCountEveryEventOnceAndTimeTheLastAnswer) {
+    sim.clock.RunOnSleeps();  // each exchange's 20 ms pause moves the clock on
+    sbsim::Bytes corrupted = Block("0180");
+    corrupted[2] ^= 0x01;
+    // MASTER RESET: a select nobody answers, a block answered NAK and sent again; the reply: a corrupted wait answer
+    // asked for again, a refusal, a reset request whose confirmation brings nothing; then the next reply: nothing.
+    ScriptAnswers({kEot, {}, kEot, kDle0, kNak, kDle1, {}, corrupted, Block("0180"), kEot, Block("0190"), kEot});
+    sbtest::LineScript(sim.Script()).Answer(Block("01?0")).Answer(kEot).TakeRequest(6).Nothing(6);
+    sb::MasterReset(sim.Driver(), 1);
+    // An exchange that fails at the port, then a call whose exchanges run out, twice over.
+    sim.port.ThrowOnExchanges(1);
+    sb::PortExchange(sim.Link(1), reply, 3, sb::line::kPollReplySize);
+    const sb::CallScope call;
+    for (uint32_t i = 0; i < sb::kExchangesPerCall; ++i) sb::TakeExchange();
+    for (int i = 0; i < 2; ++i) sb::PortExchange(sim.Link(1), reply, 3, sb::line::kPollReplySize);
+
+    SbLinkStatistics s{};
+    s.size = sizeof s;
+    ASSERT_EQ(SbGetLinkStatistics(sim.Object(), 1, &s), sizeof s);
+    // Exchanges; answers: 22 awaited one (not the EOTs), one came corrupted, one never; NAKs received and sent,
+    // bad checks, waits, refusals, resends, resets asked and sent (the confirmation is no reset of its own), limits;
+    // the last answer at the 24th exchange's pause, read at the 25th's.
+    EXPECT_EQ((std::vector<uint64_t>{s.exchanges, s.answers, s.noAnswers, s.naksReceived, s.naksSent, s.badChecks,
+                                     s.waits, s.refusals, s.resends, s.resetsAsked, s.resetsSent, s.exchangeLimits,
+                                     s.lastAnswerUs, s.nowUs}),
+              (std::vector<uint64_t>{25, 20, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 24 * 20000, 25 * 20000}));
 }
 
 }  // namespace

@@ -256,6 +256,7 @@ TEST_F(DeliveryDataTest, LinkUnitCounterGivesTheVolumeInHundredths) {
     EXPECT_EQ(Current(&amount), 100.0);
     EXPECT_DOUBLE_EQ(amount, 4590.0);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"30 30 30 32 5A 44"}));
+    EXPECT_EQ(sim.Link(1).Stats.Answers, 1u) << "the link unit's unframed answer is a readable one";
 
     sim.Script().ScriptAnswer({0x02, '1', 0x10, 0x27});
     EXPECT_EQ(Current(&amount), 0.0);

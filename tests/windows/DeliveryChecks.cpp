@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "Check.h"
+#include "EspProbe.h"
 
 namespace wintest {
 namespace {
@@ -82,6 +83,16 @@ void CheckDelivery(HostSetup& host) {
     slots.GetCounter(host.driver, p, 0, 1, &volumeTotal, &amountTotal, 0, 0);
     Expect(Near(volumeTotal, kPresetLitres), "slot 7: the volume total of grade 1", std::to_string(volumeTotal));
     Expect(Near(amountTotal, kFinalAmount), "slot 7: the amount total of grade 1", std::to_string(amountTotal));
+
+    if (host.getLinkStatistics == nullptr) return;  // told by LoadDriver
+    SbLinkStatistics stats{};
+    stats.size = sizeof stats;
+    uint32_t removed = 0;
+    ExpectEqual(CallProbed(host.getLinkStatistics, &removed, host.driver, p, &stats), 120u,
+                "SbGetLinkStatistics fills the 120-byte struct");
+    ExpectEqual(removed, 12u, "SbGetLinkStatistics removes 12 bytes (3 words)");
+    ExpectEqual(stats.exchanges, static_cast<uint64_t>(host.PortCalls(16, p)),
+                "SbGetLinkStatistics: the exchanges are the port's send-and-receive calls for the point");
 }
 
 }  // namespace wintest

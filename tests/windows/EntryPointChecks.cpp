@@ -30,6 +30,7 @@ bool LoadDriver(HostSetup& host) {
     host.getDriver25 = Export<GetDriver25Fn>(host.library, "GetDriver25");
     host.setFailureMode = Export<SetFailureModeFn>(host.library, "SbSetFailureMode");
     host.getLastFailure = Export<GetLastFailureFn>(host.library, "SbGetLastFailure");
+    host.getLinkStatistics = Export<GetLinkStatisticsFn>(host.library, "SbGetLinkStatistics");
     auto decoratedVM30 = Export<GetVM30Fn>(host.library, "GetVM30@12");
     auto decoratedDriver25 = Export<GetDriver25Fn>(host.library, "GetDriver25@32");
     Expect(decoratedVM30 == host.getVM30 && decoratedDriver25 == host.getDriver25,

@@ -16,6 +16,7 @@ using GetVM30Fn = decltype(&GetVM30);
 using GetDriver25Fn = decltype(&GetDriver25);
 using SetFailureModeFn = decltype(&SbSetFailureMode);
 using GetLastFailureFn = decltype(&SbGetLastFailure);
+using GetLinkStatisticsFn = decltype(&SbGetLinkStatistics);
 
 // Filling points, one per group, so that no group sees another's traffic or state.
 constexpr uint32_t kDeliveryPoint = 1;
@@ -30,6 +31,7 @@ struct HostSetup {
     GetDriver25Fn getDriver25 = nullptr;
     SetFailureModeFn setFailureMode = nullptr;
     GetLastFailureFn getLastFailure = nullptr;
+    GetLinkStatisticsFn getLinkStatistics = nullptr;
     SbDriver* driver = nullptr;
     TestPort* port = nullptr;               // lent to the driver
     sbsim::SimPortService* lines = nullptr;  // behind the port: the simulated dispensers and the call record

@@ -20,8 +20,8 @@ bash scripts/release-windows.sh "$build"
 version=$(sed -n 's/^project(sbdriver VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 bundle="$root/out/sbdriver-$version-win32"
 
-# Only system DLLs may be imported, and only the two entry points and the three failure calls (plain and
-# decorated) exported.
+# Only system DLLs may be imported, and only the two entry points, the three failure calls and the link
+# statistics (plain and decorated) exported.
 dump=$(i686-w64-mingw32-objdump -p "$bundle/sbdriver.dll")
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
 for dll in $imports; do
@@ -35,6 +35,7 @@ exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/
     | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
 expected="GetDriver25 GetDriver25@32 GetVM30 GetVM30@12"
 expected="$expected SbGetLastFailure SbGetLastFailure@4 SbGetLastFailureReason SbGetLastFailureReason@0"
+expected="$expected SbGetLinkStatistics SbGetLinkStatistics@12"
 expected="$expected SbSetFailureMode SbSetFailureMode@8 "
 if [ "$exports" != "$expected" ]; then
     echo "FAIL sbdriver.dll exports: $exports"
