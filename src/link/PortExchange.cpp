@@ -109,7 +109,9 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
         link.Stats.Awaited(replySize, link.Line == LineState::Good, buffer, link.ReceivedCount);
     if (completed && exchange.result == 0 && replySize != 0 && link.Line == LineState::Good && !link.ReceptionReported)
         TellUnreportedReception(link);
-    const LinkOutcome outcome = exchange.result == 0 ? LinkOutcome::Answered : LinkOutcome::PortFailure;
+    // A port service that raised did not exchange, whatever slot 1 answers for it: were its 0 taken as success,
+    // the request's own bytes left in the buffer would be read as the dispenser's answer.
+    const LinkOutcome outcome = completed && exchange.result == 0 ? LinkOutcome::Answered : LinkOutcome::PortFailure;
     return ExchangeOutcome{outcome, exchange.result, link.ReceivedCount};
 }
 

@@ -181,7 +181,9 @@ TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbedAndAMissingR
 
     sim.port.SetErrorResult(0);
     sim.port.ThrowOnExchanges(1);
-    EXPECT_EQ(sb::PortExchange(sim.Link(1), buffer, 3, 30).portResult, 0);
+    const sb::ExchangeOutcome raisedWithZero = sb::PortExchange(sim.Link(1), buffer, 3, 30);
+    EXPECT_EQ(raisedWithZero.portResult, 0);
+    EXPECT_EQ(raisedWithZero.outcome, sb::LinkOutcome::PortFailure);  // never the request's bytes read as an answer
     EXPECT_EQ(sim.clock.Sleeps(), (std::vector<uint32_t>{20, 20}));
 
     // Good exchanges that awaited an answer the handler never heard of: told once, as the operator's alert.
