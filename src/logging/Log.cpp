@@ -43,7 +43,7 @@ void LogDump(const uint8_t* bytes, uint8_t count, std::initializer_list<std::str
     if (!log.HasFile()) return;
     static const char kHex[] = "0123456789ABCDEF";
     char hex[3 * 255];
-    for (unsigned i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         hex[3 * i] = ' ';
         hex[3 * i + 1] = kHex[bytes[i] >> 4];
         hex[3 * i + 2] = kHex[bytes[i] & 0x0F];
@@ -53,7 +53,7 @@ void LogDump(const uint8_t* bytes, uint8_t count, std::initializer_list<std::str
     for (std::string_view part : prefix) {
         if (taken < kMaxPrefixParts) parts[taken++] = part;
     }
-    log.WriteParts(kLevelTrace, {trace::kDetail, parts[0], parts[1], parts[2], std::string_view(hex, 3u * count)});
+    log.WriteParts(kLevelTrace, {trace::kDetail, parts[0], parts[1], parts[2], std::string_view(hex, size_t{3} * count)});
 }
 
 }  // namespace sb
