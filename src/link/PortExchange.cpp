@@ -16,7 +16,7 @@
 namespace sb {
 namespace {
 
-constexpr platform::Microseconds kExchangePause = kExchangePauseMs * 1000;
+constexpr platform::Microseconds kExchangePause = platform::Microseconds{kExchangePauseMs} * 1000;
 
 // When each host line went quiet: the end of its latest exchange, whichever driver object made it (line n is
 // one wire for the whole process).
