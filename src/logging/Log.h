@@ -20,7 +20,7 @@ void StartLogging();
 Logger& ProcessLog();
 
 // Whether trace lines reach a file: a caller that builds a text only for the trace asks first.
-inline bool TraceWanted() { return ProcessLog().HasFile(); }
+inline bool TraceWanted() { return ProcessLog().TakesTrace(); }
 
 void WriteLog(uint8_t level, std::string_view text);
 
