@@ -149,15 +149,21 @@ private:
             if (!walkAway) dispenser.point().LiftNozzle(grade);
         });
         uint32_t code = 0;
-        bool shownStarted = !startTold;  // every poll after a START that returned showed the point started
+        // Every poll that reached the dispenser after a START that returned showed the point started. A poll that
+        // reached nothing returns the code last known and says so by its line result: it shows nothing.
+        bool shownStarted = !startTold;
+        bool reached = false;
         const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
         const unsigned runningReads = startTold && !target_.readsAfterToldStart ? 0 : RunningReads();
         for (int poll = 0; poll < polls && !(code >= 0xD0 && code <= 0xD6); ++poll) {
             MaybeFault();
             const bool failed = Call([&] { code = vm().PollStatus(object(), point_, 0); });
-            Step("poll: %02X%s", static_cast<unsigned>(code), Failed(failed));
+            const uint32_t pollLine = vm().GetLineResult(object(), point_);
+            Step("poll: %02X, line result %u%s", static_cast<unsigned>(code), static_cast<unsigned>(pollLine),
+                 Failed(failed));
             StepDispenser("after the poll");
-            if (code < 0xE9 || code > 0xEE) shownStarted = false;
+            if (pollLine == 1) reached = true;
+            if (pollLine == 1 && (code < 0xE9 || code > 0xEE)) shownStarted = false;
             for (unsigned read = 0; read < runningReads; ++read) {
                 double running = 0;
                 const bool readFailed = Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
@@ -194,7 +200,7 @@ private:
         const int64_t read = std::llround(volume * 100), readAmount = std::llround(amount * 100);
         Outcome outcome = kAccepted;
         // The host believes the pump authorised: START returned and the point was shown started throughout.
-        if (!startTold && !authorised && shownStarted) outcome = kStartUntold;
+        if (!startTold && !authorised && shownStarted && reached) outcome = kStartUntold;
         else if (told_ || lineResult != 1) outcome = kTold;
         else if (read == sold && readAmount == soldAmount) outcome = kAccepted;
         else if (unseen) outcome = kApart;
