@@ -105,6 +105,8 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     fillingPoint.LockWaited = false;
     fillingPoint.FinishReported = false;
     fillingPoint.NewSale = true;
+    if (fillingPoint.DisplayUnread) fillingPoint.LastVolumeKnown = false;
+    fillingPoint.DisplayUnread = false;
     {
         // A GET COUNTER of this point on another thread reads the cache under the point's lock.
         platform::LockGuard hold(link.PointLock);
