@@ -27,10 +27,12 @@ bool SelectPoint(LinkContext& link) {
         if (!answeredEot) {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer[1];
+            const bool refusal = link.ReceivedCount == 7 && buffer[3] == '9';
             Acknowledge(link, buffer, digit);
             if (buffer[3] == '?') {
                 ReportResetRequest(link, first, buffer[2]);
             } else {
+                if (refusal) ++link.DrainedRefusals;
                 for (int drained = 1; buffer[0] != line::EOT && link.Line != LineState::LinkFailed &&
                                       drained < kMaxBlocksPerReply;
                      ++drained) {

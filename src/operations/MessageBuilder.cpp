@@ -30,7 +30,14 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
 }
 
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, void (*raise)()) {
-    if (SendMessage(station.LinkOf(point), message) != 0) raise();
+    LinkContext& link = station.LinkOf(point);
+    FillingPoint& fillingPoint = station.Point(point);
+    const uint32_t drained = link.DrainedRefusals;
+    const int32_t result = SendMessage(link, message);
+    // A refusal drained before the message went out answered the one before it.
+    if (link.DrainedRefusals != drained && fillingPoint.StartLatest) fillingPoint.StartRefused = true;
+    if (message.delivered) fillingPoint.StartLatest = false;
+    if (result != 0) raise();
 }
 
 }  // namespace sb

@@ -22,6 +22,7 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
                          std::initializer_list<std::string_view> fields = {});
 
 // Sends the message to the point and collects the reply into it; a nonzero result of SendMessage calls raise.
+// A refusal drained on the way marks the START refused when it was the latest message the point was sent.
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, void (*raise)());
 
 }  // namespace sb

@@ -57,6 +57,7 @@ void EndRefusedStart(FillingPoint& fillingPoint) {
     const bool startedBefore = before >= kStartedState && before <= kStartedState + kGradeCount;
     fillingPoint.PointState = startedBefore ? FillingPoint::kInitialState : before;
     fillingPoint.StartHold = 0;
+    fillingPoint.StartRefused = false;
 }
 
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode) {
@@ -101,6 +102,8 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     fillingPoint.StateBeforeStart = fillingPoint.PointState;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
+    fillingPoint.StartLatest = true;
+    fillingPoint.StartRefused = false;
     fillingPoint.SaleBegan = false;
     fillingPoint.LockWaited = false;
     fillingPoint.FinishReported = false;

@@ -41,6 +41,10 @@ struct FillingPoint {
     Relaxed<uint8_t> SaleGrade = 1;
     Relaxed<uint8_t> StartHold = 0;
     Relaxed<uint8_t> StateBeforeStart = kInitialState;  // the state code a refused START leaves the point in
+    // Replies name no request: a refusal is the START's when it comes while the START is the latest message the
+    // point was sent. It is then ended at the next poll.
+    Relaxed<bool> StartLatest = false;
+    Relaxed<bool> StartRefused = false;
     Relaxed<uint8_t> NoReplyCount = 0;
     std::array<Relaxed<double>, kGradeCount + 1> VolumeTotals{};
     std::array<Relaxed<double>, kGradeCount + 1> AmountTotals{};
