@@ -150,7 +150,8 @@ private:
         });
         uint32_t code = 0;
         // Every poll that reached the dispenser after a START that returned showed the point started. A poll that
-        // reached nothing returns the code last known and says so by its line result: it shows nothing.
+        // reached nothing returns the code last known and says so by its line result, and one that failed returns
+        // none: they show nothing.
         bool shownStarted = !startTold;
         bool reached = false;
         const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
@@ -162,8 +163,9 @@ private:
             Step("poll: %02X, line result %u%s", static_cast<unsigned>(code), static_cast<unsigned>(pollLine),
                  Failed(failed));
             StepDispenser("after the poll");
-            if (pollLine == 1) reached = true;
-            if (pollLine == 1 && (code < 0xE9 || code > 0xEE)) shownStarted = false;
+            const bool shown = !failed && pollLine == 1;  // a failed poll returned no code at all
+            if (shown) reached = true;
+            if (shown && (code < 0xE9 || code > 0xEE)) shownStarted = false;
             for (unsigned read = 0; read < runningReads; ++read) {
                 double running = 0;
                 const bool readFailed = Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
