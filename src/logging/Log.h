@@ -19,7 +19,7 @@ void StartLogging();
 
 Logger& ProcessLog();
 
-// Whether trace lines reach a file: a caller that builds a text only for the trace asks first.
+// Whether trace lines go anywhere: a caller that builds a text only for the trace asks first.
 inline bool TraceWanted() { return ProcessLog().TakesTrace(); }
 
 void WriteLog(uint8_t level, std::string_view text);
