@@ -38,6 +38,8 @@ public:
     Relaxed<LineState> Line = LineState::Good;
     Relaxed<uint8_t> ReceivedCount = 0;  // bytes of the latest reception, whatever exchange brought it
     Relaxed<bool> ReplyRefused = false;  // the latest reply reception took a refusal: the request was not carried out
+    // Refusals that SelectPoint drained before a message went out: answers to an earlier message, not carried out.
+    Relaxed<uint32_t> DrainedRefusals = 0;
     // Whether the port service reported the reception of the exchange in progress (link/PortExchange.cpp).
     Relaxed<bool> ReceptionReported = false;
     // Set once a good exchange came without that report: the port service's mistake is told once per point.

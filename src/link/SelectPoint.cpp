@@ -37,11 +37,13 @@ std::optional<ResetRequest> Selection::Run() {
         if (!answeredEot) {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer_[1];
+            const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {
                 pausedAtReset_ = true;
                 return ResetRequest{first, buffer_[2]};
             }
+            if (refusal) ++link_.DrainedRefusals;
             for (int drained = 1; buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed &&
                                   drained < kMaxBlocksPerReply;
                  ++drained) {

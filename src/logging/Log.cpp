@@ -40,7 +40,7 @@ void LogDump(const uint8_t* bytes, uint8_t count, std::string_view prefix) { Log
 
 void LogDump(const uint8_t* bytes, uint8_t count, std::initializer_list<std::string_view> prefix) {
     Logger& log = ProcessLog();
-    if (!log.HasFile()) return;
+    if (!log.TakesTrace()) return;
     static const char kHex[] = "0123456789ABCDEF";
     char hex[3 * 255];
     for (size_t i = 0; i < count; ++i) {

@@ -19,8 +19,8 @@ void StartLogging();
 
 Logger& ProcessLog();
 
-// Whether trace lines reach a file: a caller that builds a text only for the trace asks first.
-inline bool TraceWanted() { return ProcessLog().HasFile(); }
+// Whether trace lines go anywhere: a caller that builds a text only for the trace asks first.
+inline bool TraceWanted() { return ProcessLog().TakesTrace(); }
 
 void WriteLog(uint8_t level, std::string_view text);
 

@@ -18,6 +18,8 @@ constexpr std::size_t kLineEndLength = 2;
 
 std::string CopyName(const std::string& fileName, int number) { return fileName + "." + std::to_string(number); }
 
+thread_local LineTap threadTap = nullptr;
+
 bool Exists(const std::string& path) {
     unsigned long long size = 0;
     return platform::FileSize(path, &size);
@@ -57,6 +59,10 @@ void RotateLog(const std::string& fileName, unsigned long long limit) {
     std::rename(fileName.c_str(), CopyName(fileName, Logger::kNewestCopy).c_str());
 }
 
+void TapThreadLines(LineTap tap) { threadTap = tap; }
+
+bool Logger::TakesTrace() const { return hasFile_.load(std::memory_order_relaxed) || threadTap != nullptr; }
+
 void Logger::SetFileName(const std::string& fileName) {
     platform::LockGuard hold(LogLock_);
     LogFileName = fileName;
@@ -72,8 +78,9 @@ void Logger::WriteLog(uint8_t level, std::string_view text) { WriteParts(level, 
 
 void Logger::WriteParts(uint8_t level, std::initializer_list<std::string_view> parts) {
     const bool critical = level == kLevelCritical;
-    if (!critical && !HasFile()) return;  // a trace line with nowhere to go
+    if (!critical && !TakesTrace()) return;  // a trace line with nowhere to go
     try {
+        if (threadTap != nullptr) threadTap(parts);
         // The time stamp and its space; taken before the lock, so two threads' lines may reach the file in an
         // order different from their stamps.
         char stamp[kTimeStampLength + 1];
@@ -83,7 +90,7 @@ void Logger::WriteParts(uint8_t level, std::initializer_list<std::string_view> p
             QueueCritical(stamp, parts);
             AlertEvent_.Signal();
         }
-        AppendLine(stamp, parts);
+        if (hasFile_.load(std::memory_order_relaxed)) AppendLine(stamp, parts);
     } catch (...) {
         platform::PassThreadEnd();
         // Logging must never interrupt a dispenser exchange: a line that cannot be written is dropped.

@@ -3,7 +3,8 @@
 //
 // A trace line costs the file's size look-up, one open, one write and one close, under the log lock taken once,
 // and no heap memory: the line goes to the file in pieces (time stamp, the caller's parts, line end) straight
-// from where they are. Without a log file a trace line costs one atomic load.
+// from where they are. Without a log file (nor a thread's tap) a trace line costs one atomic load and a
+// thread-local one.
 #pragma once
 
 #include <atomic>
@@ -24,6 +25,11 @@ constexpr uint8_t kLevelCritical = 3;
 // A time stamp "hh:mm:ss.zzz".
 constexpr std::size_t kTimeStampLength = AlertQueue::kTimeStampLength;
 
+// Takes a line's text parts (no time stamp), as written by one thread: a test's view of its own calls.
+using LineTap = void (*)(std::initializer_list<std::string_view> parts);
+// Every line the calling thread writes from now on also goes to tap, file or none; nullptr ends it.
+void TapThreadLines(LineTap tap);
+
 class Logger {
 public:
     static constexpr unsigned long long kRotationLimit = 7340032;  // 7 MiB
@@ -39,8 +45,9 @@ public:
     // Points the log at a file; an empty name stops writing to any file.
     void SetFileName(const std::string& fileName);
     std::string FileName();
-    // Whether trace lines go anywhere; callers that build a text only for the log ask first.
-    bool HasFile() const { return hasFile_.load(std::memory_order_relaxed); }
+    // Whether trace lines go anywhere (a file, or the calling thread's tap); callers that build a text only for
+    // the log ask first.
+    bool TakesTrace() const;
 
     void WriteLog(uint8_t level, std::string_view text);
     // The line whose text is the parts one after the other (at most kMaxTextParts; more are left out).

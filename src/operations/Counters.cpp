@@ -94,10 +94,14 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
             if (const std::optional<CounterTotals> totals = Record(station, point, message, grade)) {
                 *volume = totals->volume;
                 *amount = totals->amount;
+                answered = true;
             } else {
                 LogWrongNumber(point);
             }
         }
+        // Zeros for totals that could not be read are no totals: the line result must not call them good, or a
+        // host books 0 as the totalizer.
+        if (!answered) link.Line = LineState::LinkFailed;
     }
     TracePointResult("RET COUNTER(", point, FormatGeneral(*volume));
 }

@@ -212,6 +212,7 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     StepVolume(fillingPoint, kFinalReadStep);
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
     const bool begun = fillingPoint.SaleBegan || !fillingPoint.NewSale;
+    fillingPoint.DisplayUnread = !begun && !reading.usable && !reading.previousSale;
     if (reading.previousSale || IsPreviousSale(fillingPoint, reading.volume)) {
         TracePoint(PreviousSaleLocked(), point);
         reading = DeliveryReading{};

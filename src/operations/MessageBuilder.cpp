@@ -31,7 +31,13 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
 }
 
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText) {
+    LinkContext& link = station.LinkOf(point);
+    FillingPoint& fillingPoint = station.Point(point);
+    const uint32_t drained = link.DrainedRefusals;
     const SendResult result = SendConfirmingResets(station, point, message);
+    // A refusal drained before the message went out answered the one before it.
+    if (link.DrainedRefusals != drained && fillingPoint.StartLatest) fillingPoint.StartRefused = true;
+    if (message.delivered) fillingPoint.StartLatest = false;
     if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }
 

@@ -22,7 +22,8 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
                          std::initializer_list<std::string_view> fields = {});
 
 // Sends the message to the point and collects the reply into it; the port stopping the message raises
-// failureText (UTF-8) with the reason of what stopped it.
+// failureText (UTF-8) with the reason of what stopped it. A refusal drained on the way marks the START refused
+// when it was the latest message the point was sent.
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText);
 
 }  // namespace sb

@@ -56,6 +56,7 @@ void EndRefusedStart(FillingPoint& fillingPoint) {
     const bool startedBefore = before >= kStartedState && before <= kStartedState + kGradeCount;
     fillingPoint.PointState = startedBefore ? FillingPoint::kInitialState : before;
     fillingPoint.StartHold = 0;
+    fillingPoint.StartRefused = false;
 }
 
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode) {
@@ -101,10 +102,14 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     fillingPoint.StateBeforeStart = fillingPoint.PointState;
     fillingPoint.PointState = static_cast<uint8_t>(kStartedState + grade);
     fillingPoint.StartHold = kStartHoldPolls;
+    fillingPoint.StartLatest = true;
+    fillingPoint.StartRefused = false;
     fillingPoint.SaleBegan = false;
     fillingPoint.LockWaited = false;
     fillingPoint.FinishReported = false;
     fillingPoint.NewSale = true;
+    if (fillingPoint.DisplayUnread) fillingPoint.LastVolumeKnown = false;
+    fillingPoint.DisplayUnread = false;
     {
         // A GET COUNTER of this point on another thread reads the cache under the point's lock.
         platform::LockGuard hold(link.PointLock);

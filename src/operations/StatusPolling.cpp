@@ -109,6 +109,8 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
         SendStatusMessage(station, point, message);
     } else {
         message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
+        // Only listened: a refusal answers the latest message sent.
+        if (station.LinkOf(point).ReplyRefused && fillingPoint.StartLatest) fillingPoint.StartRefused = true;
     }
 }
 
@@ -138,7 +140,7 @@ uint8_t PollStatus(Station& station, uint8_t point) {
 
     DispenserMessage message;
     ReadStatusReply(station, point, message);
-    if (link.ReplyRefused && fillingPoint.StartHold > 0) {
+    if (fillingPoint.StartRefused && fillingPoint.StartHold > 0) {
         // The refusal of the latest START came after it returned: the point is not shown as started any longer.
         EndRefusedStart(fillingPoint);
         code = fillingPoint.PointState;

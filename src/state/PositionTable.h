@@ -41,6 +41,10 @@ struct FillingPoint {
     Relaxed<uint8_t> SaleGrade = 1;
     Relaxed<uint8_t> StartHold = 0;
     Relaxed<uint8_t> StateBeforeStart = kInitialState;  // the state code a refused START leaves the point in
+    // Replies name no request: a refusal is the START's when it comes while the START is the latest message the
+    // point was sent. It is then ended at the next poll.
+    Relaxed<bool> StartLatest = false;
+    Relaxed<bool> StartRefused = false;
     Relaxed<uint8_t> NoReplyCount = 0;
     std::array<Relaxed<double>, kGradeCount + 1> VolumeTotals{};
     std::array<Relaxed<double>, kGradeCount + 1> AmountTotals{};
@@ -56,6 +60,10 @@ struct FillingPoint {
     // Whether LastVolume is what the display shows: cleared when a delivery begins, set again when its final
     // figures are read. After a START without it, the first figures read stand in for the previous sale.
     Relaxed<bool> LastVolumeKnown = true;
+    // Set when the latest final read could not read the display of a delivery that never showed it began. A
+    // sale the driver did not see (on an earlier START's authorisation, say) may have changed the display since
+    // LastVolume was known: a second final read still compares with it, the next START takes it as unknown.
+    Relaxed<bool> DisplayUnread = false;
     // Written by the settings dialog while exchanges may read it.
     Relaxed<bool> T10Line = false;
 };

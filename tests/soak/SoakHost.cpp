@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <iterator>
 #include <random>
@@ -18,6 +19,7 @@ constexpr unsigned kStartFaultLength = 5;
 constexpr unsigned kWalkAwayIn = 6;    // a customer in six walks away without lifting the nozzle
 constexpr int kWalkAwayPolls = 4;
 constexpr size_t kExamplesPerHost = 2;
+constexpr size_t kTraceLines = 8192;  // two deliveries of a host that reads the running figures three times a poll
 constexpr double kPrice = 1.46;  // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
 
 // Drawn so that deliveries of equal volume follow each other often.
@@ -31,6 +33,8 @@ const char* const kFaultNames[] = {"silence", "nak",  "wait",  "refusal", "babbl
                                    "unseen corruption"};
 const char* const kOutcomeNames[] = {"accepted",     "told",          "apart",          "lost sale",
                                      "phantom sale", "other figures", "START untold"};
+const char* const kStateNames[] = {"idle", "nozzle up", "authorised", "delivering", "finished", "ended",
+                                   "cancelled", "off"};
 
 // One host on one point.
 class Host {
@@ -42,9 +46,11 @@ public:
     }
 
     Counts Run(unsigned deliveries) {
+        if (target_.traceDriverLines) target_.traceDriverLines(&trace_);
         Call([&] { vm().OpenLine(object(), point_); });
         Call([&] { vm().PollStatus(object(), point_, 0); });
         for (unsigned n = 1; n <= deliveries; ++n) Deliver(n);
+        if (target_.traceDriverLines) target_.traceDriverLines(nullptr);
         return counts_;
     }
 
@@ -56,11 +62,33 @@ private:
     void AtDispenser(const std::function<void(sbsim::Dispenser&)>& action) { target_.lines->Act(point_, action); }
     unsigned Draw(unsigned below) { return static_cast<unsigned>(random_() % below); }
 
-    // A failure of the driver tells the host that the delivery went wrong.
-    void Call(const std::function<void()>& call) {
+    // A failure of the driver tells the host that the delivery went wrong; true when the call failed.
+    bool Call(const std::function<void()>& call) {
         const uint64_t before = target_.clockMs();
-        if (target_.failed(call)) told_ = true;
+        const bool failed = target_.failed(call);
+        if (failed) told_ = true;
         counts_.longestCallMs = std::max(counts_.longestCallMs, target_.clockMs() - before);
+        return failed;
+    }
+
+    // A step of the host's, or what it saw of the dispenser, into the trace.
+    void Step(const char* format, ...) {
+        char text[160];
+        va_list arguments;
+        va_start(arguments, format);
+        std::vsnprintf(text, sizeof text, format, arguments);
+        va_end(arguments);
+        trace_.Add({"> ", text});
+    }
+    static const char* Failed(bool failed) { return failed ? ", failed" : ""; }
+    // The dispenser as the host sees it at the forecourt: its state and its display.
+    void StepDispenser(const char* when) {
+        AtDispenser([&](sbsim::Dispenser& dispenser) {
+            const sbsim::SaleFigures& shown = dispenser.point().sale();
+            Step("dispenser %s: %s, display %.2f l/%.2f grade %d", when,
+                 kStateNames[static_cast<int>(dispenser.point().state())], static_cast<double>(shown.volume) / 100,
+                 static_cast<double>(shown.amount) / 100, shown.grade);
+        });
     }
 
     void MaybeFault(unsigned oneIn = kOneFaultIn, unsigned length = 1) {
@@ -69,8 +97,13 @@ private:
         if (kind == kUnseenCorruption && Draw(4) != 0) return;  // rarer: a delivery it touches is not compared
         ++counts_.faults[kind];
         faultsDrawn_ += " " + std::string(kFaultNames[kind]);
-        if (kind == kPortFailure) return target_.failPort(1 + Draw(2));  // whichever line comes next
+        if (kind == kPortFailure) {
+            const unsigned exchanges = 1 + Draw(2);
+            Step("fault: port fails the next %u exchanges, on whichever lines", exchanges);
+            return target_.failPort(exchanges);  // whichever line comes next
+        }
         const unsigned n = (1 + Draw(4)) * length;
+        Step("fault: %s, %u", kFaultNames[kind], n);
         sbsim::Corruption corruption{Draw(21), static_cast<uint8_t>(1u << Draw(7))};
         if (kind == kUnseenCorruption) corruption.secondIndex = (corruption.dataIndex + 1 + Draw(16)) % 18;
         AtDispenser([&](sbsim::Dispenser& dispenser) {
@@ -100,41 +133,58 @@ private:
         });
         told_ = false;
         faultsDrawn_.clear();
+        trace_.BeginDelivery();
+        Step("delivery %u: grade %d, preset %.2f l/%.2f", number, grade, preset.volume, preset.amount);
         vm().SetPrice(object(), point_, 0, grade, 0, 0, kPrice);
         if (preset.volume > 0) vm().SetVolumePreset(object(), point_, 0, 0, 0, preset.volume);
         else vm().SetAmountPreset(object(), point_, 0, 0, 0, preset.amount);
         MaybeFault(kStartFaultIn, kStartFaultLength);
-        Call([&] { vm().Start(object(), point_, 0, grade, 1); });
+        Step("START%s", Failed(Call([&] { vm().Start(object(), point_, 0, grade, 1); })));
         const bool startTold = told_;
         const bool walkAway = Draw(kWalkAwayIn) == 0;
+        StepDispenser(walkAway ? "after START, the customer walks away" : "after START, the nozzle is lifted");
         bool authorised = false;
         AtDispenser([&](sbsim::Dispenser& dispenser) {
             authorised = dispenser.point().state() == sbsim::PointState::Authorised;
             if (!walkAway) dispenser.point().LiftNozzle(grade);
         });
         uint32_t code = 0;
-        bool shownStarted = !startTold;  // every poll after a START that returned showed the point started
+        // Every poll that reached the dispenser after a START that returned showed the point started. A poll that
+        // reached nothing returns the code last known and says so by its line result, and one that failed returns
+        // none: they show nothing.
+        bool shownStarted = !startTold;
+        bool reached = false;
         const int polls = walkAway ? kWalkAwayPolls : kMaxPolls;
         const unsigned runningReads = startTold && !target_.readsAfterToldStart ? 0 : RunningReads();
         for (int poll = 0; poll < polls && !(code >= 0xD0 && code <= 0xD6); ++poll) {
             MaybeFault();
-            Call([&] { code = vm().PollStatus(object(), point_, 0); });
-            if (code < 0xE9 || code > 0xEE) shownStarted = false;
+            const bool failed = Call([&] { code = vm().PollStatus(object(), point_, 0); });
+            const uint32_t pollLine = vm().GetLineResult(object(), point_);
+            Step("poll: %02X, line result %u%s", static_cast<unsigned>(code), static_cast<unsigned>(pollLine),
+                 Failed(failed));
+            StepDispenser("after the poll");
+            const bool shown = !failed && pollLine == 1;  // a failed poll returned no code at all
+            if (shown) reached = true;
+            if (shown && (code < 0xE9 || code > 0xEE)) shownStarted = false;
             for (unsigned read = 0; read < runningReads; ++read) {
                 double running = 0;
-                Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
+                const bool readFailed = Call([&] { vm().CurrentDeliveryData(object(), point_, 0, &running); });
+                Step("running: %.2f%s", running, Failed(readFailed));
             }
         }
         AtDispenser([&](sbsim::Dispenser& dispenser) { dispenser.point().HangNozzle(); });
         MaybeFault();
         double volume = 0, amount = 0;
-        Call([&] { vm().FinalDeliveryData(object(), point_, 0, &volume, &amount); });
-        uint32_t lineResult = vm().GetLineResult(object(), point_);
-        // A careful host tries the final read once more when it could not be read.
-        if (lineResult == 3 && point_ % 3 == 0 && !told_) {
-            Call([&] { vm().FinalDeliveryData(object(), point_, 0, &volume, &amount); });
+        uint32_t lineResult = 0;
+        const auto finalRead = [&] {
+            const bool failed = Call([&] { vm().FinalDeliveryData(object(), point_, 0, &volume, &amount); });
             lineResult = vm().GetLineResult(object(), point_);
-        }
+            Step("final: %.2f l/%.2f, line result %u%s", volume, amount, static_cast<unsigned>(lineResult),
+                 Failed(failed));
+        };
+        finalRead();
+        // A careful host tries the final read once more when it could not be read.
+        if (lineResult == 3 && point_ % 3 == 0 && !told_) finalRead();
 
         // The sale the dispenser ran for this START is what the grade's totals grew by meanwhile: nothing when
         // the START was not carried out, although the dispenser still shows the previous sale then.
@@ -152,7 +202,7 @@ private:
         const int64_t read = std::llround(volume * 100), readAmount = std::llround(amount * 100);
         Outcome outcome = kAccepted;
         // The host believes the pump authorised: START returned and the point was shown started throughout.
-        if (!startTold && !authorised && shownStarted) outcome = kStartUntold;
+        if (!startTold && !authorised && shownStarted && reached) outcome = kStartUntold;
         else if (told_ || lineResult != 1) outcome = kTold;
         else if (read == sold && readAmount == soldAmount) outcome = kAccepted;
         else if (unseen) outcome = kApart;
@@ -167,7 +217,7 @@ private:
                       static_cast<double>(sold) / 100, static_cast<double>(soldAmount) / 100,
                       authorised ? "carried out" : "not carried out", walkAway ? ", the customer walked away" : "",
                       static_cast<unsigned>(code), faultsDrawn_.c_str());
-        counts_.examples.push_back(text);
+        counts_.examples.push_back(text + ("\n" + trace_.Recent()));
     }
 
     const Target& target_;
@@ -176,6 +226,7 @@ private:
     bool told_ = false;
     unsigned unseenBeforePrevious_ = 0;  // unseen corruptions sent before the previous delivery began
     std::string faultsDrawn_;  // during the current delivery
+    StepTrace trace_{kTraceLines};
     Counts counts_;
 };
 

@@ -17,6 +17,7 @@
 
 #include "sbdriver/sbdriver.h"
 #include "sim/SimPortService.h"
+#include "soak/SoakTrace.h"
 
 namespace soak {
 
@@ -31,7 +32,7 @@ struct Counts {
     unsigned deliveries = 0;
     unsigned sales = 0;          // deliveries in which the dispenser sold something
     uint64_t longestCallMs = 0;  // the longest one call of the driver took, by the target's clock
-    std::vector<std::string> examples;  // of wrong deliveries, a few per host
+    std::vector<std::string> examples;  // of wrong deliveries, a few per host, each with its point's trace
 
     unsigned Wrong() const;
     void Add(const Counts& other);
@@ -53,6 +54,9 @@ struct Target {
     // Whether a host told that its START failed still reads the running figures while it polls. Under real
     // pauses each such read costs a second of the driver's lock repeats while the nozzle is up unauthorised.
     bool readsAfterToldStart = true;
+    // Sends the driver's trace lines written on the calling thread to the trace from now on (nullptr: no longer).
+    // Not set where those lines cannot be reached: the trace then holds the host's steps alone.
+    std::function<void(StepTrace* trace)> traceDriverLines;
 };
 
 // A dispenser on each of the points 1..kPoints.

@@ -48,7 +48,16 @@ TEST_F(LoggerTest, DetailAndDumpLines) {
     uint8_t many[255];
     for (int i = 0; i < 255; ++i) many[i] = static_cast<uint8_t>(i);
     sb::LogDump(many, 255, "");
+    // A thread's tap takes its lines without time stamps, with no file as well.
+    static std::string tapped;
+    sb::TapThreadLines([](std::initializer_list<std::string_view> parts) {
+        for (std::string_view part : parts) tapped += part;
+    });
+    processLog.SetFileName("");
+    sb::LogDump(bytes, 3, "P");
+    sb::TapThreadLines(nullptr);
     processLog.SetFileName(previous);
+    EXPECT_EQ(tapped, ":  P 02 41 03");
 
     const std::string text = ReadFile(name);
     EXPECT_NE(text.find("09:05:03.007 :  abc\r\n"), std::string::npos);

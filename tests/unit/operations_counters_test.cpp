@@ -84,6 +84,7 @@ TEST_F(CountersTest, SecondAnswerMissingToo) {
     EXPECT_EQ(amount, 0.0);
     EXPECT_TRUE(sim.log.Has("Two-Answer COUNTER(1): 0"));
     EXPECT_TRUE(sim.log.Has("RET COUNTER(1): 0"));
+    EXPECT_EQ(sim.LineResult(1), 2u);  // the dispenser answered, but no totals: they are not good ones
 }
 
 TEST_F(CountersTest, AmountScaleDividesTheAmountDigits) {

@@ -221,6 +221,14 @@ TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
     Answer(DataReply(2000, 91800), 6);
     EXPECT_EQ(Current(&amount), 0.0);
     EXPECT_EQ(point.LastVolume, 20.0);
+    // Unread after it never began, then a START: a sale the driver never saw may be on the display by now, so
+    // figures other than the previous sale's do not show that the new delivery began.
+    Answer(DataReply(2000, 91800).substr(0, 35));
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
+    Answer(DataReply(125, 5738));
+    sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    EXPECT_EQ(volume, 0.0);
 }
 
 TEST_F(DeliveryDataTest, FieldThatIsNotANumberMakesTheReplyUnusable) {

@@ -131,6 +131,11 @@ TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     sbtest::LineScript(sim.Script()).Reply("0190").Nothing(3);
     EXPECT_EQ(sim.Slots().PollStatus(sim.Object(), 1, 0), 0xC0u);
     EXPECT_EQ(sim.log.Count("START(1): refused by the dispenser"), 3u);
+    // Or drained before the next message went out: the next poll ends it all the same.
+    EXPECT_NE(Start(1, 1), "");
+    sbtest::LineScript(sim.Script()).Reply("0190");
+    sim.Slots().FillingPointControl(sim.Object(), 1, 0, 1);
+    EXPECT_EQ(sim.Slots().PollStatus(sim.Object(), 1, 0), 0xC0u);
 }
 
 TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {

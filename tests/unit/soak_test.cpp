@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/Cp1251.h"
 #include "logging/Log.h"
 #include "platform/Clock.h"
 #include "soak/SoakHost.h"
@@ -20,6 +21,14 @@
 namespace {
 
 thread_local uint64_t pausedMs = 0;
+thread_local soak::StepTrace* hostTrace = nullptr;  // where the driver's lines on this host thread go
+
+void TraceDriverLines(soak::StepTrace* trace) {
+    hostTrace = trace;
+    sb::TapThreadLines(trace == nullptr ? nullptr : +[](std::initializer_list<std::string_view> parts) {
+        hostTrace->Add(parts);
+    });
+}
 
 // Time that neither waits nor keeps anything; each host thread adds up the pauses its calls asked for.
 class NoWaiting final : public sb::platform::TimeSource {
@@ -70,6 +79,7 @@ soak::Counts Soak(uint32_t seed, unsigned deliveries) {
     };
     target.failPort = [&sim](unsigned n) { sim.port.ThrowOnExchanges(n); };
     target.clockMs = [] { return pausedMs; };
+    target.traceDriverLines = &TraceDriverLines;
 
     std::vector<soak::Counts> perHost(soak::kPoints);
     std::vector<std::thread> hosts;
@@ -89,8 +99,9 @@ TEST(Soak, EveryAcceptedDeliveryCarriesTheDispensersOwnSale) {
         const soak::Counts counts = Soak(seed, deliveries);
         std::printf("soak, SB_SOAK_SEEDS=%u: %s\n", seed, counts.Summary("ms of driver pauses").c_str());
         for (size_t i = 0; i < counts.examples.size() && i < 8; ++i) {
-            std::printf("  wrong: %s\n", counts.examples[i].c_str());
+            std::printf("  wrong: %s\n", sb::ToUtf8(counts.examples[i]).c_str());
         }
+        std::fflush(stdout);  // each seed's figures as soon as it ends: a long soak is watched from its output file
         EXPECT_EQ(counts.deliveries, soak::kPoints * deliveries) << seed;
         // Most deliveries sell despite the faults, so the comparison is not an empty one.
         EXPECT_GT(counts.sales, counts.deliveries / 2) << seed;

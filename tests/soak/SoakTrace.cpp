@@ -1,0 +1,28 @@
+#include "soak/SoakTrace.h"
+
+#include <algorithm>
+
+namespace soak {
+
+void StepTrace::Add(std::initializer_list<std::string_view> parts) {
+    std::string& line = lines_[written_++ % lines_.size()];
+    line.clear();
+    for (std::string_view part : parts) line.append(part.data(), part.size());
+}
+
+void StepTrace::BeginDelivery() {
+    previousBegan_ = currentBegan_;
+    currentBegan_ = written_;
+}
+
+std::string StepTrace::Recent() const {
+    const uint64_t oldestKept = written_ > lines_.size() ? written_ - lines_.size() : 0;
+    std::string text;
+    if (previousBegan_ < oldestKept) text += "    (" + std::to_string(oldestKept - previousBegan_) + " lines lost)\n";
+    for (uint64_t n = std::max(previousBegan_, oldestKept); n < written_; ++n) {
+        text += "    " + lines_[n % lines_.size()] + "\n";
+    }
+    return text;
+}
+
+}  // namespace soak
