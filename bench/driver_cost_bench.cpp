@@ -88,9 +88,8 @@ public:
                         uint32_t zero) {
         ++exchanges;
         int32_t result = 0;
-        AsSimulator([&] {
-            result = PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero);
-        });
+        AsSimulator(
+            [&] { result = PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero); });
         return result;
     }
     void SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {

@@ -18,11 +18,11 @@ constexpr int64_t kGapMs = 1000;
 
 // One exchange as recorded: the driver's transmission and the answer to it.
 struct Exchange {
-    int64_t timeMs = 0;   // since midnight of the recording's first day
-    unsigned point = 0;   // 0 when the recording names none
+    int64_t timeMs = 0;  // since midnight of the recording's first day
+    unsigned point = 0;  // 0 when the recording names none
     Bytes sent;
     Bytes answer;
-    bool cutShort = false;  // the recording ends before the answer it would have told
+    bool cutShort = false;       // the recording ends before the answer it would have told
     std::size_t lineNumber = 0;  // the recording's line of the send (of the answer when no send was recorded)
 };
 
@@ -30,14 +30,14 @@ struct ReadExchange {
     Exchange exchange;
     Frame sent;
     Frame answer;
-    bool awaited = false;  // the transmission calls for an answer (all but a lone EOT)
-    bool silent = false;   // an answer was awaited and none came
-    bool cutShort = false; // an answer was awaited and the recording ends before it
-    bool retry = false;    // a data block sent after a block of the point that was not acknowledged
-    bool nak = false;      // the dispenser answered NAK
-    int lineResult = 1;    // what the port tells the driver: 1 answered or nothing awaited, 2 no answer;
-                           // 0 not known (cut short)
-    int64_t quietMs = -1;  // since the point's previous exchange; -1 for its first
+    bool awaited = false;            // the transmission calls for an answer (all but a lone EOT)
+    bool silent = false;             // an answer was awaited and none came
+    bool cutShort = false;           // an answer was awaited and the recording ends before it
+    bool retry = false;              // a data block sent after a block of the point that was not acknowledged
+    bool nak = false;                // the dispenser answered NAK
+    int lineResult = 1;              // what the port tells the driver: 1 answered or nothing awaited, 2 no answer;
+                                     // 0 not known (cut short)
+    int64_t quietMs = -1;            // since the point's previous exchange; -1 for its first
     std::optional<Message> request;  // a request the dispenser took whole with this exchange
     std::string requestText;         // with request: its text as the blocks carried it
     std::optional<Message> reply;    // a reply message the answer completed

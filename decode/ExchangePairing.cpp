@@ -26,8 +26,8 @@ std::vector<Exchange> ExchangePairing::Take(const TraceRecord& record) {
         open_.erase(open);
     }
     if (record.kind == TraceRecord::Kind::kSent)
-        open_[record.point] =
-            OpenSend{Exchange{record.timeMs, record.point, record.bytes, {}, false, record.lineNumber}, !record.captured};
+        open_[record.point] = OpenSend{
+            Exchange{record.timeMs, record.point, record.bytes, {}, false, record.lineNumber}, !record.captured};
     return done;
 }
 

@@ -72,8 +72,8 @@ Frame ReadSent(const Bytes& bytes) {
 }
 
 Frame ReadAnswer(const Bytes& bytes, FrameKind question) {
-    if (question == FrameKind::kLinkUnitRequest && bytes.size() == kLinkUnitCountLength &&
-        bytes[0] == line::STX && bytes[1] == '2') {
+    if (question == FrameKind::kLinkUnitRequest && bytes.size() == kLinkUnitCountLength && bytes[0] == line::STX &&
+        bytes[1] == '2') {
         Frame frame;
         frame.kind = FrameKind::kLinkUnitCount;
         frame.count = bytes[2] + 256u * bytes[3];
@@ -87,13 +87,12 @@ std::string FrameText(const Frame& frame, FrameKind question) {
         case FrameKind::kNothing: return "nothing";
         case FrameKind::kPoll: return "poll";
         case FrameKind::kSelect: return "select";
-        case FrameKind::kAck:
-            return std::string(question == FrameKind::kSelect ? "ready " : "ack ") + frame.digit;
+        case FrameKind::kAck: return std::string(question == FrameKind::kSelect ? "ready " : "ack ") + frame.digit;
         case FrameKind::kEot: return "EOT";
         case FrameKind::kNak: return "NAK";
         case FrameKind::kBlock:
-            return std::string("block ") + (frame.last ? "ETX" : "ETB") + " \"" + Printable(frame.data) +
-                   "\" check " + Hex2(frame.check) +
+            return std::string("block ") + (frame.last ? "ETX" : "ETB") + " \"" + Printable(frame.data) + "\" check " +
+                   Hex2(frame.check) +
                    (frame.checkGood ? " good" : " BAD (its data make " + Hex2(frame.expected) + ")");
         case FrameKind::kLinkUnitRequest: return "link unit request";
         case FrameKind::kLinkUnitCount: return "link unit count " + std::to_string(frame.count) + " (1/100 l)";

@@ -26,13 +26,13 @@ enum class FrameKind {
 
 struct Frame {
     FrameKind kind = FrameKind::kNothing;
-    char digit = 0;         // kAck
-    bool last = false;      // kBlock: ends with ETX, the message's last block
-    bool checkGood = false; // kBlock
-    uint8_t check = 0;      // kBlock: the check byte sent
-    uint8_t expected = 0;   // kBlock: the check byte its data call for
-    std::string data;       // kBlock: the data bytes
-    unsigned count = 0;     // kLinkUnitCount: hundredths of a litre
+    char digit = 0;          // kAck
+    bool last = false;       // kBlock: ends with ETX, the message's last block
+    bool checkGood = false;  // kBlock
+    uint8_t check = 0;       // kBlock: the check byte sent
+    uint8_t expected = 0;    // kBlock: the check byte its data call for
+    std::string data;        // kBlock: the data bytes
+    unsigned count = 0;      // kLinkUnitCount: hundredths of a litre
 };
 
 // A transmission of the driver.

@@ -69,8 +69,8 @@ void ReadStart(const std::vector<std::string>& raw, Message* message) {
     message->grade = std::atoi(raw[1].c_str());
     message->price = Digits(raw[2]) / kDefaultScale;
     message->preset = Money(Digits(raw[3]) / kDefaultScale) + (raw[4] == "1" ? " l" : " money");
-    message->fields = {{"grade", raw[1]}, {"price", Money(message->price)}, {"preset", message->preset},
-                       {"start mode", raw[5]}};
+    message->fields = {
+        {"grade", raw[1]}, {"price", Money(message->price)}, {"preset", message->preset}, {"start mode", raw[5]}};
 }
 
 Message ReadStatusReport(const std::string& text) {
@@ -102,8 +102,10 @@ Message ReadDeliveryReply(const std::string& text) {
     message.amount = figures->amount;
     message.price = Digits(text.substr(21, 5)) / kDefaultScale;
     message.status = text[32];
-    message.fields = {{"grade", std::to_string(message.grade)},   {"nozzle", text.substr(14, 1)},
-                      {"volume", Money(message.volume) + " l"},    {"price", Money(message.price)},
+    message.fields = {{"grade", std::to_string(message.grade)},
+                      {"nozzle", text.substr(14, 1)},
+                      {"volume", Money(message.volume) + " l"},
+                      {"price", Money(message.price)},
                       {"amount", Money(message.amount)},
                       {"status", std::string(1, message.status) + " (" + StatusMeaning(message.status) + ")"}};
     return message;
@@ -136,9 +138,9 @@ Message ReadRequest(const std::string& text) {
         }
         if (entry.command == sb::Command::FillingPointControl) message.fields[1].value = raw[1] == "1" ? "on" : "off";
         if (entry.channel != sb::kNoHeader) {
-            message.fields.insert(message.fields.begin(), {{"channel", text.substr(1, 1)},
-                                                           {"sequence", text.substr(2, 1)},
-                                                           {"request byte", text.substr(3, 1)}});
+            message.fields.insert(
+                message.fields.begin(),
+                {{"channel", text.substr(1, 1)}, {"sequence", text.substr(2, 1)}, {"request byte", text.substr(3, 1)}});
         }
         return message;
     }

@@ -17,7 +17,7 @@ struct Message {
     std::string name;  // "START", "status report", "GET DATA TRANSACTION reply"...
     std::vector<Field> fields;
     // What the report draws, where the message carries it.
-    char status = 0;  // a status report's or a delivery reply's status character, else 0
+    char status = 0;       // a status report's or a delivery reply's status character, else 0
     bool figures = false;  // a delivery reply: the figures below are read
     int grade = 0;         // START, delivery reply
     int nozzle = 0;        // delivery reply

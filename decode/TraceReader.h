@@ -21,14 +21,14 @@ struct TraceRecord {
     enum class Kind { kSent, kReceived, kNote, kFailure, kUnreadable };
     Kind kind = Kind::kNote;
     std::size_t lineNumber = 0;
-    int64_t timeMs = -1;  // since midnight of the first day, days counted on; -1 when the line has no time
-    unsigned point = 0;   // 0 when the line names none
-    int slot = -1;        // kFailure: the slot that failed
+    int64_t timeMs = -1;    // since midnight of the first day, days counted on; -1 when the line has no time
+    unsigned point = 0;     // 0 when the line names none
+    int slot = -1;          // kFailure: the slot that failed
     bool captured = false;  // kSent, kReceived: a capture's line, which tells no answer when none came
     // The line follows an empty one: the driver starts every host process's log with one, so this is the first
     // line of a run of the host (a new driver object, its lines opened afresh).
     bool startsRun = false;
-    Bytes bytes;          // kSent, kReceived
+    Bytes bytes;  // kSent, kReceived
     // kNote: the driver's line in UTF-8; kFailure: the failure's text in UTF-8; kUnreadable: the line as it came,
     // in UTF-8
     std::string text;

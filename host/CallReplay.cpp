@@ -117,8 +117,8 @@ void CallReplay::Make(const sbreplay::RecordedCall& call, Results* results) {
     }
 }
 
-std::optional<Difference> CallReplay::Compare(const sbreplay::RecordedCall& call, const Results& results,
-                                              bool failed, const std::string& failure) {
+std::optional<Difference> CallReplay::Compare(const sbreplay::RecordedCall& call, const Results& results, bool failed,
+                                              const std::string& failure) {
     if (call.failedSlot >= 0 || (failed && call.ended)) {
         ++figures_;
         const std::string recorded = call.failedSlot >= 0 ? call.failure : "no failure, the call ended";

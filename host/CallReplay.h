@@ -10,9 +10,9 @@
 
 #include "decode/Conversation.h"
 #include "host/DriverLibrary.h"
-#include "replay/RecordedOrders.h"
 #include "host/ReplayLines.h"
 #include "replay/RecordedCalls.h"
+#include "replay/RecordedOrders.h"
 #include "settings/DriverSettings.h"
 
 namespace sbhost {
@@ -49,8 +49,8 @@ private:
     SbDriver* driver_ = nullptr;  // the process's one driver object, made at the first call
     std::set<unsigned> opened_;
     std::map<unsigned, sbdecode::Conversation> conversations_;
-    std::map<unsigned, sbreplay::StartOrder> starts_;         // each point's latest START, for one whose message is lost
-    std::map<unsigned, sbreplay::CounterTotals> totals_;      // each point's totals of its latest counter reply
+    std::map<unsigned, sbreplay::StartOrder> starts_;     // each point's latest START, for one whose message is lost
+    std::map<unsigned, sbreplay::CounterTotals> totals_;  // each point's totals of its latest counter reply
     std::size_t figures_ = 0;
 };
 

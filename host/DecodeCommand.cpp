@@ -91,8 +91,9 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
     };
     visitor.unreadable = [&](const sbdecode::TraceRecord& record) {
         const std::string line = std::to_string(record.lineNumber);
-        out.Emit("?? line " + line + " not understood: " + record.text,
-                 JsonObject().Number("line", static_cast<long long>(record.lineNumber)).Text("unreadable", record.text));
+        out.Emit(
+            "?? line " + line + " not understood: " + record.text,
+            JsonObject().Number("line", static_cast<long long>(record.lineNumber)).Text("unreadable", record.text));
     };
     RecordingSummary summary;
     if (!ReadRecordingFiles({path}, visitor, &summary, &error)) {

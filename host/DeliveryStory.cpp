@@ -21,7 +21,11 @@ void TellTotals(PointSession& session, const char* when, int32_t grade, const Fi
 }  // namespace
 
 JsonObject CustomerJson(uint32_t point, const char* action, int32_t nozzle) {
-    return JsonObject().Text("event", "customer").Number("point", point).Text("action", action).Number("nozzle", nozzle);
+    return JsonObject()
+        .Text("event", "customer")
+        .Number("point", point)
+        .Text("action", action)
+        .Number("nozzle", nozzle);
 }
 
 DeliveryOutcome RunDelivery(PointSession& session, const DeliveryOrder& order, Customer& customer) {

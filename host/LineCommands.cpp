@@ -24,13 +24,20 @@ struct CommandForm {
 };
 
 const CommandForm kForms[] = {
-    {"status", 0, false, true, true},         {"price", 2, true, false, true},
-    {"preset-volume", 1, false, false, true}, {"preset-amount", 1, false, false, true},
-    {"start", 1, true, true, true},           {"authorise", 3, true, true, true},
-    {"stop", 0, false, true, true},           {"data", 0, false, true, true},
-    {"final", 0, false, true, true},          {"counter", 1, true, true, true},
-    {"on", 0, false, true, true},             {"off", 0, false, true, true},
-    {"watch", 0, false, true, false},         {"deliver", 3, true, true, false},
+    {"status", 0, false, true, true},
+    {"price", 2, true, false, true},
+    {"preset-volume", 1, false, false, true},
+    {"preset-amount", 1, false, false, true},
+    {"start", 1, true, true, true},
+    {"authorise", 3, true, true, true},
+    {"stop", 0, false, true, true},
+    {"data", 0, false, true, true},
+    {"final", 0, false, true, true},
+    {"counter", 1, true, true, true},
+    {"on", 0, false, true, true},
+    {"off", 0, false, true, true},
+    {"watch", 0, false, true, false},
+    {"deliver", 3, true, true, false},
     {"monitor", 0, false, false, false},
 };
 
@@ -142,8 +149,7 @@ int RunCommand(PointSession& session, const LineCommand& command) {
         vm.SetPrice(driver, point, 0, grade, 0, 0, a[1]);
         vm.SetVolumePreset(driver, point, 0, 0, 0, a[2]);
         vm.Start(driver, point, 0, grade, 1);
-        out.Emit("START grade " + std::to_string(grade) + " at " + Fixed(a[1]) + ", preset " + Fixed(a[2]) +
-                     " l sent",
+        out.Emit("START grade " + std::to_string(grade) + " at " + Fixed(a[1]) + ", preset " + Fixed(a[2]) + " l sent",
                  JsonObject(json).Number("grade", grade).Figure("price", a[1]).Figure("preset_volume", a[2]));
     } else if (name == "on" || name == "off" || name == "stop") {
         Switch(session, name == "on", name);
@@ -191,8 +197,7 @@ bool ParseMonitor(const std::vector<std::string>& words, std::size_t* i, LineCom
 
 }  // namespace
 
-bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCommand>* commands,
-                       std::string* error) {
+bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCommand>* commands, std::string* error) {
     for (std::size_t i = 0; i < words.size();) {
         const CommandForm* form = FormOf(words[i]);
         if (form == nullptr) {
@@ -263,13 +268,13 @@ int RunLineCommands(PointSession& session, const MonitorLines& lines, const std:
         monitored.opened = session.point();
     }
     for (const LineCommand& command : commands) {
-        const int code = command.name == "monitor"
-                             ? RunMonitor(monitored, MonitorOptions{command.arguments.empty()
-                                                                    ? 0
-                                                                    : static_cast<int>(command.arguments[0]),
-                                                                command.events},
-                                          session.out())
-                             : RunCommand(session, command);
+        const int code =
+            command.name == "monitor"
+                ? RunMonitor(monitored,
+                             MonitorOptions{command.arguments.empty() ? 0 : static_cast<int>(command.arguments[0]),
+                                            command.events},
+                             session.out())
+                : RunCommand(session, command);
         if (ExchangesWithDispenser(command) && session.Silent()) {
             session.TellSilence();
             return kExitNoAnswer;

@@ -26,8 +26,7 @@ struct LineCommand {
 
 // Reads the words after the options as commands with their arguments. False and the reason in *error for
 // an unknown command, a missing argument or an argument out of range (grades 1..6, figures not negative).
-bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCommand>* commands,
-                       std::string* error);
+bool ParseLineCommands(const std::vector<std::string>& words, std::vector<LineCommand>* commands, std::string* error);
 
 // "3 authorise 2 45.90 5": a point and one command the monitor takes typed. False and the reason in *error.
 bool ParseTypedCommand(const std::string& line, uint32_t* point, LineCommand* command, std::string* error);

@@ -243,7 +243,8 @@ int Monitor::Finish(const std::vector<PointRow>& rows) {
         const std::optional<Fault> latest = row.counts.latest;
         switch (row.view.condition) {
             case Condition::kStarting:
-                silent += ", " + point + " (no answer yet" + (latest ? std::string("; ") + FaultName(*latest) : "") + ")";
+                silent +=
+                    ", " + point + " (no answer yet" + (latest ? std::string("; ") + FaultName(*latest) : "") + ")";
                 break;
             case Condition::kDeviceMissing: silent += ", " + point + " (device missing)"; break;
             case Condition::kUnanswered:

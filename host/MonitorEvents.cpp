@@ -32,8 +32,9 @@ JsonObject FaultsJson(const LineCounts& counts) {
     for (std::size_t kind = 0; kind < kFaultKinds; ++kind) {
         const FaultTally& tally = counts.faults[kind];
         if (tally.count == 0) continue;
-        faults.Object(FaultKey(static_cast<Fault>(kind)),
-                      JsonObject().Number("count", static_cast<long long>(tally.count)).Text("last", IsoText(tally.last)));
+        faults.Object(
+            FaultKey(static_cast<Fault>(kind)),
+            JsonObject().Number("count", static_cast<long long>(tally.count)).Text("last", IsoText(tally.last)));
     }
     return faults;
 }
@@ -79,7 +80,9 @@ JsonObject RowJson(const PointRow& row, int refresh) {
         const double unknown = std::numeric_limits<double>::quiet_NaN();  // written as null
         json.Figure("volume", view.figures.known ? view.figures.volume : unknown)
             .Figure("amount", view.figures.known ? view.figures.amount : unknown)
-            .Text("figures", !view.figures.known ? "unknown" : view.stale ? "stale" : "read")
+            .Text("figures", !view.figures.known ? "unknown"
+                             : view.stale        ? "stale"
+                                                 : "read")
             .Number("figures_line_result", view.figures.lineResult);
     }
     if (view.rounds > 0) json.Number("line_result", view.lineResult);

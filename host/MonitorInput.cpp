@@ -60,7 +60,8 @@ void MonitorInput::Key(char c, std::vector<Asked>* asked) {
 
 void MonitorInput::LineEnds(std::vector<Asked>* asked) {
     const std::size_t first = line_.find_first_not_of(' ');
-    const std::string line = first == std::string::npos ? "" : line_.substr(first, line_.find_last_not_of(' ') - first + 1);
+    const std::string line =
+        first == std::string::npos ? "" : line_.substr(first, line_.find_last_not_of(' ') - first + 1);
     line_.clear();
     if (line.empty()) return;
     if (line == "q" || line == "quit") asked->push_back({Ask::kQuit, ""});

@@ -57,8 +57,7 @@ const char* RowColour(const PointRow& row) {
 // "12.0s", "never".
 std::string AgeText(const LineCounts& counts) {
     if (!counts.answered) return "never";
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - counts.lastAnswer).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - counts.lastAnswer).count();
     char text[16];
     if (seconds < 100) std::snprintf(text, sizeof text, "%.1fs", seconds);
     else if (seconds < 6000) std::snprintf(text, sizeof text, "%.0fm", seconds / 60);
@@ -137,11 +136,10 @@ std::string HeadingLine(const TableLook& look) {
     std::string line = Cell("PT", kPoint) + " " + (Wide(look) ? Cell("LINE", kDevice) + " " : "");
     if (look.faults) return line + "FAULTS, THE LATEST FIRST: KIND COUNT LAST";
     line += Cell("CODE", kCode) + " " + Cell("STATE", kState) + " " + Cell("VOLUME", kVolume, true) + " " +
-            Cell("AMOUNT", kAmount, true) + " " + Cell("LR", kLineResult, true) + " " + Cell("AGE", kAge, true) +
-            " ";
+            Cell("AMOUNT", kAmount, true) + " " + Cell("LR", kLineResult, true) + " " + Cell("AGE", kAge, true) + " ";
     if (Wide(look)) {
-        line += Cell("EXCH", kCount, true) + " " + Cell("RETRY", kCount, true) + " " + Cell("NAK", kCount, true) +
-                " " + Cell("SILENT", kCount, true) + " ";
+        line += Cell("EXCH", kCount, true) + " " + Cell("RETRY", kCount, true) + " " + Cell("NAK", kCount, true) + " " +
+                Cell("SILENT", kCount, true) + " ";
     }
     return line + "LAST FAULT";
 }
@@ -155,7 +153,7 @@ std::string PointLine(const PointRow& row, const TableLook& look) {
         const std::size_t width = LastWidth(look, TextWidth(line));
         // Cut without its colours, then painted kind by kind only when it fits whole.
         return line + (look.colour && TextWidth(faults) <= width ? FaultsText(row.counts, true, " ", " ")
-                                                                  : Cell(faults, width));
+                                                                 : Cell(faults, width));
     }
     const bool polled = view.condition != Condition::kStarting && view.condition != Condition::kDeviceMissing;
     line += Cell(polled ? Hex(view.code) : "--", kCode) + " ";

@@ -70,8 +70,8 @@ uint32_t PointSession::PollUntil(const std::function<bool(uint32_t)>& done, cons
         const long long seconds = std::llround(std::chrono::duration<double>(told - start).count());
         const sbdecode::StateCode state = sbdecode::ReadStateCode(code);
         out_.Emit(StampText(std::chrono::system_clock::now()) + "   waiting for " + waitingFor + ": " +
-                      std::to_string(seconds) + " s, " + std::to_string(i + 1) + " polls, state " + Hex(code) +
-                      " (" + (silent > 0 ? "no answer" : state.meaning) + ")",
+                      std::to_string(seconds) + " s, " + std::to_string(i + 1) + " polls, state " + Hex(code) + " (" +
+                      (silent > 0 ? "no answer" : state.meaning) + ")",
                   JsonObject()
                       .Text("event", "waiting")
                       .Text("time", IsoText(std::chrono::system_clock::now()))
@@ -108,8 +108,8 @@ Figures PointSession::Read(const std::function<void(Figures&)>& read, bool count
     read(figures);
     figures.lineResult = LineResult();
     const LineCounts after = watch_.Counts(point_);
-    const bool replied = counters ? after.counterReplies > before.counterReplies
-                                  : after.deliveryReplies > before.deliveryReplies;
+    const bool replied =
+        counters ? after.counterReplies > before.counterReplies : after.deliveryReplies > before.deliveryReplies;
     figures.known = figures.lineResult == kLineGood && (replied || after.exchanges == before.exchanges);
     for (std::size_t kind = 0; kind < kFaultKinds && !figures.known; ++kind) {
         const Fault fault = static_cast<Fault>(kind);
@@ -121,13 +121,15 @@ Figures PointSession::Read(const std::function<void(Figures&)>& read, bool count
 }
 
 Figures PointSession::Current() {
-    return Read([this](Figures& figures) { figures.volume = vm_.CurrentDeliveryData(driver_, point_, 0, &figures.amount); },
-                false);
+    return Read(
+        [this](Figures& figures) { figures.volume = vm_.CurrentDeliveryData(driver_, point_, 0, &figures.amount); },
+        false);
 }
 
 Figures PointSession::Final() {
-    return Read([this](Figures& figures) { vm_.FinalDeliveryData(driver_, point_, 0, &figures.volume, &figures.amount); },
-                false);
+    return Read(
+        [this](Figures& figures) { vm_.FinalDeliveryData(driver_, point_, 0, &figures.volume, &figures.amount); },
+        false);
 }
 
 Figures PointSession::Totals(int32_t grade) {

@@ -26,18 +26,18 @@ constexpr double kProgressSeconds = 5;
 // "D2": a state code as two upper-case hex digits.
 std::string Hex(uint32_t code);
 
-bool IsNozzleUp(uint32_t code);          // 0xE0..0xE6
-bool IsDeliveryStopped(uint32_t code);   // 0xD0..0xD6: finished, or ended with the nozzle hung up
-bool HasFigures(uint32_t code);          // 0xD0..0xDF: a delivery runs or has stopped
+bool IsNozzleUp(uint32_t code);         // 0xE0..0xE6
+bool IsDeliveryStopped(uint32_t code);  // 0xD0..0xD6: finished, or ended with the nozzle hung up
+bool HasFigures(uint32_t code);         // 0xD0..0xDF: a delivery runs or has stopped
 
 // Figures the driver gave, and whether it could read them: a read whose reply never came gives zeros the
 // dispenser never showed.
 struct Figures {
-    double volume = 0;  // litres
-    double amount = 0;  // money units
+    double volume = 0;                // litres
+    double amount = 0;                // money units
     uint32_t lineResult = kLineGood;  // slot 3 right after the read
-    bool known = true;  // the reply came, or the driver had the figures already
-    std::optional<Fault> fault;  // when not known: the latest fault the read met, if it met one
+    bool known = true;                // the reply came, or the driver had the figures already
+    std::optional<Fault> fault;       // when not known: the latest fault the read met, if it met one
 };
 
 // "5.00 l, 229.50 (line result 1)" or "unknown (refused, line result 1)".

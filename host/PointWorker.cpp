@@ -148,8 +148,8 @@ void PointWorker::Round() {
     PointView& view = view_;
     if (polled) view.code = code;
     view.lineResult = lineResult;
-    view.condition = deviceMissing    ? Condition::kDeviceMissing
-                     : !returned      ? Condition::kFailed
+    view.condition = deviceMissing             ? Condition::kDeviceMissing
+                     : !returned               ? Condition::kFailed
                      : lineResult == kNoAnswer ? Condition::kUnanswered
                                                : Condition::kAnswering;
     view.failure = returned ? "" : failure;

@@ -30,10 +30,10 @@ struct PointView {
     uint32_t point = 0;
     std::string device;
     Condition condition = Condition::kStarting;
-    std::string openError;  // kDeviceMissing: the system's reason
-    std::string failure;    // kFailed: the driver's text (UTF-8)
+    std::string openError;    // kDeviceMissing: the system's reason
+    std::string failure;      // kFailed: the driver's text (UTF-8)
     std::string lastFailure;  // the driver's text of the latest call that failed, kept after
-    uint32_t code = 0xC0;   // the latest state code the driver returned
+    uint32_t code = 0xC0;     // the latest state code the driver returned
     uint32_t lineResult = 0;
     // While a delivery runs or has stopped (HasFigures): the latest figures read, or the last ones that were read
     // when the latest read failed (stale), or none (unknown).

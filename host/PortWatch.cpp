@@ -80,7 +80,8 @@ std::optional<Fault> AnswerFault(const sbdecode::Frame& answer, AnswerNews* news
     const std::string& data = answer.data;
     if (data.size() == kShortAnswerLength && data[2] == kWaitCode) return Fault::kWait;
     if (data.size() == kShortAnswerLength && data[2] == kRefusalCode) return Fault::kRefused;
-    if (data.size() == kStatusReportLength && ReplyKindIs(data, "0000ZD")) news->off = data[kStatusCharAt] == kSwitchedOffStatus;
+    if (data.size() == kStatusReportLength && ReplyKindIs(data, "0000ZD"))
+        news->off = data[kStatusCharAt] == kSwitchedOffStatus;
     news->deliveryData = ReplyKindIs(data, "0002ZD");
     news->counters = ReplyKindIs(data, "0003ZD");
     return std::nullopt;
@@ -159,10 +160,11 @@ void PortWatch::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
     PortServiceForwarder::SetReceiveHandler(point, SbReceiveHandler{&PortWatch::Received, &watched});
 }
 
-uint32_t SB_CALL PortWatch::Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
-                                     uint8_t* count, uint8_t* replySize) {
+uint32_t SB_CALL PortWatch::Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused, uint8_t* count,
+                                     uint8_t* replySize) {
     Point& watched = *static_cast<Point*>(self);
-    watched.answerCount = std::min<uint32_t>(count != nullptr ? *count : 0, static_cast<uint32_t>(watched.answer.size()));
+    watched.answerCount =
+        std::min<uint32_t>(count != nullptr ? *count : 0, static_cast<uint32_t>(watched.answer.size()));
     if (bytes != nullptr) std::copy(bytes, bytes + watched.answerCount, watched.answer.begin());
     const SbReceiveHandler next = watched.driverHandler;
     return next.code != nullptr ? next.code(next.self, point, bytes, unused, count, replySize) : 1;
@@ -198,8 +200,7 @@ int32_t PortWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount
     if (news.off) counts.switchedOff = *news.off;
     counts.deliveryReplies += news.deliveryData ? 1 : 0;
     counts.counterReplies += news.counters ? 1 : 0;
-    if ((sent == sbdecode::FrameKind::kPoll || sent == sbdecode::FrameKind::kSelect) && !answered)
-        ++counts.silentPolls;
+    if ((sent == sbdecode::FrameKind::kPoll || sent == sbdecode::FrameKind::kSelect) && !answered) ++counts.silentPolls;
     return result;
 }
 

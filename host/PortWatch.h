@@ -24,16 +24,16 @@ namespace sbhost {
 
 // What went wrong in an exchange or a call, as a technician tells faults apart.
 enum class Fault : std::size_t {
-    kNoAnswer,        // an awaited answer did not come
-    kNak,             // the dispenser answered with NAK (to a data block it could not read, usually)
-    kBadCheck,        // a reply's block came damaged: its check byte or frame is wrong (the driver asks again)
-    kNoise,           // the answer was no frame at all: line noise
-    kWait,            // the dispenser's wait answer ("0x80"): busy
-    kRefused,         // the dispenser's refusal answer ("0x90"): the request was not carried out
-    kSwitchedOff,     // a status report said the point is switched off
-    kDeviceMissing,   // the line's device could not be opened, written or read
-    kExchangeLimit,   // a call reached the driver's limit of exchanges
-    kDriverFailure,   // a call ended with the driver's failure (raised to the host)
+    kNoAnswer,       // an awaited answer did not come
+    kNak,            // the dispenser answered with NAK (to a data block it could not read, usually)
+    kBadCheck,       // a reply's block came damaged: its check byte or frame is wrong (the driver asks again)
+    kNoise,          // the answer was no frame at all: line noise
+    kWait,           // the dispenser's wait answer ("0x80"): busy
+    kRefused,        // the dispenser's refusal answer ("0x90"): the request was not carried out
+    kSwitchedOff,    // a status report said the point is switched off
+    kDeviceMissing,  // the line's device could not be opened, written or read
+    kExchangeLimit,  // a call reached the driver's limit of exchanges
+    kDriverFailure,  // a call ended with the driver's failure (raised to the host)
 };
 constexpr std::size_t kFaultKinds = 10;
 
@@ -51,11 +51,11 @@ struct FaultTally {
 
 struct LineCounts {
     uint64_t exchanges = 0;
-    uint64_t retries = 0;      // data blocks the driver sent again, the dispenser not having acknowledged them
-    uint64_t silentPolls = 0;  // polls and selects nobody answered
+    uint64_t retries = 0;          // data blocks the driver sent again, the dispenser not having acknowledged them
+    uint64_t silentPolls = 0;      // polls and selects nobody answered
     uint64_t deliveryReplies = 0;  // delivery data replies (or a T10 unit's counts) that came
     uint64_t counterReplies = 0;   // totalizer replies that came
-    bool answered = false;  // a readable answer has come (noise and bad checks are not)
+    bool answered = false;         // a readable answer has come (noise and bad checks are not)
     std::chrono::steady_clock::time_point lastAnswer;
     std::array<FaultTally, kFaultKinds> faults{};
     std::optional<Fault> latest;  // the fault of the latest exchange that awaited an answer, if it had one
@@ -108,8 +108,8 @@ private:
         uint32_t answerCount = 0;
     };
 
-    static uint32_t SB_CALL Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
-                                     uint8_t* count, uint8_t* replySize);
+    static uint32_t SB_CALL Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused, uint8_t* count,
+                                     uint8_t* replySize);
     Point& PointOf(uint32_t point) { return points_[point < points_.size() ? point : 0]; }
     const Point& PointOf(uint32_t point) const { return points_[point < points_.size() ? point : 0]; }
     static void Count(LineCounts& counts, Fault fault);

@@ -65,8 +65,9 @@ public:
         for (const sbdecode::Exchange& exchange : pairing_.Finish()) visitor_.exchange(conversation_.Read(exchange));
         if (readable_) return true;
         *error = name + " holds neither the driver's trace log nor a hex capture" +
-                 (held_.empty() ? "" : " (" + LineOf(summary_, held_.front().lineNumber, summary_.firstUnreadableFile) +
-                                           ": \"" + held_.front().text.substr(0, 60) + "\")");
+                 (held_.empty() ? ""
+                                : " (" + LineOf(summary_, held_.front().lineNumber, summary_.firstUnreadableFile) +
+                                      ": \"" + held_.front().text.substr(0, 60) + "\")");
         return false;
     }
 

@@ -29,16 +29,16 @@ constexpr int64_t kOutOfOrderMs = 1000;
 
 // What the reading passed over or found amiss, for the reader to tell after what it showed.
 struct RecordingSummary {
-    std::size_t files = 0;                // files read
+    std::size_t files = 0;  // files read
     std::size_t unreadableLines = 0;
     std::size_t firstUnreadableLine = 0;  // its number; 0 when every line was understood
     std::string firstUnreadableFile;
-    std::size_t backwardSteps = 0;        // times the clock went back by kOutOfOrderMs or more
+    std::size_t backwardSteps = 0;  // times the clock went back by kOutOfOrderMs or more
     std::size_t firstBackwardLine = 0;
     std::string firstBackwardFile;
-    int64_t firstBackwardFromMs = -1;     // the time before that line, and the line's
+    int64_t firstBackwardFromMs = -1;  // the time before that line, and the line's
     int64_t firstBackwardToMs = -1;
-    int64_t lastMs = -1;                  // the time of the last line that has one
+    int64_t lastMs = -1;  // the time of the last line that has one
 };
 
 // What the summary calls for telling, one sentence each: lines skipped, time running backwards.

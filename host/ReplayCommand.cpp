@@ -17,8 +17,8 @@ namespace {
 
 struct ReplayWords {
     std::string path;
-    uint32_t point = 0;  // 0: every point
-    std::size_t run = 1;  // the run of the host replayed, from 1
+    uint32_t point = 0;                               // 0: every point
+    std::size_t run = 1;                              // the run of the host replayed, from 1
     int turnaroundMs = sbline::kDefaultTurnaroundMs;  // over serial lines
 };
 
@@ -107,8 +107,8 @@ int OpenRecording(const ReplayWords& parsed, const std::map<uint32_t, std::strin
     }
     const std::size_t runs = std::max<std::size_t>(outline->starts.size(), 1);
     if (parsed.run > runs) {
-        std::cerr << "sbhost: replay: " << parsed.path << " holds " << runs << " run(s) of the host, not "
-                  << parsed.run << "\n";
+        std::cerr << "sbhost: replay: " << parsed.path << " holds " << runs << " run(s) of the host, not " << parsed.run
+                  << "\n";
         return 2;
     }
     if (parts->size() > 1)

@@ -50,8 +50,8 @@ JsonObject DriverJson(const sbdecode::ReadExchange& read) {
 }  // namespace
 
 std::string DifferenceText(const Difference& difference, const LineWhere& where) {
-    std::string text = "differs: point " + std::to_string(difference.point) + ", " + CallText(difference) +
-                       " at " + sbdecode::ClockText(difference.timeMs) + ", " + where(difference.lineNumber) +
+    std::string text = "differs: point " + std::to_string(difference.point) + ", " + CallText(difference) + " at " +
+                       sbdecode::ClockText(difference.timeMs) + ", " + where(difference.lineNumber) +
                        (difference.opening.empty() ? "" : " \"" + difference.opening + "\"");
     switch (difference.kind) {
         case Kind::kFigure:

@@ -31,7 +31,7 @@ struct Difference {
     std::size_t lineNumber = 0;
     int64_t timeMs = -1;
     std::string opening;
-    std::size_t exchange = 0;  // 1-based place in the call's exchanges
+    std::size_t exchange = 0;                        // 1-based place in the call's exchanges
     std::optional<sbdecode::ReadExchange> recorded;  // the recording's exchange at that place
     std::optional<sbdecode::ReadExchange> driver;    // the driver's (its answer only when a line gave one)
     // kDriverMore: what the recording goes on with on the point.

@@ -58,7 +58,7 @@ void CallTracker::Took(uint32_t point, const sbdecode::Bytes& sent, const sbdeco
         ++matched_;
         return;
     }
-    const Difference::Kind kind = recorded == nullptr        ? Difference::Kind::kDriverMore
+    const Difference::Kind kind = recorded == nullptr      ? Difference::Kind::kDriverMore
                                   : recorded->sent != sent ? Difference::Kind::kTransmission
                                                            : Difference::Kind::kAnswer;
     Difference found = Found(kind);
@@ -90,7 +90,9 @@ uint32_t RecordedCallPort::LineStatus(uint32_t point) { return status_[Index(poi
 
 int32_t RecordedCallPort::Configure(uint32_t, uint32_t, uint32_t) { return 0; }
 
-void RecordedCallPort::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) { handlers_[Index(point)] = handler; }
+void RecordedCallPort::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
+    handlers_[Index(point)] = handler;
+}
 
 void RecordedCallPort::SetLineSetupHandler(uint32_t, SbLineSetupHandler) {}
 
@@ -119,16 +121,16 @@ void LineWatch::SetReceiveHandler(uint32_t point, SbReceiveHandler handler) {
     PortServiceForwarder::SetReceiveHandler(point, SbReceiveHandler{&LineWatch::Received, this});
 }
 
-uint32_t SB_CALL LineWatch::Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
-                                     uint8_t* count, uint8_t* replySize) {
+uint32_t SB_CALL LineWatch::Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused, uint8_t* count,
+                                     uint8_t* replySize) {
     LineWatch& watch = *static_cast<LineWatch*>(self);
     watch.answer_.assign(bytes, bytes + *count);
     const SbReceiveHandler handler = watch.handlers_[point < watch.handlers_.size() ? point : 0];
     return handler.code != nullptr ? handler.code(handler.self, point, bytes, unused, count, replySize) : 1;
 }
 
-int32_t LineWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive,
-                               uint32_t replySize, uint32_t zero) {
+int32_t LineWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
+                               uint32_t zero) {
     const sbdecode::Bytes sent(send, send + sendCount);  // read before the answer overwrites it
     answer_.clear();
     const int32_t result = PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero);

@@ -85,8 +85,8 @@ public:
     void SetReceiveHandler(uint32_t point, SbReceiveHandler handler);
 
 private:
-    static uint32_t SB_CALL Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused,
-                                     uint8_t* count, uint8_t* replySize);
+    static uint32_t SB_CALL Received(void* self, uint32_t point, const uint8_t* bytes, uint32_t unused, uint8_t* count,
+                                     uint8_t* replySize);
 
     CallTracker& tracker_;
     std::array<SbReceiveHandler, 33> handlers_{};

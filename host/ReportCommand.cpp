@@ -98,9 +98,7 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     std::size_t outages = 0;
     for (const auto& point : model.points) outages += Outages(point.second, model.lastMs).size();
     JsonObject json;
-    json.Text("event", "report")
-        .Text("page", page)
-        .Number("files", static_cast<long long>(source.files.size()));
+    json.Text("event", "report").Text("page", page).Number("files", static_cast<long long>(source.files.size()));
     if (source.date) json.Text("date", source.date->Of(model.firstMs));
     json.Number("points", static_cast<long long>(model.points.size()))
         .Number("deliveries", static_cast<long long>(deliveries.size()))
@@ -110,9 +108,8 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
         .Number("skipped_lines", static_cast<long long>(summary.unreadableLines))
         .Number("backward_steps", static_cast<long long>(summary.backwardSteps));
     out.Emit("report " + page + ": " + std::to_string(model.points.size()) + " points, " +
-                 std::to_string(deliveries.size()) + " deliveries (" + std::to_string(interrupted) +
-                 " interrupted), " + std::to_string(outages) + " outages, " + std::to_string(model.exchanges) +
-                 " exchanges",
+                 std::to_string(deliveries.size()) + " deliveries (" + std::to_string(interrupted) + " interrupted), " +
+                 std::to_string(outages) + " outages, " + std::to_string(model.exchanges) + " exchanges",
              json);
     return 0;
 }

@@ -46,7 +46,7 @@ constexpr std::size_t kFaultKinds = 6;
 struct LineEvent {
     int64_t timeMs;
     bool retry;
-    bool told;    // the dispenser's answer, or that none came, is known: an answer was awaited and recorded
+    bool told;            // the dispenser's answer, or that none came, is known: an answer was awaited and recorded
     ExchangeFault fault;  // kNone for an exchange not told
 };
 

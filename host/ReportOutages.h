@@ -15,7 +15,7 @@ namespace sbhost {
 struct Outage {
     int64_t firstMs = 0;  // the first and the last failed exchange
     int64_t lastMs = 0;
-    int64_t untilMs = 0;  // the next exchange answered well, or the end of the recording
+    int64_t untilMs = 0;                            // the next exchange answered well, or the end of the recording
     std::array<std::size_t, kFaultKinds> counts{};  // failed exchanges by ExchangeFault
 
     std::size_t Exchanges() const;

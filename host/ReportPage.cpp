@@ -29,25 +29,27 @@ std::string DeliveryTable(const ReportModel& model) {
         "<th>volume (l)</th><th>price</th><th>amount</th><th>readings</th><th>figures</th></tr>\n";
     for (const Delivery& delivery : model.Deliveries()) {
         const bool read = !delivery.curve.empty();
-        html += std::string(Interrupted(delivery) ? "<tr class=\"caution\">" : "<tr>") + "<td>" +
-                std::to_string(delivery.point) + "</td><td>" + std::to_string(delivery.grade) + "</td><td>" +
-                (delivery.nozzle > 0 ? std::to_string(delivery.nozzle) : "-") + "</td><td>" +
-                (delivery.preset.empty() ? "-" : delivery.preset) + "</td><td>" +
-                sbdecode::ClockText(delivery.startMs) + "</td><td>" +
-                (read ? sbdecode::ClockText(delivery.curve.back().timeMs) : "none read") + "</td><td>" +
-                (read ? Fixed(delivery.volume) : "-") + "</td><td>" + Fixed(delivery.price) + "</td><td>" +
-                (read ? Fixed(delivery.amount) : "-") + "</td><td>" + std::to_string(delivery.curve.size()) +
-                "</td><td>" +
-                (delivery.finalRead ? "final" : Interrupted(delivery) ? "interrupted, final not read" : "not begun") +
-                "</td></tr>\n";
+        html +=
+            std::string(Interrupted(delivery) ? "<tr class=\"caution\">" : "<tr>") + "<td>" +
+            std::to_string(delivery.point) + "</td><td>" + std::to_string(delivery.grade) + "</td><td>" +
+            (delivery.nozzle > 0 ? std::to_string(delivery.nozzle) : "-") + "</td><td>" +
+            (delivery.preset.empty() ? "-" : delivery.preset) + "</td><td>" + sbdecode::ClockText(delivery.startMs) +
+            "</td><td>" + (read ? sbdecode::ClockText(delivery.curve.back().timeMs) : "none read") + "</td><td>" +
+            (read ? Fixed(delivery.volume) : "-") + "</td><td>" + Fixed(delivery.price) + "</td><td>" +
+            (read ? Fixed(delivery.amount) : "-") + "</td><td>" + std::to_string(delivery.curve.size()) + "</td><td>" +
+            (delivery.finalRead      ? "final"
+             : Interrupted(delivery) ? "interrupted, final not read"
+                                     : "not begun") +
+            "</td></tr>\n";
     }
     return html + "</table>\n";
 }
 
 std::string FailureTable(const ReportModel& model) {
     if (model.failures.empty()) return "";
-    std::string html = "<h2>Failures returned to the host</h2>\n<table><tr><th>time</th><th>point</th><th>slot</th>"
-                       "<th>failure</th></tr>\n";
+    std::string html =
+        "<h2>Failures returned to the host</h2>\n<table><tr><th>time</th><th>point</th><th>slot</th>"
+        "<th>failure</th></tr>\n";
     for (const ReturnedFailure& failure : model.failures) {
         html += "<tr><td>" + sbdecode::ClockText(failure.timeMs) + "</td><td>" +
                 (failure.point == 0 ? "-" : std::to_string(failure.point)) + "</td><td>" +
@@ -106,8 +108,7 @@ std::string Heading(const ReportModel& model, const ReportSource& source) {
 
 std::string ReportPage(const ReportModel& model, const ReportSource& source) {
     std::string html =
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Dispenser lines: " +
-        Escaped(source.files.back()) +
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Dispenser lines: " + Escaped(source.files.back()) +
         "</title>\n<style>body{font-family:sans-serif;margin:2em;color:#222}table{border-collapse:collapse}"
         "td,th{border:1px solid #bbb;padding:2px 8px;text-align:right}h2{margin-top:1.5em}"
         ".caution{color:#b30000;font-weight:bold}</style></head><body>\n<h1>Dispenser lines</h1>\n" +

@@ -11,19 +11,19 @@ namespace sbhost {
 namespace {
 
 constexpr double kWidth = 960;
-constexpr double kLeft = 90;   // room for the row labels
+constexpr double kLeft = 90;  // room for the row labels
 constexpr double kRight = 20;
-constexpr double kBand = 22;   // height of a band of states
-constexpr double kCurve = 140; // height of the volume curves and the line's bars
-constexpr double kAxis = 28;   // room for the time labels
+constexpr double kBand = 22;    // height of a band of states
+constexpr double kCurve = 140;  // height of the volume curves and the line's bars
+constexpr double kAxis = 28;    // room for the time labels
 constexpr int kMaxTicks = 8;
-constexpr int kSlices = 60;    // time slices of a line's bars
+constexpr int kSlices = 60;  // time slices of a line's bars
 constexpr const char* kNotReported = "#eeeeee";
 
 // Tick steps in milliseconds, each a round time on a clock; longer recordings tick at whole days.
-constexpr int64_t kTickSteps[] = {1,       2,       5,       10,      20,       50,       100,      200,     500,
-                                  1000,    2000,    5000,    10000,   15000,    30000,    60000,    120000,  300000,
-                                  600000,  900000,  1800000, 3600000, 7200000,  10800000, 21600000, 43200000};
+constexpr int64_t kTickSteps[] = {1,      2,      5,       10,      20,      50,       100,      200,     500,
+                                  1000,   2000,   5000,    10000,   15000,   30000,    60000,    120000,  300000,
+                                  600000, 900000, 1800000, 3600000, 7200000, 10800000, 21600000, 43200000};
 constexpr int64_t kDayMs = 24LL * 3600 * 1000;
 
 std::string Number(double value) {
@@ -130,7 +130,8 @@ std::string OutageHatching(const TimeAxis& axis, const PointHistory& history, in
         open = event.fault;
         from = event.timeMs;
     }
-    if (open != ExchangeFault::kNone) svg += Rect(axis.X(from), y, axis.X(endMs) - axis.X(from), kBand, FaultFill(open));
+    if (open != ExchangeFault::kNone)
+        svg += Rect(axis.X(from), y, axis.X(endMs) - axis.X(from), kBand, FaultFill(open));
     return svg;
 }
 
@@ -173,7 +174,8 @@ std::string Legend(double y) {
     const double faults = y + 18 * (kLegendRows - 1);
     for (std::size_t kind = 1; kind < kFaultKinds; ++kind) {
         const ExchangeFault fault = static_cast<ExchangeFault>(kind);
-        svg += LegendEntry(kLeft + 170 * static_cast<double>(kind - 1), faults, FaultFill(fault), ExchangeFaultName(fault));
+        svg += LegendEntry(kLeft + 170 * static_cast<double>(kind - 1), faults, FaultFill(fault),
+                           ExchangeFaultName(fault));
     }
     return svg;
 }
@@ -202,8 +204,8 @@ std::string VolumeCurve(const TimeAxis& axis, const Delivery& delivery, const st
             const auto failed = std::upper_bound(failures.begin(), failures.end(), delivery.curve[i - 1].timeMs);
             if (failed != failures.end() && *failed < sample.timeMs) svg += "\"/>" + line;
         }
-        svg += Number(axis.X(sample.timeMs)) + "," + Number(yBottom - (yBottom - yTop) * sample.volume / topVolume) +
-               " ";
+        svg +=
+            Number(axis.X(sample.timeMs)) + "," + Number(yBottom - (yBottom - yTop) * sample.volume / topVolume) + " ";
     }
     return svg + "\"/>";
 }

@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string>& words = options.words;
     sbhost::Output out(std::cout, options.json);
     if (!simulate && !words.empty() && words[0] == "replay") {
-        const int code = sbhost::RunReplay(std::vector<std::string>(words.begin() + 1, words.end()), libraryPath,
-                                           lines, out);
+        const int code =
+            sbhost::RunReplay(std::vector<std::string>(words.begin() + 1, words.end()), libraryPath, lines, out);
         if (code == 2) Usage();
         return code;
     }
@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
     if (!simulate) return RunOnLines(library, lines, order.point, commands, out);
     int exitCode = 1;
     std::string failure;
-    if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, out); },
-                                          &exitCode, &failure))
+    if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, out); }, &exitCode,
+                                          &failure))
         return exitCode;
     std::cerr << sbhost::DriverFailureText(order.point, failure, "");
     return 1;

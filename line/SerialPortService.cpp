@@ -64,8 +64,8 @@ int32_t SerialPortService::Exchange(uint32_t point, const uint8_t* send, uint32_
     line->status = kLineNoAnswer;
     std::size_t received = 0;
     std::string error;
-    if (!line->serial.Exchange(send, std::min<std::size_t>(sendCount, kMaxAnswerBytes), receive, replySize,
-                               &received, &error)) {
+    if (!line->serial.Exchange(send, std::min<std::size_t>(sendCount, kMaxAnswerBytes), receive, replySize, &received,
+                               &error)) {
         line->error = error;
         return kDeviceFailed;
     }

@@ -41,8 +41,7 @@ class SerialPortService : public PortServiceAdapter<SerialPortService> {
 public:
     // devices: point (1..32) to the path of its line's device; other points have no line. turnaroundMs: how long
     // the dispensers may take to begin an answer (SerialLine.h).
-    explicit SerialPortService(const std::map<uint32_t, std::string>& devices,
-                               int turnaroundMs = kDefaultTurnaroundMs);
+    explicit SerialPortService(const std::map<uint32_t, std::string>& devices, int turnaroundMs = kDefaultTurnaroundMs);
     SerialPortService(const SerialPortService&) = delete;
     SerialPortService& operator=(const SerialPortService&) = delete;
 
@@ -72,8 +71,7 @@ private:
 
     Line* LineOf(uint32_t point);
     int32_t ConfigureLine(uint32_t point, uint32_t speedCode);
-    int32_t Exchange(uint32_t point, const uint8_t* send, uint32_t sendCount, uint8_t* receive,
-                     uint32_t replySize);
+    int32_t Exchange(uint32_t point, const uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize);
 
     std::array<Line, kMaxPoint + 1> lines_;  // index 0 unused
 };

@@ -42,9 +42,9 @@ struct RecordedCall {
     HostCall call = HostCall::kStatus;
     std::size_t lineNumber = 0;  // the line that opened it
     int64_t timeMs = -1;
-    std::string opening;          // that line's text ("GET DATA TRANSACTION(1)"); empty for a link unit read
+    std::string opening;  // that line's text ("GET DATA TRANSACTION(1)"); empty for a link unit read
     std::vector<sbdecode::Exchange> exchanges;
-    std::size_t overflow = 0;     // exchanges beyond kMaxCallExchanges, not kept
+    std::size_t overflow = 0;  // exchanges beyond kMaxCallExchanges, not kept
     // The recording ends (or the host started again) before the call's end is known: what the driver does
     // beyond its exchanges is not a difference.
     bool recordingEnds = false;

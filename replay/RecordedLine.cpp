@@ -117,8 +117,8 @@ bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, Re
     sbdecode::TraceReader reader(in);
     sbdecode::TraceRecord record;
     while (reader.Next(&record)) {
-        const bool bytes = record.kind == sbdecode::TraceRecord::Kind::kSent ||
-                           record.kind == sbdecode::TraceRecord::Kind::kReceived;
+        const bool bytes =
+            record.kind == sbdecode::TraceRecord::Kind::kSent || record.kind == sbdecode::TraceRecord::Kind::kReceived;
         if (bytes && record.point != 0) {
             outline->points.insert(record.point);
             outline->lastLines[record.point] = record.lineNumber;
@@ -133,10 +133,10 @@ bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, Re
 
 std::string MisalignmentText(const Misalignment& misalignment, const RecordedLine& line) {
     std::string text = "the driver sent " + sbdecode::FrameText(sbdecode::ReadSent(misalignment.sent));
-    text += misalignment.expected ? " where the recording has " +
-                                        sbdecode::FrameText(sbdecode::ReadSent(misalignment.expected->sent)) + " at " +
-                                        At(*misalignment.expected, line)
-                                  : " past the recording's end";
+    text += misalignment.expected
+                ? " where the recording has " + sbdecode::FrameText(sbdecode::ReadSent(misalignment.expected->sent)) +
+                      " at " + At(*misalignment.expected, line)
+                : " past the recording's end";
     const std::optional<Exchange>& as = misalignment.answeredAs;
     switch (misalignment.taken) {
         case Misalignment::Taken::kAhead:

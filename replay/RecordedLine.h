@@ -39,8 +39,8 @@ bool SameTransmission(const sbdecode::Bytes& a, const sbdecode::Bytes& b);
 
 struct Misalignment {
     enum class Taken { kAhead, kAgain, kSilence };
-    sbdecode::Bytes sent;                          // the driver's transmission
-    std::optional<sbdecode::Exchange> expected;    // the recording's exchange at this place; none past its end
+    sbdecode::Bytes sent;                        // the driver's transmission
+    std::optional<sbdecode::Exchange> expected;  // the recording's exchange at this place; none past its end
     Taken taken = Taken::kSilence;
     std::optional<sbdecode::Exchange> answeredAs;  // kAhead, kAgain: the recorded exchange whose answer was given
     std::size_t passedOver = 0;                    // kAhead: recorded exchanges passed over
@@ -84,8 +84,8 @@ private:
 struct RecordingOutline {
     std::set<unsigned> points;
     std::map<unsigned, std::size_t> lastLines;  // each point's last line with bytes
-    std::vector<std::size_t> starts;  // the lines where a run of the host starts (after an empty line)
-    bool logged = false;              // bytes from the driver's log, not only a capture's
+    std::vector<std::size_t> starts;            // the lines where a run of the host starts (after an empty line)
+    bool logged = false;                        // bytes from the driver's log, not only a capture's
 };
 // False and why in *error when it cannot be read through; progress (may be null) is told as it goes.
 bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, RecordingOutline* outline,

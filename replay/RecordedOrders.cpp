@@ -65,7 +65,8 @@ std::optional<uint32_t> ReadControlSwitch(const std::string& text) {
     // header, "0004ZD", point code, "00", the switch, "011"
     constexpr std::size_t kLength = 18;
     constexpr std::size_t kSwitchAt = 14;
-    if (text.size() != kLength || text.compare(kCommandAt, 6, "0004ZD") != 0 || text.compare(kSwitchAt + 1, 3, "011") != 0)
+    if (text.size() != kLength || text.compare(kCommandAt, 6, "0004ZD") != 0 ||
+        text.compare(kSwitchAt + 1, 3, "011") != 0)
         return std::nullopt;
     return text[kSwitchAt] == '1' ? 1u : 0u;
 }

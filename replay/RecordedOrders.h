@@ -12,10 +12,10 @@ namespace sbreplay {
 
 struct StartOrder {
     int32_t grade = 1;
-    double price = 0;       // money units a litre
-    bool byVolume = true;   // the preset is a volume (kind 1), else an amount (kind 2)
-    double preset = 0;      // litres, or money units
-    uint32_t mode = 1;      // the start mode slot 19 was given: "0" in the message for any but 0
+    double price = 0;      // money units a litre
+    bool byVolume = true;  // the preset is a volume (kind 1), else an amount (kind 2)
+    double preset = 0;     // litres, or money units
+    uint32_t mode = 1;     // the start mode slot 19 was given: "0" in the message for any but 0
 };
 
 // START's order from its message text: header, "0001ZD", point code, "0" and the grade, "J", the price digits

@@ -45,7 +45,7 @@ private:
     bool OpenNext();
 
     std::vector<RecordingPart> parts_;
-    std::size_t next_ = 0;            // the part to open next
+    std::size_t next_ = 0;                 // the part to open next
     std::vector<std::size_t> firstLines_;  // the stream's number of each opened part's first line
     std::ifstream file_;
     std::vector<char> chunk_;

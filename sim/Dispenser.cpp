@@ -35,10 +35,8 @@ void Dispenser::OnPoll() {
 
 void Dispenser::OnMessage(const std::string& message) {
     const Request request = ParseRequest(message);
-    if (faults_.TakeRefusal())
-        point_.Refuse(request);
-    else
-        point_.Handle(request);
+    if (faults_.TakeRefusal()) point_.Refuse(request);
+    else point_.Handle(request);
     Flush();
 }
 

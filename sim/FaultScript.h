@@ -16,7 +16,7 @@ constexpr std::size_t kNoSecondByte = static_cast<std::size_t>(-1);
 
 struct Corruption {
     std::size_t dataIndex = kLastDataByte;  // data byte of the block; past the end means the last one
-    uint8_t mask = 0x01;                     // XORed into that byte after the check byte was computed
+    uint8_t mask = 0x01;                    // XORed into that byte after the check byte was computed
     // A second data byte XORed with the same mask (skipped past the end): the block check cannot see the two.
     std::size_t secondIndex = kNoSecondByte;
 };

@@ -26,7 +26,7 @@ constexpr std::size_t kMaxReceivedLog = 4096;
 constexpr int64_t kMaxDeliveryVolume = 999999;
 
 struct PointConfig {
-    int nozzles = 4;              // nozzles 1..nozzles (at most 6)
+    int nozzles = 4;                                             // nozzles 1..nozzles (at most 6)
     std::array<int, kMaxGrade + 1> grades{0, 1, 2, 3, 4, 5, 6};  // grades[n]: the grade nozzle n carries
     // The dispenser's own price of each grade (price units a litre), for a START that carries price 0.
     std::array<int64_t, kMaxGrade + 1> prices{};
@@ -57,9 +57,9 @@ public:
     void Refuse(const Request& request);
 
     // Requests the dispenser makes of the driver on demand.
-    void RequestReset();           // queues the "?" answer; cleared by the RESET confirmation
-    void RequestMasterReset();     // reports carry equal characters 0 and 1 until MASTER RESET
-    void RequestInitialisation();  // status character '9' until INITIALISATION
+    void RequestReset();                             // queues the "?" answer; cleared by the RESET confirmation
+    void RequestMasterReset();                       // reports carry equal characters 0 and 1 until MASTER RESET
+    void RequestInitialisation();                    // status character '9' until INITIALISATION
     void QueueStatusReport(char status, int digit);  // one report with any status character
 
     // Messages to send, oldest first; the caller takes them all.
@@ -72,8 +72,8 @@ public:
     // The figures on the display: the delivery that last began. After a START it still shows the previous sale
     // until the started grade's nozzle is lifted, as dispensers do.
     const SaleFigures& sale() const { return sale_; }
-    int64_t VolumeTotal(int grade) const;               // hundredths of a litre
-    int64_t AmountTotal(int grade) const;               // amount units
+    int64_t VolumeTotal(int grade) const;  // hundredths of a litre
+    int64_t AmountTotal(int grade) const;  // amount units
     void SetTotals(int grade, int64_t volume, int64_t amount);
     const std::optional<StartFields>& lastStart() const { return lastStart_; }
     const std::deque<Request>& received() const { return received_; }  // the latest messages, oldest first
@@ -99,9 +99,9 @@ private:
     PointState state_ = PointState::Idle;
     int lifted_ = 0;
     SaleFigures sale_;
-    SaleFigures started_;           // grade and price of the latest START, until its delivery begins
-    int64_t limit_ = 0;             // volume at which the running delivery stops
-    bool stopsAtAmount_ = false;    // the limit comes from an amount preset
+    SaleFigures started_;         // grade and price of the latest START, until its delivery begins
+    int64_t limit_ = 0;           // volume at which the running delivery stops
+    bool stopsAtAmount_ = false;  // the limit comes from an amount preset
     int64_t presetAmount_ = 0;
     Totals volumeTotals_{};
     Totals amountTotals_{};

@@ -16,7 +16,7 @@ namespace sbsim {
 // The application above the link.
 class LinkApplication {
 public:
-    virtual void OnPoll() = 0;                             // before a poll is answered
+    virtual void OnPoll() = 0;                               // before a poll is answered
     virtual void OnMessage(const std::string& message) = 0;  // a complete message, before its last block's ack
 
 protected:

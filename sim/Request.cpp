@@ -75,10 +75,8 @@ Request ParseRequest(const std::string& message) {
         if (request.kind == RequestKind::Start && !ParseStart(message, request.start)) {
             request.kind = RequestKind::Invalid;
         } else if (request.kind == RequestKind::PointControl) {
-            if (message.size() != 18 || (message[14] != '0' && message[14] != '1'))
-                request.kind = RequestKind::Invalid;
-            else
-                request.switchOn = message[14] == '1';
+            if (message.size() != 18 || (message[14] != '0' && message[14] != '1')) request.kind = RequestKind::Invalid;
+            else request.switchOn = message[14] == '1';
         }
     }
     return request;

@@ -17,8 +17,8 @@ void Append(std::deque<T>& records, T record) {
 }  // namespace
 
 std::string Render(const ExchangeRecord& record) {
-    std::string text = std::to_string(record.point) + " > " + Hex(record.sent) + " (" +
-                       std::to_string(record.replySize) + ") <";
+    std::string text =
+        std::to_string(record.point) + " > " + Hex(record.sent) + " (" + std::to_string(record.replySize) + ") <";
     if (!record.received.empty()) text += " " + Hex(record.received);
     return text;
 }
@@ -111,8 +111,7 @@ void SimPortService::Record(int slot, uint32_t point, uint32_t arg1, uint32_t ar
     Append(calls_, SlotCall{slot, point, arg1, arg2});
 }
 
-bool SimPortService::RecordTakingFailure(int slot, uint32_t point, unsigned* failures, uint32_t arg1,
-                                         uint32_t arg2) {
+bool SimPortService::RecordTakingFailure(int slot, uint32_t point, unsigned* failures, uint32_t arg1, uint32_t arg2) {
     std::lock_guard<Mutex> guard(recordsLock_);
     Append(calls_, SlotCall{slot, point, arg1, arg2});
     if (*failures == 0) return false;

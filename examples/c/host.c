@@ -56,11 +56,12 @@ static int print_link(SbDriver* driver, uint32_t point) {
     SbLinkStatistics stats;
     stats.size = sizeof stats; /* the driver fills what this version of the struct holds */
     if (SbGetLinkStatistics(driver, point, &stats) == 0) return 0;
-    printf("line of point %u: %llu exchanges, %llu answered, %llu unanswered, %llu NAKs, %llu resends; "
-           "last answer %.1f s ago\n",
-           (unsigned)point, (unsigned long long)stats.exchanges, (unsigned long long)stats.answers,
-           (unsigned long long)stats.noAnswers, (unsigned long long)stats.naksReceived,
-           (unsigned long long)stats.resends, (double)(stats.nowUs - stats.lastAnswerUs) / 1e6);
+    printf(
+        "line of point %u: %llu exchanges, %llu answered, %llu unanswered, %llu NAKs, %llu resends; "
+        "last answer %.1f s ago\n",
+        (unsigned)point, (unsigned long long)stats.exchanges, (unsigned long long)stats.answers,
+        (unsigned long long)stats.noAnswers, (unsigned long long)stats.naksReceived, (unsigned long long)stats.resends,
+        (double)(stats.nowUs - stats.lastAnswerUs) / 1e6);
     return 1;
 }
 

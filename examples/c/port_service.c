@@ -62,16 +62,16 @@ static int answer_complete(const uint8_t* answer, size_t count, size_t limit) {
     if (count >= limit) return 1;
     if (count == 0) return 0;
     switch (answer[0]) {
-    case EOT:
-    case NAK: return 1;
-    case DLE: return count >= 2;
-    case STX:
-        if (count >= MAX_BLOCK) return 1;
-        for (i = 1; i + 1 < count; ++i) {
-            if (answer[i] == ETB || answer[i] == ETX) return 1; /* and its check byte has come */
-        }
-        return 0;
-    default: return 0; /* not an answer of the protocol: what comes until the gap */
+        case EOT:
+        case NAK: return 1;
+        case DLE: return count >= 2;
+        case STX:
+            if (count >= MAX_BLOCK) return 1;
+            for (i = 1; i + 1 < count; ++i) {
+                if (answer[i] == ETB || answer[i] == ETX) return 1; /* and its check byte has come */
+            }
+            return 0;
+        default: return 0; /* not an answer of the protocol: what comes until the gap */
     }
 }
 

@@ -18,10 +18,10 @@
 #define PORT_MAX_POINT 32
 
 /* Results of SendReceive (slot 16) and Configure (slot 17) other than success (0). */
-#define PORT_FAILED (-1)             /* slot 1's answer: an exchange failed */
-#define PORT_NO_SUCH_LINE (-2)       /* no device was given for the point's line */
-#define PORT_UNSUPPORTED_SPEED (-3)  /* slot 17: the speed code names no line this service sets up */
-#define PORT_DEVICE_FAILED (-4)      /* the device could not be opened, set up, written or read */
+#define PORT_FAILED (-1)            /* slot 1's answer: an exchange failed */
+#define PORT_NO_SUCH_LINE (-2)      /* no device was given for the point's line */
+#define PORT_UNSUPPORTED_SPEED (-3) /* slot 17: the speed code names no line this service sets up */
+#define PORT_DEVICE_FAILED (-4)     /* the device could not be opened, set up, written or read */
 
 /* devices[n] names the device of point n's line ("/dev/ttyUSB0", "COM3"), NULL for none; devices[0] is not used.
  * The names must last as long as the object. NULL when memory runs out. The object lives until the process ends:

@@ -24,8 +24,7 @@ int serial_set_8n1(SerialLine* line, uint32_t baud, char error[SERIAL_ERROR_SIZE
 /* Throws away whatever came in and was not read: a late answer to an earlier exchange, line noise. */
 int serial_discard_input(SerialLine* line, char error[SERIAL_ERROR_SIZE]);
 /* Hands all count bytes to the device, waiting at most timeout_ms in all for it to take them. */
-int serial_write(SerialLine* line, const uint8_t* bytes, size_t count, int timeout_ms,
-                 char error[SERIAL_ERROR_SIZE]);
+int serial_write(SerialLine* line, const uint8_t* bytes, size_t count, int timeout_ms, char error[SERIAL_ERROR_SIZE]);
 /* Reads one byte, waiting for it at most timeout_ms: 1 a byte came, 0 none came in time, -1 the device failed. */
 int serial_read_byte(SerialLine* line, uint8_t* byte, int timeout_ms, char error[SERIAL_ERROR_SIZE]);
 

@@ -101,8 +101,7 @@ int serial_discard_input(SerialLine* line, char error[SERIAL_ERROR_SIZE]) {
 }
 
 /* Each round writes a byte or more, or waits for room until the one deadline: ends by it. */
-int serial_write(SerialLine* line, const uint8_t* bytes, size_t count, int timeout_ms,
-                 char error[SERIAL_ERROR_SIZE]) {
+int serial_write(SerialLine* line, const uint8_t* bytes, size_t count, int timeout_ms, char error[SERIAL_ERROR_SIZE]) {
     const long long deadline = now_ms() + timeout_ms;
     size_t written = 0;
     while (written < count) {

@@ -45,7 +45,7 @@ SerialLine* serial_open(const char* device, char error[SERIAL_ERROR_SIZE]) {
     line->handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     if (line->handle == INVALID_HANDLE_VALUE) {
         windows_error(error, GetLastError() == ERROR_ACCESS_DENIED ? "the port is in use by another program"
-                                                                     : "cannot open the port");
+                                                                   : "cannot open the port");
         free(line);
         return NULL;
     }
@@ -94,8 +94,7 @@ int serial_discard_input(SerialLine* line, char error[SERIAL_ERROR_SIZE]) {
     return 0;
 }
 
-int serial_write(SerialLine* line, const uint8_t* bytes, size_t count, int timeout_ms,
-                 char error[SERIAL_ERROR_SIZE]) {
+int serial_write(SerialLine* line, const uint8_t* bytes, size_t count, int timeout_ms, char error[SERIAL_ERROR_SIZE]) {
     COMMTIMEOUTS wanted = line->timeouts;
     DWORD written = 0;
     wanted.WriteTotalTimeoutMultiplier = 0;

@@ -78,8 +78,8 @@ typedef struct SbMenuClickHandler {
     void* self;
 } SbMenuClickHandler;
 typedef struct SbMenuItemVtbl {
-    uint32_t(SB_CALL* Count)(SbMenuItem* item);                                  /* 0: direct sub-items */
-    SbMenuItem*(SB_CALL* Item)(SbMenuItem* item, uint32_t index);                /* 1: sub-item from 0 */
+    uint32_t(SB_CALL* Count)(SbMenuItem* item);                                   /* 0: direct sub-items */
+    SbMenuItem*(SB_CALL* Item)(SbMenuItem* item, uint32_t index);                 /* 1: sub-item from 0 */
     uint32_t(SB_CALL* GetCaption)(SbMenuItem* item, char* buffer, uint32_t size); /* 2: returns length */
     void(SB_CALL* SetCaption)(SbMenuItem* item, const char* caption);             /* 3 */
     void(SB_CALL* SetHint)(SbMenuItem* item, const char* hint);                   /* 4 */
@@ -98,43 +98,38 @@ typedef SbMenuItem*(SB_CALL* SbCreateMenuItem)(SbMenuItem* parent, int32_t index
  * not answer is no failure: the call returns, slot 3 then says 2; only START (19, 15) raises "Can't Start"
  * (guide: "When a dispenser dies"). */
 typedef struct SbDriverVtbl {
-    void(SB_CALL* Abstract)(SbDriver* self);                                                        /* 0 */
-    void(SB_CALL* Describe)(SbDescription* out, SbDriver* self);                                    /* 1 */
-    void(SB_CALL* SetLineResult)(SbDriver* self, uint32_t point, uint32_t value);                   /* 2 */
-    uint32_t(SB_CALL* GetLineResult)(SbDriver* self, uint32_t point);                               /* 3 */
-    int32_t(SB_CALL* FillingPointControl)(SbDriver* self, uint32_t point, uint32_t unused,
-                                          uint32_t control);                                        /* 4 */
-    void(SB_CALL* Reserved5)(SbDriver* self, uint32_t unused);                                      /* 5 */
+    void(SB_CALL* Abstract)(SbDriver* self);                                                                  /* 0 */
+    void(SB_CALL* Describe)(SbDescription* out, SbDriver* self);                                              /* 1 */
+    void(SB_CALL* SetLineResult)(SbDriver* self, uint32_t point, uint32_t value);                             /* 2 */
+    uint32_t(SB_CALL* GetLineResult)(SbDriver* self, uint32_t point);                                         /* 3 */
+    int32_t(SB_CALL* FillingPointControl)(SbDriver* self, uint32_t point, uint32_t unused, uint32_t control); /* 4 */
+    void(SB_CALL* Reserved5)(SbDriver* self, uint32_t unused);                                                /* 5 */
     void(SB_CALL* FinalDeliveryData)(SbDriver* self, uint32_t point, uint32_t unused, double* volume,
-                                     double* amount);                                               /* 6 */
-    void(SB_CALL* GetCounter)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade,
-                              double* volume, double* amount, uint32_t unused2, uint32_t unused3);   /* 7 */
+                                     double* amount); /* 6 */
+    void(SB_CALL* GetCounter)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade, double* volume,
+                              double* amount, uint32_t unused2, uint32_t unused3); /* 7 */
     void(SB_CALL* Reserved8)(SbDriver* self, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                             uint32_t);                                                             /* 8 */
-    double(SB_CALL* CurrentDeliveryData)(SbDriver* self, uint32_t point, uint32_t unused,
-                                         double* amount);                                           /* 9 */
-    uint32_t(SB_CALL* PollStatus)(SbDriver* self, uint32_t point, uint32_t unused);                 /* 10 */
-    void(SB_CALL* SetPrice)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade,
-                            uint32_t unused2, uint32_t unused3, double price);                      /* 11 */
-    void(SB_CALL* Reserved12)(SbDriver* self, uint32_t, uint32_t, uint32_t);                        /* 12 */
+                             uint32_t);                                                                    /* 8 */
+    double(SB_CALL* CurrentDeliveryData)(SbDriver* self, uint32_t point, uint32_t unused, double* amount); /* 9 */
+    uint32_t(SB_CALL* PollStatus)(SbDriver* self, uint32_t point, uint32_t unused);                        /* 10 */
+    void(SB_CALL* SetPrice)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade, uint32_t unused2,
+                            uint32_t unused3, double price);                 /* 11 */
+    void(SB_CALL* Reserved12)(SbDriver* self, uint32_t, uint32_t, uint32_t); /* 12 */
     void(SB_CALL* SetVolumePreset)(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t,
-                                   double volume);                                                  /* 13 */
+                                   double volume); /* 13 */
     void(SB_CALL* SetAmountPreset)(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t,
-                                   double amount);                                                  /* 14 */
-    void(SB_CALL* StartGrade1)(SbDriver* self, uint32_t point, uint32_t second, uint32_t unused);     /* 15 */
-    int32_t(SB_CALL* OpenLine)(SbDriver* self, uint32_t point);                                     /* 16 */
-    void(SB_CALL* Reserved17)(SbDriver* self, uint32_t, uint32_t, uint32_t);                        /* 17 */
-    void(SB_CALL* Reserved18)(SbDriver* self, uint32_t, uint32_t, uint32_t, uint32_t);              /* 18 */
-    void(SB_CALL* Start)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade,
-                         uint32_t mode);                                                            /* 19 */
-    uint32_t(SB_CALL* Capability)(SbDriver* self, uint32_t code, int32_t* answer);                  /* 20 */
+                                   double amount);                                                       /* 14 */
+    void(SB_CALL* StartGrade1)(SbDriver* self, uint32_t point, uint32_t second, uint32_t unused);        /* 15 */
+    int32_t(SB_CALL* OpenLine)(SbDriver* self, uint32_t point);                                          /* 16 */
+    void(SB_CALL* Reserved17)(SbDriver* self, uint32_t, uint32_t, uint32_t);                             /* 17 */
+    void(SB_CALL* Reserved18)(SbDriver* self, uint32_t, uint32_t, uint32_t, uint32_t);                   /* 18 */
+    void(SB_CALL* Start)(SbDriver* self, uint32_t point, uint32_t unused, int32_t grade, uint32_t mode); /* 19 */
+    uint32_t(SB_CALL* Capability)(SbDriver* self, uint32_t code, int32_t* answer);                       /* 20 */
     void(SB_CALL* StatusRecord)(SbStatusRecord* out, SbDriver* self, uint32_t point, uint32_t second,
-                                uint32_t unused);                                                   /* 21 */
-    void(SB_CALL* SwitchPoint)(SbDriver* self, uint32_t point, uint32_t, uint32_t,
-                               uint32_t control);                                                   /* 22 */
-    void(SB_CALL* SwitchPointAgain)(SbDriver* self, uint32_t point, uint32_t, uint32_t,
-                                    uint32_t control);                                              /* 23 */
-    void(SB_CALL* HookMenu)(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create);            /* 24 */
+                                uint32_t unused);                                                          /* 21 */
+    void(SB_CALL* SwitchPoint)(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control);      /* 22 */
+    void(SB_CALL* SwitchPointAgain)(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control); /* 23 */
+    void(SB_CALL* HookMenu)(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create);                   /* 24 */
 } SbDriverVtbl;
 struct SbDriver {
     const SbDriverVtbl* vtbl;
@@ -193,17 +188,18 @@ struct SbPortService {
  * nothing written into the records of slots 1 and 21. The calls that fail, and their texts, stay the same.
  * Guide: "Failures".
  */
-#define SB_FAILURES_RAISE 0  /* the default: sb::ESerialIO on POSIX, a structured exception on Windows */
+#define SB_FAILURES_RAISE 0 /* the default: sb::ESerialIO on POSIX, a structured exception on Windows */
 #define SB_FAILURES_RETURN 1
 
 #define SB_FAILURE_NONE 0
 #define SB_FAILURE_SERIAL_IO 1 /* a dispenser exchange failed (ESerialIO) */
 #define SB_FAILURE_ABSTRACT 2  /* slot 0 was called */
-#define SB_FAILURE_REFUSED 3   /* a price (slot 11: negative, not finite, over 4 digits once scaled by PDec) or a
-                                  preset (slots 13, 14: negative or not finite) was refused, never replaced by the
-                                  previous one: that grade of that point, or that point, does not START ("Can't
-                                  Start") until a good value is set; raise mode only logs it (guide: "Refused
-                                  prices and presets") */
+#define SB_FAILURE_REFUSED                                                                \
+    3 /* a price (slot 11: negative, not finite, over 4 digits once scaled by PDec) or a  \
+         preset (slots 13, 14: negative or not finite) was refused, never replaced by the \
+         previous one: that grade of that point, or that point, does not START ("Can't    \
+         Start") until a good value is set; raise mode only logs it (guide: "Refused      \
+         prices and presets") */
 
 /* Why a failure happened, a number a host can switch on (guide: "Failures"); the text says it to people. */
 #define SB_REASON_NONE 0             /* no failure, slot 0, or a failure the driver did not foresee */
@@ -213,13 +209,14 @@ struct SbPortService {
 #define SB_REASON_NOT_SELECTED 4     /* START: the dispenser never answered ready to receive */
 #define SB_REASON_NOT_ACKNOWLEDGED 5 /* START: the dispenser kept refusing a block of the message */
 #define SB_REASON_START_REFUSED 6    /* START: the dispenser refused it */
-#define SB_REASON_VALUE_REFUSED 7    /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, or
-                                        for its grade */
+#define SB_REASON_VALUE_REFUSED                                                     \
+    7 /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, or \
+         for its grade */
 
 typedef struct SbFailure {
-    uint32_t code;     /* SB_FAILURE_* */
-    char cp1251[512];  /* the message, Windows-1251, zero-terminated; empty for SB_FAILURE_NONE */
-    char utf8[1024];   /* the same message in UTF-8 */
+    uint32_t code;    /* SB_FAILURE_* */
+    char cp1251[512]; /* the message, Windows-1251, zero-terminated; empty for SB_FAILURE_NONE */
+    char utf8[1024];  /* the same message in UTF-8 */
 } SbFailure;
 
 /* Sets how the slots of this driver object report failures, for every thread. A null or foreign object, or a

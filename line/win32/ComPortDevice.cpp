@@ -29,11 +29,10 @@ public:
     // for one program at a time (no sharing): another one's port is refused as denied.
     bool Open(const std::string& path, std::string* error) override {
         const std::string deviceName = path.rfind("\\\\.\\", 0) == 0 ? path : "\\\\.\\" + path;
-        handle_ = CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+        handle_ = CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (IsOpen()) return true;
         *error = GetLastError() == ERROR_ACCESS_DENIED ? path + " is in use by another program"
-                                                        : WindowsError("cannot open " + path);
+                                                       : WindowsError("cannot open " + path);
         return false;
     }
     bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }

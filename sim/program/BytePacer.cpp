@@ -10,8 +10,8 @@ constexpr long long kBitsPerByte = 10;
 }  // namespace
 
 BytePacer::BytePacer(int baud, int turnaroundMs)
-    : byteTime_(std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(kBitsPerByte * 1000000000LL /
-                                                                                     std::max(baud, 1)))),
+    : byteTime_(std::chrono::duration_cast<Clock::duration>(
+          std::chrono::nanoseconds(kBitsPerByte * 1000000000LL / std::max(baud, 1)))),
       turnaround_(std::chrono::milliseconds(turnaroundMs)) {}
 
 void BytePacer::Queue(const Bytes& answer, std::size_t received, Clock::time_point now) {

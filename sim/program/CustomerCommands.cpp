@@ -4,8 +4,7 @@
 
 namespace sbsim {
 
-const char kCustomerCommandHelp[] =
-    "lift N (nozzle 1..6), hang, off, on, reset, master, init, quit";
+const char kCustomerCommandHelp[] = "lift N (nozzle 1..6), hang, off, on, reset, master, init, quit";
 
 CommandOutcome ApplyCustomerCommand(const std::string& line, FillingPoint& point, std::string* error) {
     std::istringstream words(line);

@@ -28,8 +28,8 @@ const LineSetup* Forecourt::Line(const std::string& name) const {
     return nullptr;
 }
 
-bool ReadFaultOrder(const std::string& target, const std::vector<std::string>& words, std::size_t at,
-                    FaultOrder* order, std::string* error) {
+bool ReadFaultOrder(const std::string& target, const std::vector<std::string>& words, std::size_t at, FaultOrder* order,
+                    std::string* error) {
     order->target = target;
     if (at + 2 != words.size() || !KnownKind(words[at])) {
         *error = "a fault is KIND COUNT|on|off with KIND silence, nak, wait, refuse, corrupt or noise";
@@ -80,7 +80,8 @@ bool CheckForecourt(const Forecourt& forecourt, std::string* error) {
             return false;
         }
         if (forecourt.Line(point.line) == nullptr) {
-            *error = "point " + std::to_string(point.address) + " is on line \"" + point.line + "\", which is not given";
+            *error =
+                "point " + std::to_string(point.address) + " is on line \"" + point.line + "\", which is not given";
             return false;
         }
     }

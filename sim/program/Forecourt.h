@@ -45,8 +45,8 @@ struct Forecourt {
 };
 
 // Reads "KIND COUNT|on|off" (words[at], words[at + 1]) for target into *order; false and why in *error.
-bool ReadFaultOrder(const std::string& target, const std::vector<std::string>& words, std::size_t at,
-                    FaultOrder* order, std::string* error);
+bool ReadFaultOrder(const std::string& target, const std::vector<std::string>& words, std::size_t at, FaultOrder* order,
+                    std::string* error);
 
 // `points` points at addresses 1..points spread in order over `lines` lines named A, B...; every line and
 // point like the given ones.

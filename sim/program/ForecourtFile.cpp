@@ -183,9 +183,10 @@ private:
             }
             current_.pricesLine = number_;
         } else {
-            return Fail("a point takes line, device, nozzles = 1..6, grades (up to 6 of 1..6), prices (up to 6), "
-                        "flow and tank (1..999999), link-unit = yes|no and fault = KIND COUNT|on|off",
-                        error);
+            return Fail(
+                "a point takes line, device, nozzles = 1..6, grades (up to 6 of 1..6), prices (up to 6), "
+                "flow and tank (1..999999), link-unit = yes|no and fault = KIND COUNT|on|off",
+                error);
         }
         return true;
     }

@@ -31,7 +31,8 @@ bool InputEndsService() {
 int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
     if (when <= now) return 0;
     // Rounded up, so the wait never ends before the moment.
-    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(when - now + std::chrono::microseconds(999)).count());
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(when - now + std::chrono::microseconds(999)).count());
 }
 
 class Server {
@@ -55,7 +56,8 @@ public:
             for (std::size_t i = 0; i < points_.size(); ++i) {
                 const ServedPoint& point = *points_[i];
                 fds[i] = {point.channel.fd, POLLIN, 0};
-                if (point.framer.pending()) Earliest(&timeout, point.lastInput + std::chrono::milliseconds(kSilenceMs), now);
+                if (point.framer.pending())
+                    Earliest(&timeout, point.lastInput + std::chrono::milliseconds(kSilenceMs), now);
                 if (point.pacer.Pending()) Earliest(&timeout, point.pacer.NextDue(), now);
             }
             commands = {stdinOpen_ ? 0 : -1, POLLIN, 0};

@@ -7,7 +7,7 @@
 namespace sbsim {
 
 struct OpenedLine {
-    int fd = -1;          // the side sbsim reads and writes; -1 when opening failed
+    int fd = -1;           // the side sbsim reads and writes; -1 when opening failed
     int slaveKeeper = -1;  // pty: the slave kept open, so the master sees no hang-up between host runs
     std::string name;      // pty: the slave's path for the host; device: its path
     std::string error;     // why opening failed

@@ -12,8 +12,7 @@ int64_t LocalClockMs() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     return ((local.tm_hour * 60LL + local.tm_min) * 60 + local.tm_sec) * 1000 + millis;
 }
 

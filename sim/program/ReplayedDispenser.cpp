@@ -2,8 +2,8 @@
 
 namespace sbsim {
 
-ReplayedDispenser::ReplayedDispenser(std::vector<sbreplay::RecordingPart> parts, unsigned point,
-                                     std::size_t lastLine, bool strict, std::ostream& out)
+ReplayedDispenser::ReplayedDispenser(std::vector<sbreplay::RecordingPart> parts, unsigned point, std::size_t lastLine,
+                                     bool strict, std::ostream& out)
     : line_(std::move(parts), point, lastLine), point_(point), strict_(strict), out_(out) {}
 
 void ReplayedDispenser::Tell(const std::string& news) { out_ << "point " << point_ << " " << news << std::endl; }

@@ -46,7 +46,7 @@ struct ServedPoint {
     LineFramer framer;
     BytePacer pacer;
     StateReporter reporter;
-    BytePacer::Clock::time_point lastInput{};  // when the latest bytes came in
+    BytePacer::Clock::time_point lastInput{};     // when the latest bytes came in
     BytePacer::Clock::time_point blockedSince{};  // when the line first refused a byte of the current answer
     bool blocked = false;
     unsigned noisyAnswers = 0;

@@ -41,8 +41,9 @@ void StateReporter::Look(const FillingPoint& point) {
     out_ << prefix_ << "state " << StateName(state) << " status " << status << " digit " << digit << "\n";
     if (deliveryStopped) {
         const SaleFigures& sale = point.sale();
-        out_ << prefix_ << "sale grade " << sale.grade << " nozzle " << sale.nozzle << " volume " << Hundredths(sale.volume)
-             << " price " << Hundredths(sale.price) << " amount " << Hundredths(sale.amount) << "\n";
+        out_ << prefix_ << "sale grade " << sale.grade << " nozzle " << sale.nozzle << " volume "
+             << Hundredths(sale.volume) << " price " << Hundredths(sale.price) << " amount " << Hundredths(sale.amount)
+             << "\n";
         out_ << prefix_ << "totals grade " << sale.grade << " volume " << Hundredths(point.VolumeTotal(sale.grade))
              << " amount " << Hundredths(point.AmountTotal(sale.grade)) << "\n";
     }

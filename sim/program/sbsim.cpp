@@ -146,8 +146,9 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         return false;
     }
     if (!options->replay.empty() && (!options->config.empty() || options->points > 1 || options->modelGiven)) {
-        *error = "--replay plays the recorded dispensers: no --points, --config, --flow, --nozzles, --link-unit, "
-                 "and no fault but noise";
+        *error =
+            "--replay plays the recorded dispensers: no --points, --config, --flow, --nozzles, --link-unit, "
+            "and no fault but noise";
         return false;
     }
     return true;
@@ -247,9 +248,8 @@ int main(int argc, char** argv) {
         }
         points.push_back(std::make_unique<sbsim::ServedPoint>(setup, line, channel, std::cout));
         if (!options.replay.empty())
-            points.back()->replay =
-                std::make_unique<sbsim::ReplayedDispenser>(recording, setup.address, outline.lastLines[setup.address],
-                                                           options.strict, std::cout);
+            points.back()->replay = std::make_unique<sbsim::ReplayedDispenser>(
+                recording, setup.address, outline.lastLines[setup.address], options.strict, std::cout);
         std::cout << "point " << setup.address << " line " << line.name << " " << channel.name << "\n";
     }
     for (const sbsim::FaultOrder& order : forecourt.faults) {

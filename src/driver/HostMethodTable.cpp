@@ -47,7 +47,8 @@ void SB_CALL Describe(SbDescription* out, SbDriver* self) {
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
     AtSlotBoundary({self, 2, LowByte(point)}, [&]() {
-        if (!Refused(LowByte(point), 2)) Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
+        if (!Refused(LowByte(point), 2))
+            Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
     });
 }
 
@@ -212,10 +213,11 @@ void SB_CALL HookMenu(SbDriver* self, SbMenuItem* menus, SbCreateMenuItem create
 }
 
 const SbDriverVtbl kTable = {
-    Abstract,     Describe,    SetLineResult, GetLineResult, FillingPointControl, DoNothing1, FinalData,
-    Counter,      DoNothing7,  CurrentData,   Status,        SetPrice,            DoNothing3, VolumePreset,
-    AmountPreset, StartGrade1, OpenLine,      DoNothing3,    DoNothing4,          Start,      Capability,
-    StatusRecord, SwitchPoint, SwitchPointAgain, HookMenu,
+    Abstract,    Describe,     SetLineResult, GetLineResult,    FillingPointControl,
+    DoNothing1,  FinalData,    Counter,       DoNothing7,       CurrentData,
+    Status,      SetPrice,     DoNothing3,    VolumePreset,     AmountPreset,
+    StartGrade1, OpenLine,     DoNothing3,    DoNothing4,       Start,
+    Capability,  StatusRecord, SwitchPoint,   SwitchPointAgain, HookMenu,
 };
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
-#include <exception>
 #include <utility>
 
 #include "driver/TVM30.h"
@@ -57,8 +57,7 @@ inline void ClearReportedFailure() {
 
 inline void ReportFailure(const SlotFailure& failure) {
     SbFailure& record = ThreadReportedFailure();
-    record.code =
-        failure.kind == platform::HostFailureKind::Abstract ? SB_FAILURE_ABSTRACT : SB_FAILURE_SERIAL_IO;
+    record.code = failure.kind == platform::HostFailureKind::Abstract ? SB_FAILURE_ABSTRACT : SB_FAILURE_SERIAL_IO;
     static_assert(sizeof record.cp1251 == sizeof failure.cp1251 && sizeof record.utf8 == sizeof failure.utf8);
     std::memcpy(record.cp1251, failure.cp1251, sizeof record.cp1251);
     std::memcpy(record.utf8, failure.utf8, sizeof record.utf8);

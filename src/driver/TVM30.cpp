@@ -10,8 +10,9 @@ namespace {
 int32_t SB_CALL ConfigureLineHandler(void* self, uint32_t point) {
     // Called by the host's port service: nothing of ours may travel into its frames.
     try {
-        return IsPoint(point & 0xFFu) ? TVM30::From(static_cast<SbDriver*>(self)).ConfigureLine(static_cast<uint8_t>(point))
-                                      : -1;
+        return IsPoint(point & 0xFFu)
+                   ? TVM30::From(static_cast<SbDriver*>(self)).ConfigureLine(static_cast<uint8_t>(point))
+                   : -1;
     } catch (...) {
         platform::PassThreadEnd();
         return -1;
@@ -32,7 +33,9 @@ uint32_t SB_CALL ReceivedBytes(void* self, uint32_t point, const uint8_t* bytes,
     }
 }
 
-void SB_CALL SettingsClick(void* self, SbMenuItem*) { OpenSettings(TVM30::From(static_cast<SbDriver*>(self)).Settings); }
+void SB_CALL SettingsClick(void* self, SbMenuItem*) {
+    OpenSettings(TVM30::From(static_cast<SbDriver*>(self)).Settings);
+}
 
 }  // namespace
 

@@ -7,10 +7,10 @@
 #include "link/CallContext.h"
 #include "link/ExchangeBudget.h"
 #include "link/LineBytes.h"
-#include "state/PointTrace.h"
 #include "logging/TraceFormat.h"
 #include "platform/Boundary.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 #include "state/PositionTable.h"
 
 namespace sb {

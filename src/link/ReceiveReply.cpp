@@ -8,9 +8,9 @@
 #include "common/Cp1251.h"
 #include "link/BlockCheck.h"
 #include "link/LineBytes.h"
+#include "link/LinkSequences.h"
 #include "link/PollLimits.h"
 #include "link/PortExchange.h"
-#include "link/LinkSequences.h"
 #include "state/PointTrace.h"
 
 namespace sb {

@@ -44,8 +44,8 @@ std::optional<ResetRequest> Selection::Run() {
                 return ResetRequest{first, buffer_[2]};
             }
             if (refusal) ++link_.DrainedRefusals;
-            for (int drained = 1; buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed &&
-                                  drained < kMaxBlocksPerReply;
+            for (int drained = 1;
+                 buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed && drained < kMaxBlocksPerReply;
                  ++drained) {
                 Acknowledge(link_, buffer_, digit);
             }

@@ -110,8 +110,7 @@ std::optional<ResetRequest> MessageSending::Run() {
                 phase_ = Phase::Done;
                 break;
             }
-            case Phase::Done:
-                break;
+            case Phase::Done: break;
         }
     }
     return std::nullopt;

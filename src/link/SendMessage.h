@@ -16,8 +16,8 @@ namespace sb {
 
 constexpr uint8_t kMaxBlockData = 21;
 constexpr int kSendAttempts = 3;
-constexpr int kMaxUnacknowledged = 4;      // the fifth unacknowledged block ends an attempt
-constexpr int kMaxPortFailuresInRow = 3;   // a block whose exchange fails this often ends the message
+constexpr int kMaxUnacknowledged = 4;     // the fifth unacknowledged block ends an attempt
+constexpr int kMaxPortFailuresInRow = 3;  // a block whose exchange fails this often ends the message
 
 // What sending a message came to: the reply reception's outcome once it was delivered, NotSelected or NakLimit
 // when no attempt got it through (line state LinkFailed), DataPortFailure or ExchangeLimit when the port stopped

@@ -53,7 +53,8 @@ void LogDump(const uint8_t* bytes, uint8_t count, std::initializer_list<std::str
     for (std::string_view part : prefix) {
         if (taken < kMaxPrefixParts) parts[taken++] = part;
     }
-    log.WriteParts(kLevelTrace, {trace::kDetail, parts[0], parts[1], parts[2], std::string_view(hex, size_t{3} * count)});
+    log.WriteParts(kLevelTrace,
+                   {trace::kDetail, parts[0], parts[1], parts[2], std::string_view(hex, size_t{3} * count)});
 }
 
 }  // namespace sb

@@ -21,8 +21,8 @@ enum class Command : uint8_t {
     Initialisation,
     MasterReset,
     Identification,
-    ResetConfirmation,    // the dispenser's first character and channel, then "<600"
-    LinkUnitCounter,      // the volume counter of a T10 link unit, sent unframed
+    ResetConfirmation,  // the dispenser's first character and channel, then "<600"
+    LinkUnitCounter,    // the volume counter of a T10 link unit, sent unframed
 };
 constexpr size_t kCommandCount = 11;
 

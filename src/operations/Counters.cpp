@@ -5,12 +5,12 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "state/PointTrace.h"
 #include "operations/AmountScale.h"
 #include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/WireNumbers.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -28,9 +28,7 @@ std::optional<CounterTotals> Record(Station& station, uint8_t point, const Dispe
     return DecodeCounterRecord(reply.bytes.data(), reply.replyLength, grade, scale.Value());
 }
 
-void LogWrongNumber(uint8_t point) {
-    TracePointResult(TraceName(Command::GetCounter), point, "wrong number");
-}
+void LogWrongNumber(uint8_t point) { TracePointResult(TraceName(Command::GetCounter), point, "wrong number"); }
 
 // Decodes grades 1..4 of a first answer into the cache; false when a field is not a number.
 bool FillCache(Station& station, uint8_t point, const DispenserMessage& reply) {
@@ -89,7 +87,8 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     }
     if (!answered) {
         TracePointResult("Two-Answer COUNTER(", point, FormatGeneral(*volume));
-        message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength =
+            ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         if (IsUsable(link, message.replyLength)) {
             if (const std::optional<CounterTotals> totals = Record(station, point, message, grade)) {
                 *volume = totals->volume;

@@ -9,8 +9,8 @@ namespace sb {
 
 // Steps on the kept volume that are the bookkeeping's own, below the line's hundredth of a litre, so that
 // the guards against needless requests run out by themselves:
-constexpr double kMemoryAnswerStep = 0.002;   // each answer from memory lowers it: the fourth call asks again
-constexpr double kFinalReadStep = 0.001;      // each final read (slot 6) raises it first: a longer run from memory
+constexpr double kMemoryAnswerStep = 0.002;    // each answer from memory lowers it: the fourth call asks again
+constexpr double kFinalReadStep = 0.001;       // each final read (slot 6) raises it first: a longer run from memory
 constexpr double kFinishedStatusStep = 0.003;  // a finished status lowers it before its read
 
 // The kept volume: set to the dispenser's figure, moved by one of the steps above, read without the steps.

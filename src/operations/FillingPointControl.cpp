@@ -1,15 +1,15 @@
 #include "operations/FillingPointControl.h"
 
 #include "link/LinkOutcome.h"
-#include "state/PointTrace.h"
 #include "operations/MessageBuilder.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 
 void SendFillingPointControl(Station& station, uint8_t point, uint8_t switchOn) {
     TracePoint(TraceName(Command::FillingPointControl), point);
-    DispenserMessage message =
-        Request(station, point, Command::FillingPointControl, {station.Point(point).PointCode, switchOn != 0 ? "1" : "0"});
+    DispenserMessage message = Request(station, point, Command::FillingPointControl,
+                                       {station.Point(point).PointCode, switchOn != 0 ? "1" : "0"});
     SendOrRaise(station, point, message, RowOf(LinkOutcome::PortFailure).text);
 }
 

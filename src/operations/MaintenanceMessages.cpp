@@ -5,11 +5,11 @@
 #include "common/Cp1251.h"
 #include "link/CallContext.h"
 #include "link/LinkOutcome.h"
-#include "state/PointTrace.h"
 #include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/StatusPolling.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -69,8 +69,9 @@ void ConfirmReset(Station& station, uint8_t point, const ResetRequest& request) 
     if (run.Nested()) return;
     const char dispenserFirst = static_cast<char>(request.first);
     const char dispenserChannel = static_cast<char>(request.channel);
-    const DispenserMessage message = Send(station, point, Command::ResetConfirmation,
-                                          {std::string_view(&dispenserFirst, 1), std::string_view(&dispenserChannel, 1)});
+    const DispenserMessage message =
+        Send(station, point, Command::ResetConfirmation,
+             {std::string_view(&dispenserFirst, 1), std::string_view(&dispenserChannel, 1)});
     LinkContext& link = station.LinkOf(point);
     const int k = request.channel - '0';
     if (k == 0 || k == 1) {
@@ -95,9 +96,7 @@ void MasterReset(Station& station, uint8_t point) {
     DecodeStatusReply(station, point, message);
 }
 
-void RequestIdentification(Station& station, uint8_t point) {
-    Send(station, point, Command::Identification);
-}
+void RequestIdentification(Station& station, uint8_t point) { Send(station, point, Command::Identification); }
 
 void Initialise(Station& station, uint8_t point) {
     Send(station, point, Command::Initialisation, {station.Point(point).PointCode});

@@ -11,7 +11,8 @@ static_assert(kStatusReport.statusAt < kStatusReport.length && kStatusReport.dig
 static_assert(kDeliveryReply.volume.at + kDeliveryReply.volume.width <= kDeliveryReply.length &&
               kDeliveryReply.amount.at + kDeliveryReply.amount.width <= kDeliveryReply.length);
 static_assert(kCounterReply.amount.at + kCounterReply.stride * (kCounterReply.records - 1) +
-                      kCounterReply.amount.width <= kCounterReply.length &&
+                      kCounterReply.amount.width <=
+                  kCounterReply.length &&
               kCounterReply.volume.at < kCounterReply.amount.at);
 static_assert(kLinkUnitReply.lowAt < kLinkUnitReply.length && kLinkUnitReply.highAt < kLinkUnitReply.length);
 
@@ -22,9 +23,7 @@ std::optional<double> Digits(const uint8_t* bytes, WireField field, unsigned off
 
 }  // namespace
 
-double AmountInMoneyUnits(double digits, int32_t amountScale) {
-    return amountScale != 0 ? digits / amountScale : 0;
-}
+double AmountInMoneyUnits(double digits, int32_t amountScale) { return amountScale != 0 ? digits / amountScale : 0; }
 
 std::optional<StatusReport> DecodeStatusReport(const uint8_t* bytes, size_t length) {
     if (length != kStatusReport.length) return std::nullopt;

@@ -5,13 +5,13 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "state/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
@@ -73,8 +73,8 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     // on the wire, which has no sign and fixed widths: nothing is sent.
     const int32_t price = fillingPoint.Price[grade];
     const std::optional<Preset> preset = PresetOf(station, fillingPoint);
-    const char* refusal = fillingPoint.PriceRefused[grade] ? ": price of the grade refused, none set since"
-                          : fillingPoint.PresetRefused     ? ": preset refused, none set since"
+    const char* refusal = fillingPoint.PriceRefused[grade]              ? ": price of the grade refused, none set since"
+                          : fillingPoint.PresetRefused                  ? ": preset refused, none set since"
                           : !FitsDigits(price, kPriceDigits) || !preset ? ": price or preset refused"
                                                                         : nullptr;
     if (refusal != nullptr) {

@@ -17,25 +17,19 @@ StatusClass ClassifyStatus(uint8_t statusChar, uint8_t digit, uint8_t startHold)
     switch (statusChar) {
         case '0':
         case '7':
-        case '8':
-            return {kIdle, 0, false, StatusFollowUp::None};
+        case '8': return {kIdle, 0, false, StatusFollowUp::None};
         case '1':
-            if (startHold > 0) return {Plus(kStarted, digit), static_cast<uint8_t>(startHold - 1), false,
-                                       StatusFollowUp::None};
+            if (startHold > 0)
+                return {Plus(kStarted, digit), static_cast<uint8_t>(startHold - 1), false, StatusFollowUp::None};
             return {Plus(kCalling, digit), std::nullopt, false, StatusFollowUp::None};
         case '2':
         case ':':
-        case ';':
-            return {Plus(kDelivering, digit), 0, true, StatusFollowUp::None};
+        case ';': return {Plus(kDelivering, digit), 0, true, StatusFollowUp::None};
         case '3':
-        case '4':
-            return {Plus(kFinished, digit), std::nullopt, false, StatusFollowUp::TakeFinishedDelivery};
-        case '5':
-            return {kIdle, 0, false, StatusFollowUp::ReadDeliveryData};
-        case '9':
-            return {kIdle, std::nullopt, false, StatusFollowUp::Initialise};
-        default:
-            return {kIdle, 0, false, StatusFollowUp::MasterReset};
+        case '4': return {Plus(kFinished, digit), std::nullopt, false, StatusFollowUp::TakeFinishedDelivery};
+        case '5': return {kIdle, 0, false, StatusFollowUp::ReadDeliveryData};
+        case '9': return {kIdle, std::nullopt, false, StatusFollowUp::Initialise};
+        default: return {kIdle, 0, false, StatusFollowUp::MasterReset};
     }
 }
 

@@ -16,9 +16,9 @@ enum class StatusFollowUp : uint8_t {
 };
 
 struct StatusClass {
-    uint8_t code = 0;                      // the state code, stored as the point's PointState once followUp ran
-    std::optional<uint8_t> startHold;      // the point's StartHold once followUp ran; none where it stays
-    bool saleBegan = false;                // the report shows the delivery began
+    uint8_t code = 0;                  // the state code, stored as the point's PointState once followUp ran
+    std::optional<uint8_t> startHold;  // the point's StartHold once followUp ran; none where it stays
+    bool saleBegan = false;            // the report shows the delivery began
     StatusFollowUp followUp = StatusFollowUp::None;
 };
 

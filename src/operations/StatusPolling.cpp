@@ -5,7 +5,6 @@
 
 #include "common/Cp1251.h"
 #include "common/Failure.h"
-#include "state/PointTrace.h"
 #include "operations/DeliveryData.h"
 #include "operations/LinkCalls.h"
 #include "operations/MaintenanceMessages.h"
@@ -14,13 +13,14 @@
 #include "operations/StartDelivery.h"
 #include "operations/StatusClassification.h"
 #include "platform/Clock.h"
+#include "state/PointTrace.h"
 
 namespace sb {
 namespace {
 
-constexpr uint8_t kStatusRequestAt = 15;  // silent polls before the full status request
-constexpr uint8_t kFollowUpEvery = 5;     // a follow-up whenever the silent count mod 5 is 4
-constexpr uint8_t kResetAfter = 40;       // silent polls before a MASTER RESET
+constexpr uint8_t kStatusRequestAt = 15;         // silent polls before the full status request
+constexpr uint8_t kFollowUpEvery = 5;            // a follow-up whenever the silent count mod 5 is 4
+constexpr uint8_t kResetAfter = 40;              // silent polls before a MASTER RESET
 constexpr uint8_t kInitialiseReplyLength = 214;  // a status reply this long is answered with INITIALISATION
 
 std::string Hex2(uint8_t code) {
@@ -70,20 +70,11 @@ uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_
     FillingPoint& fillingPoint = station.Point(point);
     const StatusClass status = ClassifyStatus(statusChar, digit, fillingPoint.StartHold);
     switch (status.followUp) {
-        case StatusFollowUp::None:
-            break;
-        case StatusFollowUp::TakeFinishedDelivery:
-            TakeFinishedDelivery(station, point);
-            break;
-        case StatusFollowUp::ReadDeliveryData:
-            ReadDeliveryData(station, point, false, true);
-            break;
-        case StatusFollowUp::Initialise:
-            RequestInitialisation(station, point);
-            break;
-        case StatusFollowUp::MasterReset:
-            MasterReset(station, point);
-            break;
+        case StatusFollowUp::None: break;
+        case StatusFollowUp::TakeFinishedDelivery: TakeFinishedDelivery(station, point); break;
+        case StatusFollowUp::ReadDeliveryData: ReadDeliveryData(station, point, false, true); break;
+        case StatusFollowUp::Initialise: RequestInitialisation(station, point); break;
+        case StatusFollowUp::MasterReset: MasterReset(station, point); break;
     }
     if (status.startHold) fillingPoint.StartHold = *status.startHold;
     if (status.saleBegan) MarkSaleBegan(fillingPoint);
@@ -108,7 +99,8 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
         message = Request(station, point, Command::StatusFollowUp, {std::string_view(&digit, 1)});
         SendStatusMessage(station, point, message);
     } else {
-        message.replyLength = ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
+        message.replyLength =
+            ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         // Only listened: a refusal answers the latest message sent.
         if (station.LinkOf(point).ReplyRefused && fillingPoint.StartLatest) fillingPoint.StartRefused = true;
     }

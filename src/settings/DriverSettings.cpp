@@ -28,8 +28,7 @@ int32_t ReadScale(const std::string& path, const char* key) {
     if (scale == 1 || scale == 10 || scale == 100 || scale == 1000) return scale;
     static const SystemText kInvalid("Недопустимое значение ");
     static const SystemText kUsed(": используется 100");
-    WriteLog(kLevelCritical,
-             kInvalid.cp1251 + key + "=" + std::to_string(scale) + " (" + path + ")" + kUsed.cp1251);
+    WriteLog(kLevelCritical, kInvalid.cp1251 + key + "=" + std::to_string(scale) + " (" + path + ")" + kUsed.cp1251);
     return kDefaultScale;
 }
 }  // namespace
@@ -46,8 +45,7 @@ std::optional<int32_t> ParseSettingInteger(const std::string& text) {
     }
     errno = 0;
     const long long value = std::strtoll(number.c_str(), nullptr, 10);
-    if (errno == ERANGE || value < std::numeric_limits<int32_t>::min() ||
-        value > std::numeric_limits<int32_t>::max()) {
+    if (errno == ERANGE || value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<int32_t>(value);
@@ -69,8 +67,8 @@ bool SaveSettings(const std::string& path, const DriverSettings& settings) {
     written = platform::WriteProfileString(path, kSection, "SDec", std::to_string(settings.SDec)) && written;
     written = platform::WriteProfileString(path, kSection, "PDec", std::to_string(settings.PDec)) && written;
     for (int line = 1; line <= DriverSettings::kT10Lines; ++line) {
-        written = platform::WriteProfileString(path, kSection, T10Key(line), settings.T10Line[line] ? "1" : "0") &&
-                  written;
+        written =
+            platform::WriteProfileString(path, kSection, T10Key(line), settings.T10Line[line] ? "1" : "0") && written;
     }
     return written;
 }

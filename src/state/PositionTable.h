@@ -22,8 +22,8 @@ struct FillingPoint {
     static constexpr int32_t kInitialPrice = 20;
     static constexpr uint8_t kInitialState = 192;
 
-    std::array<Relaxed<int32_t>, kGradeCount + 1> Price{0, kInitialPrice, kInitialPrice, kInitialPrice,
-                                                        kInitialPrice, kInitialPrice, kInitialPrice};
+    std::array<Relaxed<int32_t>, kGradeCount + 1> Price{
+        0, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice};
     // Set when the host's latest price for the grade was refused: the grade does not start until a good one is set.
     std::array<Relaxed<bool>, kGradeCount + 1> PriceRefused{};
     Relaxed<double> CurVolume = 0;

@@ -16,11 +16,11 @@ constexpr unsigned kOneFaultIn = 12;  // chance of a fault at each step of a del
 // START meets a fault more often, and a longer one, so that some STARTs are lost on the line: those must be told.
 constexpr unsigned kStartFaultIn = 4;
 constexpr unsigned kStartFaultLength = 5;
-constexpr unsigned kWalkAwayIn = 6;    // a customer in six walks away without lifting the nozzle
+constexpr unsigned kWalkAwayIn = 6;  // a customer in six walks away without lifting the nozzle
 constexpr int kWalkAwayPolls = 4;
 constexpr size_t kExamplesPerHost = 2;
 constexpr size_t kTraceLines = 8192;  // two deliveries of a host that reads the running figures three times a poll
-constexpr double kPrice = 1.46;  // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
+constexpr double kPrice = 1.46;       // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
 
 // Drawn so that deliveries of equal volume follow each other often.
 struct Preset {
@@ -29,12 +29,12 @@ struct Preset {
 };
 constexpr Preset kPresets[] = {{2.00, 0}, {5.00, 0}, {5.00, 0}, {0, 7.30}};
 
-const char* const kFaultNames[] = {"silence", "nak",  "wait",  "refusal", "babble", "corruption", "port",
-                                   "unseen corruption"};
-const char* const kOutcomeNames[] = {"accepted",     "told",          "apart",          "lost sale",
+const char* const kFaultNames[] = {"silence", "nak",        "wait", "refusal",
+                                   "babble",  "corruption", "port", "unseen corruption"};
+const char* const kOutcomeNames[] = {"accepted",     "told",          "apart",       "lost sale",
                                      "phantom sale", "other figures", "START untold"};
-const char* const kStateNames[] = {"idle", "nozzle up", "authorised", "delivering", "finished", "ended",
-                                   "cancelled", "off"};
+const char* const kStateNames[] = {"idle",     "nozzle up", "authorised", "delivering",
+                                   "finished", "ended",     "cancelled",  "off"};
 
 // One host on one point.
 class Host {
@@ -225,7 +225,7 @@ private:
     std::mt19937 random_;
     bool told_ = false;
     unsigned unseenBeforePrevious_ = 0;  // unseen corruptions sent before the previous delivery began
-    std::string faultsDrawn_;  // during the current delivery
+    std::string faultsDrawn_;            // during the current delivery
     StepTrace trace_{kTraceLines};
     Counts counts_;
 };
@@ -253,9 +253,10 @@ std::string Counts::Summary(const char* callTime) const {
         }
         return text;
     };
-    return std::to_string(deliveries) + " deliveries (" + std::to_string(sales) + " sold); faults: " +
-           list(kFaultNames, faults.data(), kFaults) + "; " + list(kOutcomeNames, outcomes.data(), kOutcomes) +
-           "; wrong " + std::to_string(Wrong()) + "; longest call " + std::to_string(longestCallMs) + " " + callTime;
+    return std::to_string(deliveries) + " deliveries (" + std::to_string(sales) +
+           " sold); faults: " + list(kFaultNames, faults.data(), kFaults) + "; " +
+           list(kOutcomeNames, outcomes.data(), kOutcomes) + "; wrong " + std::to_string(Wrong()) + "; longest call " +
+           std::to_string(longestCallMs) + " " + callTime;
 }
 
 void AttachDispensers(sbsim::SimPortService& lines) {

@@ -30,8 +30,8 @@ struct Counts {
     std::array<unsigned, kOutcomes> outcomes{};
     std::array<unsigned, kFaults> faults{};
     unsigned deliveries = 0;
-    unsigned sales = 0;          // deliveries in which the dispenser sold something
-    uint64_t longestCallMs = 0;  // the longest one call of the driver took, by the target's clock
+    unsigned sales = 0;                 // deliveries in which the dispenser sold something
+    uint64_t longestCallMs = 0;         // the longest one call of the driver took, by the target's clock
     std::vector<std::string> examples;  // of wrong deliveries, a few per host, each with its point's trace
 
     unsigned Wrong() const;

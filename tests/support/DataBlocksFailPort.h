@@ -12,8 +12,7 @@ struct DataBlocksFailPort : sbline::PortServiceForwarder<DataBlocksFailPort> {
 
     explicit DataBlocksFailPort(SbPortService* wrapped) : PortServiceForwarder(wrapped) {}
 
-    int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t count, uint8_t* receive, uint32_t size,
-                        uint32_t zero) {
+    int32_t SendReceive(uint32_t point, uint8_t* send, uint32_t count, uint8_t* receive, uint32_t size, uint32_t zero) {
         if (send[0] == 0x02) {
             ++failures;
             return kFailure;

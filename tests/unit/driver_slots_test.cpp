@@ -172,7 +172,10 @@ TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
     vm->StatusRecord(nullptr, driver, 33, 0, 0);
 
     // Link statistics of a bad point or object, into no record or one too small: refused; a later version's gets ours.
-    struct { SbLinkStatistics known; uint64_t later; } grown;
+    struct {
+        SbLinkStatistics known;
+        uint64_t later;
+    } grown;
     std::memset(&grown, 0xEE, sizeof grown);
     grown.known.size = sizeof grown.known - 1;
     for (SbDriver* object : {driver, static_cast<SbDriver*>(nullptr), reinterpret_cast<SbDriver*>(&grown)})

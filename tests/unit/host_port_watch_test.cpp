@@ -76,7 +76,11 @@ TEST_F(PortWatchFaults, EveryAnswerIsNamedByItsBytes) {
     Exchange(kPoll, 30, Bytes{});
     EXPECT_EQ(watch.Counts(1).latest, Fault::kNoAnswer);
     EXPECT_EQ(watch.Counts(1).silentPolls, 1u);
-    Exchange(kPoll, 30, sbsim::FrameBlock("0110" "0002ZD" "01", false));
+    Exchange(kPoll, 30,
+             sbsim::FrameBlock("0110"
+                               "0002ZD"
+                               "01",
+                               false));
     EXPECT_EQ(watch.Counts(1).deliveryReplies, 1u);
     EXPECT_EQ(driverHeard, 11);
 }

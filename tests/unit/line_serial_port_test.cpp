@@ -129,8 +129,8 @@ protected:
     Bytes Exchange(const Bytes& send, uint32_t replySize, int32_t* result = nullptr) {
         Bytes buffer(40, 0xEE);
         std::copy(send.begin(), send.end(), buffer.begin());
-        const int32_t r = vm.SendReceive(port, 1, buffer.data(), static_cast<uint32_t>(send.size()),
-                                         buffer.data(), replySize, 0);
+        const int32_t r =
+            vm.SendReceive(port, 1, buffer.data(), static_cast<uint32_t>(send.size()), buffer.data(), replySize, 0);
         if (result != nullptr) *result = r;
         return buffer;
     }

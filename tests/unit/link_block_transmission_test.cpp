@@ -14,11 +14,11 @@ namespace {
 
 using sbtest::Block;
 using sbtest::HexOf;
-using sbtest::Raw;
 using sbtest::kDle0;
 using sbtest::kDle1;
 using sbtest::kEot;
 using sbtest::kNak;
+using sbtest::Raw;
 
 const sbsim::Bytes kSilence = {};
 
@@ -190,7 +190,8 @@ TEST_F(BlockTransmissionTest, PortFailureInsideTheExchangeIsAbsorbedAndAMissingR
     HandlerDroppingPort dropping(sim.port.port());
     sim.Driver().Port = sb::PortService(dropping.port());
     for (int i = 0; i < 2; ++i) sb::PortExchange(sim.Link(1), buffer, 3, 30);
-    EXPECT_EQ(sim.log.Count("Порт-сервис не вызвал обработчик приема (точка 1): ответы ТРК не доходят до драйвера"), 1u);
+    EXPECT_EQ(sim.log.Count("Порт-сервис не вызвал обработчик приема (точка 1): ответы ТРК не доходят до драйвера"),
+              1u);
 }
 
 TEST_F(BlockTransmissionTest, PortFailureWhileInstallingTheHandlerReachesTheCaller) {

@@ -20,12 +20,11 @@ namespace {
 
 using sbtest::Block;
 using sbtest::HexOf;
-using sbtest::Raw;
 using sbtest::kDle0;
 using sbtest::kDle1;
 using sbtest::kEot;
 using sbtest::kNak;
-
+using sbtest::Raw;
 
 class ReplyReceptionTest : public ::testing::Test {
 protected:
@@ -97,7 +96,7 @@ TEST_F(ReplyReceptionTest, FirstReplyBlockTeachesTheSequenceDigit) {
     EXPECT_EQ(Receive(), 18);
     EXPECT_EQ(sim.Link(1).ReqChar[1], '0');  // the dispenser's digit "1", inverted
     EXPECT_EQ(sim.Link(1).ReplyToggle, '1');
-    EXPECT_EQ(sim.Link(1).ReceivedCount, 1);     // the EOT after the acknowledgement
+    EXPECT_EQ(sim.Link(1).ReceivedCount, 1);  // the EOT after the acknowledgement
 }
 
 TEST_F(ReplyReceptionTest, ResetRequestIsConfirmedOnceAndItsDataKept) {

@@ -93,9 +93,9 @@ TEST(Alerts, LinesWaitingAreShownOnceAndInOrder) {
     sb::WriteLog(1, "trace only");
     host.Release();
     ASSERT_TRUE(host.WaitFor(3));
-    EXPECT_EQ(host.Shown(), (std::vector<std::string>{"09:05:03.007 Нет связи с ТРК 1",
-                                                      "09:06:00.000 Нет связи с ТРК 2",
-                                                      "09:06:00.000 Нет связи с ТРК 1"}));
+    EXPECT_EQ(host.Shown(),
+              (std::vector<std::string>{"09:05:03.007 Нет связи с ТРК 1", "09:06:00.000 Нет связи с ТРК 2",
+                                        "09:06:00.000 Нет связи с ТРК 1"}));
     EXPECT_GE(host.UiRuns(), 1);
     // Critical lines go to the file like any other.
     EXPECT_EQ(log.Count("Нет связи с ТРК 2"), 2u);

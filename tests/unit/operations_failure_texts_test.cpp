@@ -66,31 +66,31 @@ void Poll(sbtest::SimDriver& sim) {
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, FailureTextsTest,
-    ::testing::Values(
-        Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК", 10},
-        Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); }, "Can't Start", 19},
-        Case{"Counter",
-             [](sbtest::SimDriver& sim) {
-                 double volume = 0, amount = 0;
-                 sim.Slots().GetCounter(sim.Object(), 1, 0, 1, &volume, &amount, 0, 0);
-             },
-             "Невозможно выполнить запрос счетчиков ТРК", 7},
-        Case{"DeliveryData",
-             [](sbtest::SimDriver& sim) {
-                 sim.Point(1).VolumePreset = 10;
-                 double amount = 0;
-                 sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, &amount);
-             },
-             "Невозможно выполнить запрос данных отлива ТРК", 9},
-        Case{"FillingPointControl",
-             [](sbtest::SimDriver& sim) { sim.Slots().FillingPointControl(sim.Object(), 1, 0, 1); },
-             "Невозможно выполнить сброс ТРК", 4},
-        Case{"MasterReset",
-             [](sbtest::SimDriver& sim) {
-                 sim.Point(1).MasterResetPending = true;
-                 sim.Slots().PollStatus(sim.Object(), 1, 0);
-             },
-             "Невозможно выполнить сброс ТРК", 10}),
+    ::testing::Values(Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК", 10},
+                      Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); },
+                           "Can't Start", 19},
+                      Case{"Counter",
+                           [](sbtest::SimDriver& sim) {
+                               double volume = 0, amount = 0;
+                               sim.Slots().GetCounter(sim.Object(), 1, 0, 1, &volume, &amount, 0, 0);
+                           },
+                           "Невозможно выполнить запрос счетчиков ТРК", 7},
+                      Case{"DeliveryData",
+                           [](sbtest::SimDriver& sim) {
+                               sim.Point(1).VolumePreset = 10;
+                               double amount = 0;
+                               sim.Slots().CurrentDeliveryData(sim.Object(), 1, 0, &amount);
+                           },
+                           "Невозможно выполнить запрос данных отлива ТРК", 9},
+                      Case{"FillingPointControl",
+                           [](sbtest::SimDriver& sim) { sim.Slots().FillingPointControl(sim.Object(), 1, 0, 1); },
+                           "Невозможно выполнить сброс ТРК", 4},
+                      Case{"MasterReset",
+                           [](sbtest::SimDriver& sim) {
+                               sim.Point(1).MasterResetPending = true;
+                               sim.Slots().PollStatus(sim.Object(), 1, 0);
+                           },
+                           "Невозможно выполнить сброс ТРК", 10}),
     [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {

@@ -51,13 +51,20 @@ TEST(StatusClassification, EveryStatusCharacterOnValues) {
         F followUp;
     };
     const Case cases[] = {
-        {'0', 3, 4, 0xC0, 0, false, F::None},          {'8', 3, 4, 0xC0, 0, false, F::None},
-        {'1', 2, 0, 0xE2, -1, false, F::None},         {'1', 2, 6, 0xEA, 5, false, F::None},
-        {'2', 1, 3, 0xD9, 0, true, F::None},           {';', 6, 0, 0xDE, 0, true, F::None},
-        {'3', 1, 3, 0xD1, -1, false, F::TakeFinishedDelivery}, {'4', 0, 0, 0xD0, -1, false, F::TakeFinishedDelivery},
-        {'5', 2, 3, 0xC0, 0, false, F::ReadDeliveryData}, {'9', 2, 3, 0xC0, -1, false, F::Initialise},
-        {'6', 2, 3, 0xC0, 0, false, F::MasterReset},   {'/', 2, 3, 0xC0, 0, false, F::MasterReset},
-        {'<', 2, 3, 0xC0, 0, false, F::MasterReset},   {'1', 0xFF, 0, 0xDF, -1, false, F::None},
+        {'0', 3, 4, 0xC0, 0, false, F::None},
+        {'8', 3, 4, 0xC0, 0, false, F::None},
+        {'1', 2, 0, 0xE2, -1, false, F::None},
+        {'1', 2, 6, 0xEA, 5, false, F::None},
+        {'2', 1, 3, 0xD9, 0, true, F::None},
+        {';', 6, 0, 0xDE, 0, true, F::None},
+        {'3', 1, 3, 0xD1, -1, false, F::TakeFinishedDelivery},
+        {'4', 0, 0, 0xD0, -1, false, F::TakeFinishedDelivery},
+        {'5', 2, 3, 0xC0, 0, false, F::ReadDeliveryData},
+        {'9', 2, 3, 0xC0, -1, false, F::Initialise},
+        {'6', 2, 3, 0xC0, 0, false, F::MasterReset},
+        {'/', 2, 3, 0xC0, 0, false, F::MasterReset},
+        {'<', 2, 3, 0xC0, 0, false, F::MasterReset},
+        {'1', 0xFF, 0, 0xDF, -1, false, F::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(1, c.status) + " digit " + std::to_string(c.digit));
@@ -72,11 +79,11 @@ TEST(StatusClassification, EveryStatusCharacterOnValues) {
 TEST_F(StatusTest, FirstPollOfANewObjectOnlyListens) {
     EXPECT_EQ(Poll(), 0xC0u);
     EXPECT_EQ(sim.Sent(), (std::vector<std::string>{"04 30 05", "04 30 05", "04 30 05"}));
-    EXPECT_EQ(sim.log.Texts(), (std::vector<std::string>{
-                                   "ЗАПРОС СОСТОЯНИЯ(1)", "Прием ответа(1)", ":  Send(1):  04 30 05",
-                                   ":  Прием(1,OK):  04", ":  Send(1):  04 30 05", ":  Прием(1,OK):  04",
-                                   ":  Send(1):  04 30 05", ":  Прием(1,OK):  04", "Конец приема ответа(1)",
-                                   "ЗАПРОС СОСТОЯНИЯ(1): bad NO BYTE - Init OFF", "Выход СОСТОЯНИЕ(1): C0"}));
+    EXPECT_EQ(sim.log.Texts(),
+              (std::vector<std::string>{"ЗАПРОС СОСТОЯНИЯ(1)", "Прием ответа(1)", ":  Send(1):  04 30 05",
+                                        ":  Прием(1,OK):  04", ":  Send(1):  04 30 05", ":  Прием(1,OK):  04",
+                                        ":  Send(1):  04 30 05", ":  Прием(1,OK):  04", "Конец приема ответа(1)",
+                                        "ЗАПРОС СОСТОЯНИЯ(1): bad NO BYTE - Init OFF", "Выход СОСТОЯНИЕ(1): C0"}));
     EXPECT_EQ(sim.Point(1).NoReplyCount, 1);
 }
 
@@ -187,8 +194,8 @@ TEST_F(StatusTest, BadLineLeavesTheCountAndReturnsTheStoredState) {
 
 // A dispenser that takes every message and never replies: polls get EOT, selects and blocks DLE "0".
 struct DeafPort {
-    static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t* send, uint32_t count,
-                                       uint8_t*, uint32_t size, uint32_t) {
+    static int32_t SB_CALL SendReceive(SbPortService* self, uint32_t point, uint8_t* send, uint32_t count, uint8_t*,
+                                       uint32_t size, uint32_t) {
         auto* port = reinterpret_cast<DeafPort*>(self);
         sbsim::Bytes answer;
         if (count == 3 && send[1] == '0') answer = {sbsim::kEot};
@@ -238,8 +245,8 @@ TEST(SilentPoint, IsAskedOnScheduleAndResetAtTheFortiethPoll) {
         if (poll == 40) lineResultAfterReset = object->vtbl->GetLineResult(object, 1);
     }
     EXPECT_EQ(lineResultAfterReset, 2u);  // nozzle 5 was up (0xE5) when the point fell silent
-    EXPECT_EQ(asked, (std::vector<std::string>{"5:0181", "10:0181", "15:0181", "16:0000ZD0000", "20:0181",
-                                               "25:0181", "30:0181", "35:0181", "40:0181+9998ZD0000"}));
+    EXPECT_EQ(asked, (std::vector<std::string>{"5:0181", "10:0181", "15:0181", "16:0000ZD0000", "20:0181", "25:0181",
+                                               "30:0181", "35:0181", "40:0181+9998ZD0000"}));
     EXPECT_EQ(log.Count("ЗАПРОС СОСТОЯНИЯ(1): bad NO BYTE - Init"), 1u);
     EXPECT_EQ(log.Count("ЗАПРОС СОСТОЯНИЯ(1): bad NO BYTE - Init OFF"), 40u);
     EXPECT_EQ(driver.Point(1).NoReplyCount, 2);  // restarted at 1 after the reset, then one more silent poll

@@ -47,13 +47,15 @@ TEST(ReplayAlignment, TheSameTransmissionIsTheSameBytesButForTheStamp) {
 TEST(ReplayAlignment, ARecordedLineAnswersFromTheNearestPlaceItCanJustify) {
     sbtest::TempDir dir;
     const Bytes reply = Block("01100002ZD01020000000");
-    sbtest::WriteFile(dir.File("capture"), "12:00:00.000 1 > 04 30 05\n12:00:00.000 1 < 04\n"
-                                           "12:00:00.020 1 > 04 31 05\n12:00:00.020 1 < 10 30\n"
-                                           "12:00:00.040 1 > " + sbdecode::HexText(Block("01010002ZD0100")) +
-                                               "\n12:00:00.040 1 < 10 31\n"
-                                           "12:00:00.060 1 > 04\n"
-                                           "12:00:00.080 1 > 04 30 05\n12:00:00.080 1 < " +
-                                               sbdecode::HexText(reply) + "\n");
+    sbtest::WriteFile(dir.File("capture"),
+                      "12:00:00.000 1 > 04 30 05\n12:00:00.000 1 < 04\n"
+                      "12:00:00.020 1 > 04 31 05\n12:00:00.020 1 < 10 30\n"
+                      "12:00:00.040 1 > " +
+                          sbdecode::HexText(Block("01010002ZD0100")) +
+                          "\n12:00:00.040 1 < 10 31\n"
+                          "12:00:00.060 1 > 04\n"
+                          "12:00:00.080 1 > 04 30 05\n12:00:00.080 1 < " +
+                          sbdecode::HexText(reply) + "\n");
     sbreplay::RecordedLine line({{dir.File("capture"), 0}}, 1);
     std::optional<sbreplay::Misalignment> how;
     EXPECT_EQ(line.Answer(kPoll, &how), kEot);

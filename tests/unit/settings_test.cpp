@@ -34,8 +34,9 @@ TEST_F(SettingsTest, MissingFileGivesDefaults) {
 }
 
 TEST_F(SettingsTest, BadNumbersAndScalesOutsideTheDialogsChoicesTakeTheDefault) {
-    const std::string text = "[Other]\r\nBaud=9600\r\n[sb]\r\nBaud = 1234\r\nSDec=abc\r\nPDec=-10\r\nT10_3=1\r\n"
-                             "T10_9=1\r\nT10_4=7\r\nT10_5=0\r\nT10_6=\r\nT10_8=1\r\n";
+    const std::string text =
+        "[Other]\r\nBaud=9600\r\n[sb]\r\nBaud = 1234\r\nSDec=abc\r\nPDec=-10\r\nT10_3=1\r\n"
+        "T10_9=1\r\nT10_4=7\r\nT10_5=0\r\nT10_6=\r\nT10_8=1\r\n";
     WriteFile(path, text);
     sbtest::LogCapture log;
     sb::TVM30& driver = Build();

@@ -185,7 +185,7 @@ TEST(SimModel, RepliesCarryAlternatingSequenceDigitsAndTheRequestsChannel) {
     EXPECT_EQ(third[2], '0');
     EXPECT_EQ(third[1], '0');
     EXPECT_EQ(third.substr(4, 6), "9999ZD");
-    Ask(dispenser, OnChannel('1', "0000ZD0000"));  // digit 1
+    Ask(dispenser, OnChannel('1', "0000ZD0000"));                     // digit 1
     EXPECT_EQ(Ask(dispenser, OnChannel('0', "9998ZD0000"))[2], '0');  // MASTER RESET starts again at 0
 }
 
@@ -209,8 +209,8 @@ TEST(SimModel, InitialisationWantedUntilItArrives) {
     EXPECT_EQ(DrainReports(dispenser, 1), (std::vector<std::string>{"9/0"}));
     EXPECT_EQ(Ask(dispenser, OnChannel('0', "9999ZD000002")).substr(4, 6), "9999ZD");
     EXPECT_EQ(StatusOf(Ask(dispenser, OnChannel('1', "0000ZD0000"))), "9/0");
-    const std::string init = OnChannel('0', "9997ZD0100A" + std::string(26, '0') + "0110I") +
-                             "01000100010001000100010001000100";
+    const std::string init =
+        OnChannel('0', "9997ZD0100A" + std::string(26, '0') + "0110I") + "01000100010001000100010001000100";
     ASSERT_EQ(init.size(), 78u);
     EXPECT_EQ(Ask(dispenser, init).size(), 4u);
     EXPECT_FALSE(dispenser.point().initialisationRequested());

@@ -71,7 +71,7 @@ TEST_F(SimPort, LineStatusTellsAMissingAnswerFromNoneAwaited) {
     service.dispenser(1)->faults().SilenceExchanges(1);
     Exchange(1, Bytes{kEot, '0', kEnq}, 30);
     EXPECT_EQ(LineStatus(1), kLineNoAnswer);
-    EXPECT_EQ(Hex(buffer, 3), "04 30 05");  // silence leaves the sent bytes in place
+    EXPECT_EQ(Hex(buffer, 3), "04 30 05");                  // silence leaves the sent bytes in place
     EXPECT_EQ(Exchange(9, Bytes{kEot, '0', kEnq}, 30), 0);  // no dispenser on line 9
     EXPECT_EQ(LineStatus(9), kLineNoAnswer);
 }

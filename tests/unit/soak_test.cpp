@@ -25,9 +25,8 @@ thread_local soak::StepTrace* hostTrace = nullptr;  // where the driver's lines 
 
 void TraceDriverLines(soak::StepTrace* trace) {
     hostTrace = trace;
-    sb::TapThreadLines(trace == nullptr ? nullptr : +[](std::initializer_list<std::string_view> parts) {
-        hostTrace->Add(parts);
-    });
+    sb::TapThreadLines(
+        trace == nullptr ? nullptr : +[](std::initializer_list<std::string_view> parts) { hostTrace->Add(parts); });
 }
 
 // Time that neither waits nor keeps anything; each host thread adds up the pauses its calls asked for.

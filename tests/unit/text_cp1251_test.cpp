@@ -14,10 +14,10 @@ TEST(Cp1251, CyrillicAndSignsMapToTheirCodePageBytes) {
 }
 
 TEST(Cp1251, UnmappableAndBrokenInputBecomeQuestionMarks) {
-    EXPECT_EQ(sb::ToCp1251("a\xE2\x82"), "a??");             // cut-off three-byte sequence
-    EXPECT_EQ(sb::ToCp1251("\xFF"), "?");                    // not UTF-8 at all
-    EXPECT_EQ(sb::ToCp1251("日"), "?");                      // no such character in the code page
-    EXPECT_EQ(sb::ToCp1251("\xD0"), "?");                    // lead byte at the very end
+    EXPECT_EQ(sb::ToCp1251("a\xE2\x82"), "a??");  // cut-off three-byte sequence
+    EXPECT_EQ(sb::ToCp1251("\xFF"), "?");         // not UTF-8 at all
+    EXPECT_EQ(sb::ToCp1251("日"), "?");           // no such character in the code page
+    EXPECT_EQ(sb::ToCp1251("\xD0"), "?");         // lead byte at the very end
     // A text that is not zero-terminated: a sequence cut off at its end is not completed from memory beyond.
     const char beyond[] = "\xD0\x90\xE2\x82\xAC";
     EXPECT_EQ(sb::ToCp1251(std::string_view(beyond, 1)), "?");

@@ -19,7 +19,8 @@ void CheckAlertOnUnsavedSettings(HostSetup& host, TestMenuItem& entry, const Set
         if (!SendWithin(ChildAt(dialog, L"Button", 82, 158), BM_CLICK)) return false;
         // The dialog has closed; the alert comes once the host's thread dispatches again.
         HWND alert = WaitForAlert("", kAlertMs);
-        if (!Expect(alert != nullptr, "alert: a settings file that cannot be written brings up \"ОШИБКА\"")) return true;
+        if (!Expect(alert != nullptr, "alert: a settings file that cannot be written brings up \"ОШИБКА\""))
+            return true;
         const std::string message = AlertMessage(alert);
         Expect(IsLogLine(message, text), "alert: it shows the critical log line, time stamp included", message);
         CheckAlertLook(alert, host.window);

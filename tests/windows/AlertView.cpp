@@ -81,7 +81,8 @@ void CheckAlertLook(HWND alert, HWND owner) {
                GetWindow(alert, GW_CHILD) == button,
            "alert: BitBtn1 is the default button and first in tab order");
 
-    // The window was shown a moment ago: let it paint. A corner of the label holds no text at any length; beside the bevel is the window's background.
+    // The window was shown a moment ago: let it paint. A corner of the label holds no text at any length; beside the
+    // bevel is the window's background.
     Sleep(300);
     ExpectEqual(Hex(ScreenColour(alert, 17, 26)), Hex(RGB(255, 0, 0)), "alert: Label1's background is red");
     ExpectEqual(Hex(ScreenColour(alert, 3, 3)), Hex(RGB(192, 192, 192)), "alert: the window's background is silver");

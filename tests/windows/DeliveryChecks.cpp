@@ -70,8 +70,7 @@ void CheckDelivery(HostSetup& host) {
     double volume = -1;
     double amount = -1;
     slots.FinalDeliveryData(host.driver, p, 0, &volume, &amount);
-    Expect(std::fabs(volume - kPresetLitres) < 0.01, "slot 6: the final volume is the preset",
-           std::to_string(volume));
+    Expect(std::fabs(volume - kPresetLitres) < 0.01, "slot 6: the final volume is the preset", std::to_string(volume));
     Expect(Near(amount, kFinalAmount), "slot 6: the final amount", std::to_string(amount));
 
     host.lines->Act(p, [](sbsim::Dispenser& d) { d.point().HangNozzle(); });

@@ -63,7 +63,8 @@ bool CreateDriver(HostSetup& host) {
         &caught);
     if (Expect(!twinRaised, "GetDriver25 returns normally")) {
         ExpectEqual(removed, 32u, "GetDriver25 removes 32 bytes (8 words)");
-        Expect(twin != nullptr && twin->vtbl == driver->vtbl, "GetDriver25 returns a driver object with the same method table");
+        Expect(twin != nullptr && twin->vtbl == driver->vtbl,
+               "GetDriver25 returns a driver object with the same method table");
     }
     return true;
 }

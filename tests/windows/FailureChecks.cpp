@@ -75,8 +75,7 @@ void CheckSerialIOReachesHost(HostSetup& host) {
     host.Slots().OpenLine(host.driver, kFailurePoint);
     host.port->SetFault(TestPort::Fault::FailSendReceive);
     EXCEPTION_RECORD caught{};
-    const bool raised =
-        RaisesStructured([&] { host.Slots().PollStatus(host.driver, kFailurePoint, 0); }, &caught);
+    const bool raised = RaisesStructured([&] { host.Slots().PollStatus(host.driver, kFailurePoint, 0); }, &caught);
     host.port->SetFault(TestPort::Fault::None);
     if (!Expect(raised, what + ": slot 10 raises when the port fails its send-and-receive")) return;
     CheckRaisedText(caught, SB_EXCEPTION_SERIAL_IO, Cp1251("Невозможно выполнить сброс ТРК"), what);
@@ -96,8 +95,7 @@ void CheckPortFailuresAbsorbed(HostSetup& host) {
         const int errorCallsBefore = host.PortCalls(kErrorResultSlot, kFailurePoint);
         host.port->SetFault(c.fault);
         EXCEPTION_RECORD caught{};
-        const bool raised =
-            RaisesStructured([&] { host.Slots().PollStatus(host.driver, kFailurePoint, 0); }, &caught);
+        const bool raised = RaisesStructured([&] { host.Slots().PollStatus(host.driver, kFailurePoint, 0); }, &caught);
         const bool finallyRan = host.port->FinallyRan();
         host.port->SetFault(TestPort::Fault::None);
         Expect(finallyRan, what + ": the port's own finally-handler ran");

@@ -42,8 +42,8 @@ void CheckHostCatchesDriverFailures(HostSetup& host) {
     Expect(!foreignReturned && toldByCode, what + ": another structured exception is told by its code",
            toldByCode ? std::string() : failure);
 
-    const bool cxxReturned = sbhost::RunCatchingDriverFailures(
-        []() -> int { throw std::runtime_error("no room"); }, &exitCode, &failure);
+    const bool cxxReturned =
+        sbhost::RunCatchingDriverFailures([]() -> int { throw std::runtime_error("no room"); }, &exitCode, &failure);
     ExpectEqual(failure, std::string("no room"), what + ": a C++ exception is told by its text");
     Expect(!cxxReturned, what + ": a C++ exception stops the body");
 }

@@ -33,7 +33,7 @@ struct HostSetup {
     GetLastFailureFn getLastFailure = nullptr;
     GetLinkStatisticsFn getLinkStatistics = nullptr;
     SbDriver* driver = nullptr;
-    TestPort* port = nullptr;               // lent to the driver
+    TestPort* port = nullptr;                // lent to the driver
     sbsim::SimPortService* lines = nullptr;  // behind the port: the simulated dispensers and the call record
 
     const SbDriverVtbl& Slots() const { return *driver->vtbl; }

@@ -211,12 +211,13 @@ void CheckOk(HostSetup& host, TestMenuItem& entry, const SettingsFile& file) {
         return Click(dialog, "BitBtn1");
     });
 
-    const std::vector<std::string> expected = {"Baud=2400", "SDec=100", "PDec=10",  "T10_1=0", "T10_2=1", "T10_3=0",
+    const std::vector<std::string> expected = {"Baud=2400", "SDec=100", "PDec=10", "T10_1=0", "T10_2=1", "T10_3=0",
                                                "T10_4=0",   "T10_5=0",  "T10_6=0", "T10_7=0", "T10_8=0"};
     const std::vector<std::string> written = SectionSB(ReadWhole(file.Path()));
     Expect(written == expected, "settings dialog: OK writes section SB of cnf.INI with its eleven keys in order",
            Joined(written));
-    ExpectEqual(OpenedLineSpeed(host, kDeliveryPoint), 2400u, "settings dialog: after OK the driver opens lines at 2400");
+    ExpectEqual(OpenedLineSpeed(host, kDeliveryPoint), 2400u,
+                "settings dialog: after OK the driver opens lines at 2400");
     ExpectEqual(OpenedLineSpeed(host, kSlotPoint), static_cast<uint32_t>(SB_T10_SPEED_CODE),
                 "settings dialog: after OK line 2 is opened as a T10 line");
     ExpectEqual(OpenedLineSpeed(host, kT10Point), 2400u, "settings dialog: after OK line 8 is an ordinary line again");

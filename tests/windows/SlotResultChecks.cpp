@@ -37,8 +37,8 @@ void CheckCapabilities(HostSetup& host) {
         int32_t answer;
     };
     constexpr int32_t kUntouched = -12345;
-    const Case cases[] = {{0, 0, kUntouched}, {1, 1, 0}, {2, 1, 0},          {3, 1, 1},
-                          {4, 1, 0},          {5, 1, 1}, {6, 1, 0},          {7, 0, kUntouched},
+    const Case cases[] = {{0, 0, kUntouched}, {1, 1, 0},    {2, 1, 0},          {3, 1, 1},
+                          {4, 1, 0},          {5, 1, 1},    {6, 1, 0},          {7, 0, kUntouched},
                           {8, 0, kUntouched}, {9, 1, 9700}, {10, 0, kUntouched}};
     for (const Case& c : cases) {
         int32_t answer = kUntouched;
@@ -52,14 +52,12 @@ void CheckCapabilities(HostSetup& host) {
 void CheckStatusRecord(HostSetup& host) {
     const SbDriverVtbl& slots = host.Slots();
     const uint32_t state = slots.PollStatus(host.driver, kSlotPoint, 0);
-    Expect(state <= 0xFF, "slot 10: the state code comes back in a clean register",
-           "EAX " + std::to_string(state));
+    Expect(state <= 0xFF, "slot 10: the state code comes back in a clean register", "EAX " + std::to_string(state));
     uint8_t area[20];
     std::memset(area, 0x5A, sizeof area);
     slots.StatusRecord(reinterpret_cast<SbStatusRecord*>(area), host.driver, 0x3300 + kSlotPoint, 0x44, 0);
     const int code = area[0];
-    Expect(code == 0xC0 || (code >= 0xD0 && code <= 0xEF), "slot 21: byte 0 is a state code",
-           std::to_string(code));
+    Expect(code == 0xC0 || (code >= 0xD0 && code <= 0xEF), "slot 21: byte 0 is a state code", std::to_string(code));
     ExpectEqual(static_cast<int>(area[1]), 0, "slot 21: byte 1 is 0");
     ExpectEqual(static_cast<int>(area[14]), code & 7, "slot 21: byte 14 is the state code AND 7");
     ExpectEqual(static_cast<int>(area[15]), 0, "slot 21: byte 15 is 0");

@@ -68,8 +68,8 @@ void CheckSoak(HostSetup& host) {
         HANDLE handle = CreateThread(nullptr, 0, &RunHostThread, &thread, 0, nullptr);
         if (handle != nullptr) threads.push_back(handle);
     }
-    const bool finished = WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE,
-                                                 kHostsWaitMs) == WAIT_OBJECT_0;
+    const bool finished =
+        WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, kHostsWaitMs) == WAIT_OBJECT_0;
     // A thread that did not start leaves its point's deliveries missing from the count below.
     if (!Expect(finished, "soak: the host threads finish")) {
         std::fflush(stdout);

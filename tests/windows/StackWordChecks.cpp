@@ -23,8 +23,8 @@ template <typename Result, typename... Args>
 void CheckSlotRemoves(int slot, Result(__stdcall* fn)(Args...), AsParameterOf<Args>... args) {
     const std::string name = "slot " + std::to_string(slot);
     const uint32_t bytes = kSlotWords[slot] * 4;
-    ExpectEqual(StackBytes<Args...>(), bytes, name + ": the public header's prototype takes " +
-                                                  std::to_string(kSlotWords[slot]) + " words");
+    ExpectEqual(StackBytes<Args...>(), bytes,
+                name + ": the public header's prototype takes " + std::to_string(kSlotWords[slot]) + " words");
     uint32_t removed = 0;
     EXCEPTION_RECORD caught{};
     if (RaisesStructured([&] { (void)CallProbed(fn, &removed, args...); }, &caught)) {

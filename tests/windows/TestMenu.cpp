@@ -30,12 +30,13 @@ void __stdcall SetHelpContext(SbMenuItem* item, int32_t helpContext) { Of(item).
 void __stdcall SetShortcut(SbMenuItem* item, uint32_t shortcut) { Of(item).shortcut = shortcut; }
 void __stdcall SetOnClick(SbMenuItem* item, SbMenuClickHandler handler) { Of(item).onClick = handler; }
 
-const SbMenuItemVtbl kTestMenuTable = {&Count, &Item, &GetCaption, &SetCaption,
+const SbMenuItemVtbl kTestMenuTable = {&Count,   &Item,           &GetCaption,  &SetCaption,
                                        &SetHint, &SetHelpContext, &SetShortcut, &SetOnClick};
 
 }  // namespace
 
-TestMenuItem::TestMenuItem(std::string windows1251Caption) : SbMenuItem{&kTestMenuTable}, caption(std::move(windows1251Caption)) {}
+TestMenuItem::TestMenuItem(std::string windows1251Caption)
+    : SbMenuItem{&kTestMenuTable}, caption(std::move(windows1251Caption)) {}
 
 TestMenuItem& TestMenuItem::Add(std::string windows1251Caption) {
     items.push_back(std::make_unique<TestMenuItem>(std::move(windows1251Caption)));

@@ -19,7 +19,7 @@ struct TestMenuItem : SbMenuItem {
 
     std::string caption;
     std::string hint;
-    int32_t helpContext = -1;      // -1, 0xFFFFFFFF and an empty handler: never set
+    int32_t helpContext = -1;  // -1, 0xFFFFFFFF and an empty handler: never set
     uint32_t shortcut = 0xFFFFFFFFu;
     SbMenuClickHandler onClick{};
     std::vector<std::unique_ptr<TestMenuItem>> items;

@@ -22,18 +22,14 @@ EXCEPTION_DISPOSITION __cdecl RunFinally(EXCEPTION_RECORD* record, void* establi
 
 TestPort::TestPort(SbPortService* line) : PortServiceForwarder(line) {}
 
-int32_t TestPort::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive,
-                              uint32_t replySize, uint32_t zero) {
+int32_t TestPort::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount, uint8_t* receive, uint32_t replySize,
+                              uint32_t zero) {
     const Fault fault = TakeRaise() ? Fault::RaiseInSendReceive : fault_;
     switch (fault) {
-        case Fault::FailSendReceive:
-            return 1;
+        case Fault::FailSendReceive: return 1;
         case Fault::RaiseInSendReceive:
-        case Fault::AccessViolation:
-            FailInsideOwnFrame(fault);
-            return 1;  // not reached
-        case Fault::None:
-            break;
+        case Fault::AccessViolation: FailInsideOwnFrame(fault); return 1;  // not reached
+        case Fault::None: break;
     }
     return PortServiceForwarder::SendReceive(point, send, sendCount, receive, replySize, zero);
 }

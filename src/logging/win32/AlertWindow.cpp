@@ -51,15 +51,13 @@ INT_PTR AlertWindow::Impl::Handle(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
         case WM_INITDIALOG:
             // BitBtn1 first: it leads the tab order.
-            win32::AddControl(dialog, L"BUTTON", L"ВВОД", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-                              {170, 232, 89, 33}, IDOK, font.get());
-            win32::AddControl(dialog, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, {15, 24, 394, 193}, kLabel1,
-                              font.get());
+            win32::AddControl(dialog, L"BUTTON", L"ВВОД", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, {170, 232, 89, 33},
+                              IDOK, font.get());
+            win32::AddControl(dialog, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, {15, 24, 394, 193}, kLabel1, font.get());
             win32::PlaceWindow(dialog, 200, 108, 430, 273);
             return FALSE;
         case WM_CTLCOLORDLG:
-        case WM_CTLCOLORBTN:
-            return reinterpret_cast<INT_PTR>(silver.get());
+        case WM_CTLCOLORBTN: return reinterpret_cast<INT_PTR>(silver.get());
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wParam), kRed);
             SetTextColor(reinterpret_cast<HDC>(wParam), kBlack);
@@ -77,11 +75,8 @@ INT_PTR AlertWindow::Impl::Handle(HWND dialog, UINT message, WPARAM wParam) {
             // BitBtn1Click; Esc (IDCANCEL) does not close the window, it has no cancel button.
             if (LOWORD(wParam) == IDOK) Close(dialog);
             return TRUE;
-        case WM_CLOSE:
-            Close(dialog);
-            return TRUE;
-        default:
-            return FALSE;
+        case WM_CLOSE: Close(dialog); return TRUE;
+        default: return FALSE;
     }
 }
 

@@ -40,9 +40,9 @@ Font::~Font() {
 
 HWND AddControl(HWND dialog, const wchar_t* windowClass, const wchar_t* text, DWORD style, Place place, int id,
                 HFONT font) {
-    HWND control = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, place.left, place.top,
-                                   place.width, place.height, dialog,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    HWND control =
+        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, place.left, place.top, place.width,
+                        place.height, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
     if (control != nullptr && font != nullptr) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }

@@ -16,8 +16,8 @@ std::string ReadWithDefault(const std::string& path, const std::string& section,
     // past 64 KiB the value is taken as it stands.
     for (DWORD size = 256;; size *= 2) {
         std::vector<char> buffer(size);
-        DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback, buffer.data(), size,
-                                                path.c_str());
+        DWORD length =
+            GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback, buffer.data(), size, path.c_str());
         if (length + 1 < size || size >= 65536) return std::string(buffer.data(), length);
     }
 }

@@ -45,8 +45,7 @@ EXCEPTION_DISPOSITION __cdecl CatchInGuard(EXCEPTION_RECORD* record, void* estab
 
 }  // namespace
 
-__attribute__((noinline)) bool CallCatchingStructured(void (*routine)(void*), void* context,
-                                                      EXCEPTION_RECORD* caught) {
+__attribute__((noinline)) bool CallCatchingStructured(void (*routine)(void*), void* context, EXCEPTION_RECORD* caught) {
     GuardFrame frame{};
     frame.registration.Next = ExceptionChainHead();
     frame.registration.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&CatchInGuard);

@@ -44,14 +44,27 @@ const Control kControls[] = {
     {L"BUTTON", L"", kRadio, {kBox1X + 134, kBox1Y + 29, 15, 17}, kS0 + 3, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox1X + 208, kBox1Y + 29, 15, 17}, kS0 + 0, Face::Text},
     {L"STATIC", L"6  5  4  3  2  1", SS_LEFTNOWORDWRAP | kUnder, {kBox1X + 74, kBox1Y + 16, 136, 25}, -1, Face::Digits},
-    {L"BUTTON", L"Количество знаков после запятой в сумме", BS_GROUPBOX | kUnder, {kBox1X, kBox1Y, 233, 49}, -1,
+    {L"BUTTON",
+     L"Количество знаков после запятой в сумме",
+     BS_GROUPBOX | kUnder,
+     {kBox1X, kBox1Y, 233, 49},
+     -1,
      Face::Text},
     {L"BUTTON", L"", kRadio | kGroupStart, {kBox2X + 186, kBox2Y + 29, 15, 17}, kC0 + 1, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox2X + 159, kBox2Y + 29, 15, 17}, kC0 + 2, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox2X + 134, kBox2Y + 29, 15, 17}, kC0 + 3, Face::Text},
     {L"BUTTON", L"", kRadio, {kBox2X + 208, kBox2Y + 29, 15, 17}, kC0 + 0, Face::Text},
-    {L"STATIC", L"       4  3  2  1", SS_LEFTNOWORDWRAP | kUnder, {kBox2X + 75, kBox2Y + 16, 135, 25}, -1, Face::Digits},
-    {L"BUTTON", L"Количество знаков после запятой в цене", BS_GROUPBOX | kUnder, {kBox2X, kBox2Y, 233, 49}, -1,
+    {L"STATIC",
+     L"       4  3  2  1",
+     SS_LEFTNOWORDWRAP | kUnder,
+     {kBox2X + 75, kBox2Y + 16, 135, 25},
+     -1,
+     Face::Digits},
+    {L"BUTTON",
+     L"Количество знаков после запятой в цене",
+     BS_GROUPBOX | kUnder,
+     {kBox2X, kBox2Y, 233, 49},
+     -1,
      Face::Text},
     {L"BUTTON", L"OK", BS_DEFPUSHBUTTON | kGroupStart, {82, 158, 75, 25}, IDOK, Face::Text},
     {L"BUTTON", L"Отмена", BS_PUSHBUTTON | WS_TABSTOP, {165, 158, 75, 25}, IDCANCEL, Face::Text},
@@ -173,8 +186,7 @@ bool ShowSettingsDialog(SettingsChoice& choice) {
     SettingsChoice edited = choice;
     ParamFrm form(edited);
     const win32::DialogTemplate frame(
-        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0,
-        L"Настройка ТРК S&B");
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0, L"Настройка ТРК S&B");
     // No owner. The dialog procedure ends the run only through EndDialog, which also destroys the window.
     const INT_PTR result = DialogBoxIndirectParamW(win32::ThisModule(), frame.get(), nullptr, &ParamFrmProc,
                                                    reinterpret_cast<LPARAM>(&form));
