@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: the native build with warnings as errors, the GoogleTest suite with the example hosts and
-# the install check, the same suite under address and undefined-behaviour sanitizers, the same under the thread
-# sanitizer, and the Windows release bundle with its DLL in a real 32-bit process under Wine.
+# the install check, the style checks (clang-format, clang-tidy on the core), the same suite under address and
+# undefined-behaviour sanitizers, the same under the thread sanitizer, and the Windows release bundle with its DLL
+# in a real 32-bit process under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,8 @@ run_suite() {
 }
 
 run_suite debug
+# The code's habits: formatting and the core's static checks, on the debug build's compile commands.
+bash scripts/check-style.sh build/debug
 run_suite asan
 # The whole suite once more under the thread sanitizer: host threads on several points, the alert thread,
 # the simulator's and the serial lines' threads.
