@@ -19,7 +19,7 @@ constexpr unsigned kStartFaultLength = 5;
 constexpr unsigned kWalkAwayIn = 6;    // a customer in six walks away without lifting the nozzle
 constexpr int kWalkAwayPolls = 4;
 constexpr size_t kExamplesPerHost = 2;
-constexpr size_t kTraceLines = 8192;  // two deliveries of a host that reads the running figures three times a poll
+constexpr size_t kTraceLines = 16384;  // three deliveries of a host that reads the running figures three times a poll
 constexpr double kPrice = 1.46;  // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
 
 // Drawn so that deliveries of equal volume follow each other often.
