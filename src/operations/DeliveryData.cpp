@@ -210,6 +210,8 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     FillingPoint& fillingPoint = station.Point(point);
     TracePoint("GET ITOG DATA TRANSACTION(", point);
     StepVolume(fillingPoint, kFinalReadStep);
+    // Unread until the read shows the display: a read that fails raises past the line after it.
+    fillingPoint.DisplayUnread = !fillingPoint.SaleBegan && fillingPoint.NewSale;
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
     const bool begun = fillingPoint.SaleBegan || !fillingPoint.NewSale;
     fillingPoint.DisplayUnread = !begun && !reading.usable && !reading.previousSale;

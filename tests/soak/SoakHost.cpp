@@ -19,8 +19,8 @@ constexpr unsigned kStartFaultLength = 5;
 constexpr unsigned kWalkAwayIn = 6;  // a customer in six walks away without lifting the nozzle
 constexpr int kWalkAwayPolls = 4;
 constexpr size_t kExamplesPerHost = 2;
-constexpr size_t kTraceLines = 8192;  // two deliveries of a host that reads the running figures three times a poll
-constexpr double kPrice = 1.46;       // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
+constexpr size_t kTraceLines = 16384;  // three deliveries of a host that reads the running figures three times a poll
+constexpr double kPrice = 1.46;        // the amount preset 7.30 buys 5.00 l, as two of the volume presets do
 
 // Drawn so that deliveries of equal volume follow each other often.
 struct Preset {
@@ -176,8 +176,10 @@ private:
         MaybeFault();
         double volume = 0, amount = 0;
         uint32_t lineResult = 0;
+        bool finalFailed = false;
         const auto finalRead = [&] {
             const bool failed = Call([&] { vm().FinalDeliveryData(object(), point_, 0, &volume, &amount); });
+            finalFailed = failed;
             lineResult = vm().GetLineResult(object(), point_);
             Step("final: %.2f l/%.2f, line result %u%s", volume, amount, static_cast<unsigned>(lineResult),
                  Failed(failed));
@@ -193,9 +195,10 @@ private:
         AtDispenser([&](sbsim::Dispenser& dispenser) {
             sold = dispenser.point().VolumeTotal(grade) - volumeBefore;
             soldAmount = dispenser.point().AmountTotal(grade) - amountBefore;
-            // The previous delivery's final figures are the lock's reference: a corruption unseen there counts.
-            unseen = dispenser.faults().unseenCorruptionsSent() != unseenBeforePrevious_;
-            unseenBeforePrevious_ = unseenBefore;
+            // The lock's reference is the final figures of the latest delivery whose final read gave any: a
+            // corruption unseen there counts. A final read that failed or gave none leaves the reference older.
+            unseen = dispenser.faults().unseenCorruptionsSent() != unseenBeforeReference_;
+            if (!finalFailed && lineResult == 1) unseenBeforeReference_ = unseenBefore;
         });
         ++counts_.deliveries;
         if (sold > 0) ++counts_.sales;
@@ -224,8 +227,8 @@ private:
     uint32_t point_;
     std::mt19937 random_;
     bool told_ = false;
-    unsigned unseenBeforePrevious_ = 0;  // unseen corruptions sent before the previous delivery began
-    std::string faultsDrawn_;            // during the current delivery
+    unsigned unseenBeforeReference_ = 0;  // unseen corruptions sent before the reference's delivery began
+    std::string faultsDrawn_;             // during the current delivery
     StepTrace trace_{kTraceLines};
     Counts counts_;
 };

@@ -11,15 +11,15 @@ void StepTrace::Add(std::initializer_list<std::string_view> parts) {
 }
 
 void StepTrace::BeginDelivery() {
-    previousBegan_ = currentBegan_;
-    currentBegan_ = written_;
+    std::rotate(began_.begin(), began_.begin() + 1, began_.end());
+    began_.back() = written_;
 }
 
 std::string StepTrace::Recent() const {
     const uint64_t oldestKept = written_ > lines_.size() ? written_ - lines_.size() : 0;
     std::string text;
-    if (previousBegan_ < oldestKept) text += "    (" + std::to_string(oldestKept - previousBegan_) + " lines lost)\n";
-    for (uint64_t n = std::max(previousBegan_, oldestKept); n < written_; ++n) {
+    if (began_.front() < oldestKept) text += "    (" + std::to_string(oldestKept - began_.front()) + " lines lost)\n";
+    for (uint64_t n = std::max(began_.front(), oldestKept); n < written_; ++n) {
         text += "    " + lines_[n % lines_.size()] + "\n";
     }
     return text;

@@ -3,6 +3,7 @@
 // in Windows-1251).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -19,14 +20,14 @@ public:
     void Add(std::initializer_list<std::string_view> parts);
     // The next lines are a new delivery's.
     void BeginDelivery();
-    // The lines of the previous delivery and the current one (as many as the ring still holds), a line each.
+    // The lines of the current delivery and the two before it (as many as the ring still holds), a line each: a
+    // wrong delivery may have its cause there, as in a customer who pumped on an earlier START's authorisation.
     std::string Recent() const;
 
 private:
     std::vector<std::string> lines_;  // a ring; each line's string keeps its room for the next line written there
     uint64_t written_ = 0;
-    uint64_t previousBegan_ = 0;  // where the previous delivery's lines begin
-    uint64_t currentBegan_ = 0;
+    std::array<uint64_t, 3> began_{};  // where the deliveries' lines begin, the oldest first
 };
 
 }  // namespace soak
