@@ -5,7 +5,7 @@
 namespace soak {
 
 void StepTrace::Add(std::initializer_list<std::string_view> parts) {
-    std::string& line = lines_[written_++ % lines_.size()];
+    std::string& line = lines_[static_cast<size_t>(written_++ % lines_.size())];
     line.clear();
     for (std::string_view part : parts) line.append(part.data(), part.size());
 }
@@ -20,7 +20,7 @@ std::string StepTrace::Recent() const {
     std::string text;
     if (began_.front() < oldestKept) text += "    (" + std::to_string(oldestKept - began_.front()) + " lines lost)\n";
     for (uint64_t n = std::max(began_.front(), oldestKept); n < written_; ++n) {
-        text += "    " + lines_[n % lines_.size()] + "\n";
+        text += "    " + lines_[static_cast<size_t>(n % lines_.size())] + "\n";
     }
     return text;
 }
