@@ -211,10 +211,10 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     TracePoint("GET ITOG DATA TRANSACTION(", point);
     StepVolume(fillingPoint, kFinalReadStep);
     // Unread until the read shows the display: a read that fails raises past the line after it.
-    fillingPoint.DisplayUnread = !fillingPoint.SaleBegan && fillingPoint.NewSale;
+    fillingPoint.DisplayUnread = true;
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
     const bool begun = fillingPoint.SaleBegan || !fillingPoint.NewSale;
-    fillingPoint.DisplayUnread = !begun && !reading.usable && !reading.previousSale;
+    fillingPoint.DisplayUnread = !reading.usable && !reading.previousSale;
     if (reading.previousSale || IsPreviousSale(fillingPoint, reading.volume)) {
         TracePoint(PreviousSaleLocked(), point);
         reading = DeliveryReading{};

@@ -60,9 +60,9 @@ struct FillingPoint {
     // Whether LastVolume is what the display shows: cleared when a delivery begins, set again when its final
     // figures are read. After a START without it, the first figures read stand in for the previous sale.
     Relaxed<bool> LastVolumeKnown = true;
-    // Set when the latest final read could not read the display of a delivery that never showed it began. A
-    // sale the driver did not see (on an earlier START's authorisation, say) may have changed the display since
-    // LastVolume was known: a second final read still compares with it, the next START takes it as unknown.
+    // Set when the latest final read could not read the display. The display may have moved on from LastVolume
+    // unseen: a sale on an earlier START's authorisation, or a delivery a stale finished report closed early. A
+    // second final read still compares with LastVolume; the next START takes it as unknown.
     Relaxed<bool> DisplayUnread = false;
     // Written by the settings dialog while exchanges may read it.
     Relaxed<bool> T10Line = false;

@@ -191,8 +191,9 @@ private:
         // The sale the dispenser ran for this START is what the grade's totals grew by meanwhile: nothing when
         // the START was not carried out, although the dispenser still shows the previous sale then.
         int64_t sold = 0, soldAmount = 0;
-        bool unseen = false;
+        bool unseen = false, unseenHere = false;
         AtDispenser([&](sbsim::Dispenser& dispenser) {
+            unseenHere = dispenser.faults().unseenCorruptionsSent() != unseenBefore;
             sold = dispenser.point().VolumeTotal(grade) - volumeBefore;
             soldAmount = dispenser.point().AmountTotal(grade) - amountBefore;
             // The lock's reference is the final figures of the latest delivery whose final read gave any: a
@@ -204,8 +205,9 @@ private:
         if (sold > 0) ++counts_.sales;
         const int64_t read = std::llround(volume * 100), readAmount = std::llround(amount * 100);
         Outcome outcome = kAccepted;
-        // The host believes the pump authorised: START returned and the point was shown started throughout.
-        if (!startTold && !authorised && shownStarted && reached) outcome = kStartUntold;
+        // The host believes the pump authorised: START returned and the point was shown started throughout. A
+        // refusal that a corruption unseen by the block check made into another answer is apart.
+        if (!startTold && !authorised && shownStarted && reached) outcome = unseenHere ? kApart : kStartUntold;
         else if (told_ || lineResult != 1) outcome = kTold;
         else if (read == sold && readAmount == soldAmount) outcome = kAccepted;
         else if (unseen) outcome = kApart;

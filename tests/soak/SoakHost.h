@@ -2,7 +2,8 @@
 // against the simulated dispenser's totals. A delivery ends accepted (the host took the dispenser's own figures),
 // told (a failure was raised or the line result is not 1), apart (other figures after a corruption the block
 // check cannot see, in this delivery or in the latest one whose final figures were read, which the lock compares
-// with: a limit of the line) or wrong: figures the dispenser never sold, accepted as good. Some
+// with, or a START untold after such a corruption in its delivery: a limit of the line) or wrong: figures the
+// dispenser never sold accepted as good, or a START the dispenser did not carry out shown started. Some
 // customers walk away without lifting the nozzle, START is often sent into a fault, some hosts read the running
 // figures many times and some try the final read again when it could not be read.
 // The native suite and the Windows test host both run it, one host thread per point, each telling failures and
