@@ -229,7 +229,7 @@ TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
     Answer(DataReply(125, 5738));
     sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
     EXPECT_EQ(volume, 0.0);
-    point.NewSale = false;  // closed by a finished report that was stale, say
+    point.NewSale = false;         // closed by a finished report that was stale, say
     sim.port.ThrowOnExchanges(1);  // a final read that fails leaves the display unread all the same
     EXPECT_THROW(sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount), sb::ESerialIO);
     EXPECT_TRUE(point.DisplayUnread);
