@@ -194,12 +194,12 @@ struct SbPortService {
 #define SB_FAILURE_NONE 0
 #define SB_FAILURE_SERIAL_IO 1 /* a dispenser exchange failed (ESerialIO) */
 #define SB_FAILURE_ABSTRACT 2  /* slot 0 was called */
-#define SB_FAILURE_REFUSED                                                                \
-    3 /* a price (slot 11: negative, not finite, over 4 digits once scaled by PDec) or a  \
-         preset (slots 13, 14: negative or not finite) was refused, never replaced by the \
-         previous one: that grade of that point, or that point, does not START ("Can't    \
-         Start") until a good value is set; raise mode only logs it (guide: "Refused      \
-         prices and presets") */
+#define SB_FAILURE_REFUSED                                                                 \
+    3 /* a price (slot 11: not finite, 0 or below or over 4 digits once scaled by PDec and \
+         rounded) or a preset (slots 13, 14: negative or not finite) was refused, never    \
+         replaced by the previous one: that grade of that point, or that point, does not   \
+         START ("Can't Start") until a good value is set; raise mode only logs it (guide:  \
+         "Refused prices and presets") */
 
 /* Why a failure happened, a number a host can switch on (guide: "Failures"); the text says it to people. */
 #define SB_REASON_NONE 0             /* no failure, slot 0, or a failure the driver did not foresee */
@@ -209,9 +209,9 @@ struct SbPortService {
 #define SB_REASON_NOT_SELECTED 4     /* START: the dispenser never answered ready to receive */
 #define SB_REASON_NOT_ACKNOWLEDGED 5 /* START: the dispenser kept refusing a block of the message */
 #define SB_REASON_START_REFUSED 6    /* START: the dispenser refused it */
-#define SB_REASON_VALUE_REFUSED                                                     \
-    7 /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, or \
-         for its grade */
+#define SB_REASON_VALUE_REFUSED                                                      \
+    7 /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, for \
+         a grade outside 1..6, or for a grade never priced since the driver started */
 
 typedef struct SbFailure {
     uint32_t code;    /* SB_FAILURE_* */

@@ -26,6 +26,8 @@ struct FillingPoint {
         0, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice};
     // Set when the host's latest price for the grade was refused: the grade does not start until a good one is set.
     std::array<Relaxed<bool>, kGradeCount + 1> PriceRefused{};
+    // Set once the host has set a good price for the grade: an unpriced grade does not start at the initial price.
+    std::array<Relaxed<bool>, kGradeCount + 1> PriceSet{};
     Relaxed<double> CurVolume = 0;
     // The bookkeeping's small steps in CurVolume since figures were last kept: without them CurVolume is the
     // dispenser's own figure, which alone may reach the host or the previous sale's record.

@@ -79,9 +79,9 @@ TEST_F(SlotsTest, CapabilityAnswersAreWrittenOnlyOnTrue) {
 
 TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     Table().PDec = 1;
-    // A negative price is refused and leaves the one before it.
+    // A price that reaches the wire as 0 or below would sell for nothing: refused, the one before it stays.
     const double prices[] = {1.5, 2.5, 3.5, 0.5, -1.5};
-    const int32_t stored[] = {2, 2, 4, 0, 0};
+    const int32_t stored[] = {2, 2, 4, 4, 4};
     for (int i = 0; i < 5; ++i) {
         vm->SetPrice(driver, 7, 0, 3, 0, 0, prices[i]);
         EXPECT_EQ(Table().Point(7).Price[3], stored[i]) << prices[i];
@@ -91,6 +91,15 @@ TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     EXPECT_EQ(Table().Point(7).Price[6], 125);
     vm->SetPrice(driver, 7, 0, 6, 0, 0, 45.9);
     EXPECT_EQ(Table().Point(7).Price[6], 4590);
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
+    for (double free : {-0.004, 0.0, -0.0, 0.004, 1e-9}) {
+        vm->SetPrice(driver, 7, 0, 6, 0, 0, free);
+        EXPECT_EQ(Table().Point(7).Price[6], 4590) << free;
+        EXPECT_EQ(SbGetLastFailure(nullptr), 1u) << free;
+        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_VALUE_REFUSED)) << free;
+    }
+    EXPECT_TRUE(log.Has("PRICE(7): grade 6 price -0.004 refused"));
+    SbSetFailureMode(driver, SB_FAILURES_RAISE);
     // START carries four price digits: a wider price would shift the message and is refused, never wrapped.
     vm->SetPrice(driver, 7, 0, 1, 0, 0, 99.99);
     EXPECT_EQ(Table().Point(7).Price[1], 9999);

@@ -225,6 +225,7 @@ TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
     // figures other than the previous sale's do not show that the new delivery began.
     Answer(DataReply(2000, 91800).substr(0, 35));
     sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
+    sim.PriceGrades(1, 45.90);
     sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
     Answer(DataReply(125, 5738));
     sim.Slots().FinalDeliveryData(sim.Object(), 1, 0, &volume, &amount);
