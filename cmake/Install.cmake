@@ -1,7 +1,7 @@
 # cmake --install: the library, the header, a CMake package and a pkg-config file (component "library"), and on
-# POSIX the programs sbhost and sbsim (component "tools"). find_package(sbdriver) gives sbdriver::sbdriver, to
-# link, and sbdriver::headers, for hosts that load the library at run time; sbdriver.pc finds its prefix from its
-# own place, so the installed tree can move.
+# POSIX the programs sbhost and sbsim with their manual pages (component "tools"). find_package(sbdriver) gives
+# sbdriver::sbdriver, to link, and sbdriver::headers, for hosts that load the library at run time; sbdriver.pc
+# finds its prefix from its own place, so the installed tree can move.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -26,4 +26,18 @@ install(FILES ${PROJECT_BINARY_DIR}/sbdriver.pc DESTINATION ${CMAKE_INSTALL_LIBD
 
 if(TARGET sbsim)
   install(TARGETS sbhost sbsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+  # Their manual pages, written from what each prints for --help (HelpToMan.cmake), so that they cannot drift.
+  set(SB_MAN_SUMMARY_sbhost "reference host of the sbdriver dispenser driver library")
+  set(SB_MAN_SUMMARY_sbsim "simulated forecourt of fuel dispensers for the sbdriver library")
+  foreach(program sbhost sbsim)
+    set(page ${PROJECT_BINARY_DIR}/man/${program}.1.gz)
+    add_custom_command(OUTPUT ${page}
+                       COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program}
+                               "-DSUMMARY=${SB_MAN_SUMMARY_${program}}" -DVERSION=${PROJECT_VERSION} -DOUT=${page}
+                               -P ${CMAKE_CURRENT_LIST_DIR}/HelpToMan.cmake
+                       DEPENDS ${program} ${CMAKE_CURRENT_LIST_DIR}/HelpToMan.cmake VERBATIM)
+    list(APPEND SB_MAN_PAGES ${page})
+  endforeach()
+  add_custom_target(manpages ALL DEPENDS ${SB_MAN_PAGES})
+  install(FILES ${SB_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
 endif()

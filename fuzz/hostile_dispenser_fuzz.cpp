@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AsHost([&] { vm.OpenLine(driver, point); });
     for (int i = 0; i < 4; ++i) AsHost([&] { vm.PollStatus(driver, point, 0); });
     vm.SetVolumePreset(driver, point, 0, 0, 0, 2.5);
+    vm.SetPrice(driver, point, 0, grade, 0, 0, 45.90);
     AsHost([&] { vm.Start(driver, point, 0, grade, 1); });
     double volume = 0, amount = 0;
     AsHost([&] { vm.CurrentDeliveryData(driver, point, 0, &amount); });

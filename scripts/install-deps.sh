@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing sbdriver needs on a Debian machine: the native toolchain and test
-# libraries, clang-format and clang-tidy for the style checks, rsvg-convert for the report's pictures,
-# dpkg-shlibdeps and lintian for the Debian packages, and the 32-bit mingw-w64 toolchain with Wine for the Windows
-# DLL. Packages already present are left alone, so a second run costs nothing.
+# libraries, clang-format and clang-tidy for the style checks, rsvg-convert for the report's pictures, pip's
+# offline build, pyserial and mypy for the Python package, dpkg-shlibdeps, lintian and man for the Debian packages
+# and manual pages, and the 32-bit mingw-w64 toolchain with Wine for the Windows DLL. Packages already present are left alone, so a second run costs nothing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb fonts-wine imagemagick python3 python3-venv
-          pkg-config llvm lld zip librsvg2-bin dpkg-dev lintian clang-format clang-tidy)
+          python3-setuptools python3-wheel python3-serial mypy
+          pkg-config llvm lld zip librsvg2-bin dpkg-dev lintian man-db clang-format clang-tidy)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -24,6 +24,12 @@ Bytes Dispenser::Exchange(const Bytes& sent) {
     return answer;
 }
 
+void Dispenser::PowerCycle(DisplayAfterPower display) {
+    link_.PowerUp();
+    point_.PowerCycle(display);
+    Flush();
+}
+
 bool Dispenser::IsLinkUnitRequest(const Bytes& sent) const {
     return point_.config().linkUnit && sent == ToBytes(kLinkUnitRequest);
 }

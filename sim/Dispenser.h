@@ -21,6 +21,9 @@ public:
     // One transmission of the driver; returns what the dispenser answers (empty: silence).
     Bytes Exchange(const Bytes& sent);
 
+    // The dispenser loses power and comes back (FillingPoint::PowerCycle); the link starts as after power-up.
+    void PowerCycle(DisplayAfterPower display);
+
     FillingPoint& point() { return point_; }
     const FillingPoint& point() const { return point_; }
     LinkStation& link() { return link_; }

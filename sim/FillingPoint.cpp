@@ -81,6 +81,17 @@ void FillingPoint::SwitchAtDispenser(bool on) {
     ReportChange();
 }
 
+void FillingPoint::PowerCycle(DisplayAfterPower display) {
+    state_ = lifted_ != 0 ? PointState::NozzleUp : PointState::Idle;  // the authorisation and the delivery end
+    if (display == DisplayAfterPower::Reset) sale_ = SaleFigures{};
+    outbox_.clear();
+    sequence_ = '0';
+    resetRequested_ = false;
+    masterResetRequested_ = false;
+    initialisationRequested_ = true;
+    QueueReport();
+}
+
 void FillingPoint::Tick() {
     if (state_ == PointState::Authorised && lifted_ != 0 && config_.grades[lifted_] == started_.grade) {
         state_ = PointState::Delivering;

@@ -19,6 +19,9 @@ namespace sbsim {
 
 enum class PointState { Idle, NozzleUp, Authorised, Delivering, Finished, Ended, Cancelled, Off };
 
+// What the display shows after the power came back: the last figures, or zeros.
+enum class DisplayAfterPower { Kept, Reset };
+
 constexpr int kMaxGrade = 6;
 // Messages kept in the received log; the oldest go first.
 constexpr std::size_t kMaxReceivedLog = 4096;
@@ -46,6 +49,10 @@ public:
     void HangNozzle();
     // The attendant switches the point off or on at the dispenser, as FILLING POINT CONTROL does.
     void SwitchAtDispenser(bool on);
+    // The dispenser loses power and comes back: a running delivery stops where it was (the totals keep what was
+    // delivered), the authorisation and everything waiting to be sent are gone, the sequence digit starts at "0"
+    // and the point asks to be initialised. A nozzle still up shows as lifted.
+    void PowerCycle(DisplayAfterPower display);
 
     // One poll of the line: an authorised point whose nozzle is up starts to deliver, a running delivery
     // advances by the flow rate and stops at its limit.

@@ -48,6 +48,16 @@ void LinkStation::Queue(const std::string& message) {
     }
 }
 
+void LinkStation::PowerUp() {
+    outbox_.clear();
+    blocks_.clear();
+    blockIndex_ = 0;
+    awaitingAck_ = false;
+    selected_ = false;
+    incoming_.clear();
+    ackDigit_ = '0';
+}
+
 // A poll starts the front message afresh, also when an earlier sending of it was cut off.
 Bytes LinkStation::AnswerPoll() {
     DropIncoming("poll");

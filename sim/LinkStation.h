@@ -36,6 +36,8 @@ public:
     Bytes Receive(const Bytes& transmission);
 
     void Queue(const std::string& message);
+    // As after power-up: nothing queued, half sent or half received, not selected.
+    void PowerUp();
     const std::deque<std::string>& queued() const { return outbox_; }
     bool selected() const { return selected_; }
     // Input the dispenser did not expect: blocks without selection, cut-off messages, unknown bytes.

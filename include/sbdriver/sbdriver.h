@@ -194,12 +194,12 @@ struct SbPortService {
 #define SB_FAILURE_NONE 0
 #define SB_FAILURE_SERIAL_IO 1 /* a dispenser exchange failed (ESerialIO) */
 #define SB_FAILURE_ABSTRACT 2  /* slot 0 was called */
-#define SB_FAILURE_REFUSED                                                                \
-    3 /* a price (slot 11: negative, not finite, over 4 digits once scaled by PDec) or a  \
-         preset (slots 13, 14: negative or not finite) was refused, never replaced by the \
-         previous one: that grade of that point, or that point, does not START ("Can't    \
-         Start") until a good value is set; raise mode only logs it (guide: "Refused      \
-         prices and presets") */
+#define SB_FAILURE_REFUSED                                                                 \
+    3 /* a price (slot 11: not finite, 0 or below or over 4 digits once scaled by PDec and \
+         rounded) or a preset (slots 13, 14: negative or not finite) was refused, never    \
+         replaced by the previous one: that grade of that point, or that point, does not   \
+         START ("Can't Start") until a good value is set; raise mode only logs it (guide:  \
+         "Refused prices and presets") */
 
 /* Why a failure happened, a number a host can switch on (guide: "Failures"); the text says it to people. */
 #define SB_REASON_NONE 0             /* no failure, slot 0, or a failure the driver did not foresee */
@@ -209,9 +209,12 @@ struct SbPortService {
 #define SB_REASON_NOT_SELECTED 4     /* START: the dispenser never answered ready to receive */
 #define SB_REASON_NOT_ACKNOWLEDGED 5 /* START: the dispenser kept refusing a block of the message */
 #define SB_REASON_START_REFUSED 6    /* START: the dispenser refused it */
-#define SB_REASON_VALUE_REFUSED                                                     \
-    7 /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, or \
-         for its grade */
+#define SB_REASON_VALUE_REFUSED                                                      \
+    7 /* a price or preset refused (SB_FAILURE_REFUSED); START not sent for one, for \
+         a grade outside 1..6, or for a grade never priced since the driver started */
+#define SB_REASON_POINT_REFUSED                                                     \
+    8 /* a point outside 1..32 (after the low byte where the slot takes only that): \
+         the call did nothing; START and OpenLine raise it in either mode */
 
 typedef struct SbFailure {
     uint32_t code;    /* SB_FAILURE_* */
@@ -219,14 +222,16 @@ typedef struct SbFailure {
     char utf8[1024];  /* the same message in UTF-8 */
 } SbFailure;
 
-/* Sets how the slots of this driver object report failures, for every thread. A null or foreign object, or a
- * mode other than the two above, is refused with a log line and changes nothing. */
+/* Sets how the slots of this driver object report failures, for every thread, and clears the calling thread's
+ * failure record (SbGetLastFailure). A null or foreign object, or a mode other than the two above, is refused with
+ * a log line and changes nothing. */
 SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode);
 
 /* This thread's latest slot call that can fail, on a driver object in return mode: 1 when it failed, with *out
  * filled; else 0, with *out holding SB_FAILURE_NONE and empty texts. Each such call clears the record when it
- * starts. Slots 1, 2, 3 (the line result), 5, 8, 12, 17, 18 and 20 cannot fail and leave the record as it was, so
- * it may be read after slot 3. out may be NULL. */
+ * starts, and so does SbSetFailureMode; in raise mode nothing else writes it. Slots 1, 2, 3 (the line result), 5,
+ * 8, 12, 17, 18 and 20 cannot fail and leave the record as it was (slots 2 and 3 given a point outside 1..32 record
+ * that refusal), so it may be read after slot 3. out may be NULL. */
 SB_EXPORT uint32_t SB_CALL SbGetLastFailure(SbFailure* out);
 
 /* The reason (SB_REASON_*) of the failure SbGetLastFailure holds for this thread; SB_REASON_NONE when it holds

@@ -25,10 +25,22 @@ std::vector<ServedPoint*> Targets(const std::string& word, const std::vector<std
     return targets;
 }
 
+// "power" or "power kept": the display keeps its figures; "power reset": it shows zeros. False for other words.
+bool ReadPowerCycle(const std::vector<std::string>& words, std::size_t at, DisplayAfterPower* display,
+                    std::string* error) {
+    if (words.size() > at + 2 || (words.size() == at + 2 && words[at + 1] != "kept" && words[at + 1] != "reset")) {
+        *error = "power takes kept (the display keeps its figures, the default) or reset (it shows zeros)";
+        return false;
+    }
+    *display = words.size() == at + 2 && words[at + 1] == "reset" ? DisplayAfterPower::Reset : DisplayAfterPower::Kept;
+    return true;
+}
+
 }  // namespace
 
 const char kForecourtCommandHelp[] =
     "[POINT|LINE] lift N (nozzle 1..6) | hang | off | on | reset | master | init\n"
+    "[POINT|LINE] power [kept|reset]\n"
     "[POINT|LINE] silence|nak|wait|refuse|corrupt|noise COUNT|on|off\n"
     "quit";
 
@@ -53,6 +65,15 @@ CommandOutcome ApplyForecourtCommand(const std::string& line, const std::vector<
         FaultOrder order;
         if (!ReadFaultOrder(words[0], words, at, &order, error)) return CommandOutcome::kRefused;
         for (ServedPoint* point : targets) point->Apply(order);
+        return CommandOutcome::kDone;
+    }
+    if (at < words.size() && words[at] == "power") {
+        DisplayAfterPower display = DisplayAfterPower::Kept;
+        if (!ReadPowerCycle(words, at, &display, error)) return CommandOutcome::kRefused;
+        for (ServedPoint* point : targets) {
+            point->dispenser.PowerCycle(display);
+            point->reporter.Look(point->dispenser.point());
+        }
         return CommandOutcome::kDone;
     }
     std::string customer;

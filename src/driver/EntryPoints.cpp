@@ -54,6 +54,8 @@ SB_EXPORT void SB_CALL SbSetFailureMode(SbDriver* driver, uint32_t mode) {
         return;
     }
     sb::TVM30::From(driver).FailureMode = mode;
+    // A failure recorded before the switch belongs to the calls before it: raise mode never reads it again.
+    sb::ClearReportedFailure();
     TraceFailureMode(mode, mode == SB_FAILURES_RETURN ? "RETURN" : "RAISE");
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/Cp1251.h"
+#include "common/Failure.h"
 #include "driver/SlotBoundary.h"
 #include "driver/TVM30.h"
 #include "logging/Log.h"
@@ -24,11 +25,27 @@ TVM30& Driver(SbDriver* self) { return TVM30::From(self); }
 
 uint8_t LowByte(uint32_t value) { return static_cast<uint8_t>(value & 0xFFu); }
 
-// A point number outside 1..32 never reaches the tables: the slot refuses the call with one log line.
-bool Refused(uint32_t point, int slot) {
+std::string BadPointLine(uint32_t point, int slot) {
+    return "BAD POINT(" + std::to_string(point) + "): slot " + std::to_string(slot) + " refused";
+}
+
+// A point number outside 1..32 never reaches the tables: the slot refuses the call with one log line, which in
+// return mode is also the call's record.
+bool Refused(SbDriver* self, uint32_t point, int slot) {
     if (IsPoint(point)) return false;
-    WriteLog(kLevelTrace, "BAD POINT(" + std::to_string(point) + "): slot " + std::to_string(slot) + " refused");
+    const std::string line = BadPointLine(point, slot);
+    WriteLog(kLevelTrace, line);
+    ReportRefusal(self, line, SB_REASON_POINT_REFUSED);
     return true;
+}
+
+// A host told nothing of a refused START or OpenLine would take a pump for authorised or a line for open: those
+// two raise in either mode.
+void RaiseIfBadPoint(uint32_t point, int slot, const char* text) {
+    if (IsPoint(point)) return;
+    const std::string line = BadPointLine(point, slot);
+    WriteLog(kLevelTrace, line);
+    RaiseSerialIO(SystemText(text != nullptr ? text : line.c_str()), SB_REASON_POINT_REFUSED);
 }
 
 void SB_CALL Abstract(SbDriver* self) {
@@ -47,20 +64,21 @@ void SB_CALL Describe(SbDescription* out, SbDriver* self) {
 
 void SB_CALL SetLineResult(SbDriver* self, uint32_t point, uint32_t value) {
     AtSlotBoundary({self, 2, LowByte(point)}, [&]() {
-        if (!Refused(LowByte(point), 2))
+        if (!Refused(self, LowByte(point), 2))
             Driver(self).LinkOf(LowByte(point)).Line = static_cast<LineState>(LowByte(value));
     });
 }
 
 uint32_t SB_CALL GetLineResult(SbDriver* self, uint32_t point) {
     return AtSlotBoundary({self, 3, LowByte(point)}, [&]() -> uint32_t {
-        return Refused(LowByte(point), 3) ? 0u : static_cast<uint8_t>(Driver(self).LinkOf(LowByte(point)).Line.Load());
+        return Refused(self, LowByte(point), 3) ? 0u
+                                                : static_cast<uint8_t>(Driver(self).LinkOf(LowByte(point)).Line.Load());
     });
 }
 
 int32_t SB_CALL FillingPointControl(SbDriver* self, uint32_t point, uint32_t, uint32_t control) {
     return AtSlotBoundary({self, 4, LowByte(point)}, [&]() -> int32_t {
-        if (Refused(LowByte(point), 4)) return 0;
+        if (Refused(self, LowByte(point), 4)) return 0;
         SendFillingPointControl(Driver(self), LowByte(point), LowByte(control));
         return 0;
     });
@@ -85,7 +103,7 @@ void SB_CALL FinalData(SbDriver* self, uint32_t point, uint32_t, double* volume,
     AtSlotBoundary(
         {self, 6, LowByte(point)},
         [&]() {
-            if (Refused(LowByte(point), 6)) {
+            if (Refused(self, LowByte(point), 6)) {
                 out.Zero();
                 return;
             }
@@ -100,7 +118,7 @@ void SB_CALL Counter(SbDriver* self, uint32_t point, uint32_t, int32_t grade, do
     AtSlotBoundary(
         {self, 7, LowByte(point)},
         [&]() {
-            if (Refused(LowByte(point), 7)) {
+            if (Refused(self, LowByte(point), 7)) {
                 out.Zero();
                 return;
             }
@@ -117,7 +135,7 @@ double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amo
     return AtSlotBoundary(
         {self, 9, LowByte(point)},
         [&]() -> double {
-            if (Refused(LowByte(point), 9)) {
+            if (Refused(self, LowByte(point), 9)) {
                 *amountOut = 0;
                 return 0;
             }
@@ -128,7 +146,7 @@ double SB_CALL CurrentData(SbDriver* self, uint32_t point, uint32_t, double* amo
 
 uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
     return AtSlotBoundary({self, 10, LowByte(point)}, [&]() -> uint32_t {
-        if (Refused(LowByte(point), 10)) return 0;
+        if (Refused(self, LowByte(point), 10)) return 0;
         return PollStatus(Driver(self), LowByte(point));
     });
 }
@@ -136,7 +154,7 @@ uint32_t SB_CALL Status(SbDriver* self, uint32_t point, uint32_t) {
 void SB_CALL SetPrice(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t, uint32_t, double price) {
     AtSlotBoundary({self, 11, LowByte(point)}, [&]() {
         // The whole 32-bit point is checked here, on purpose (host guide, "Points, grades and units").
-        if (!Refused(point, 11)) ReportRefusal(self, SetGradePrice(Driver(self), LowByte(point), grade, price));
+        if (!Refused(self, point, 11)) ReportRefusal(self, SetGradePrice(Driver(self), LowByte(point), grade, price));
     });
 }
 
@@ -145,14 +163,14 @@ void SB_CALL DoNothing3(SbDriver*, uint32_t, uint32_t, uint32_t) {}
 void SB_CALL VolumePreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double volume) {
     AtSlotBoundary({self, 13, LowByte(point)}, [&]() {
         // The whole 32-bit point is checked here, on purpose (host guide, "Points, grades and units").
-        if (!Refused(point, 13)) ReportRefusal(self, SetVolumePreset(Driver(self), LowByte(point), volume));
+        if (!Refused(self, point, 13)) ReportRefusal(self, SetVolumePreset(Driver(self), LowByte(point), volume));
     });
 }
 
 void SB_CALL AmountPreset(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t, double amount) {
     AtSlotBoundary({self, 14, LowByte(point)}, [&]() {
         // The whole 32-bit point is checked here, on purpose (host guide, "Points, grades and units").
-        if (!Refused(point, 14)) ReportRefusal(self, SetAmountPreset(Driver(self), LowByte(point), amount));
+        if (!Refused(self, point, 14)) ReportRefusal(self, SetAmountPreset(Driver(self), LowByte(point), amount));
     });
 }
 
@@ -162,7 +180,7 @@ void SB_CALL StartGrade1(SbDriver* self, uint32_t point, uint32_t second, uint32
 
 int32_t SB_CALL OpenLine(SbDriver* self, uint32_t point) {
     return AtSlotBoundary({self, 16, LowByte(point)}, [&]() -> int32_t {
-        if (Refused(LowByte(point), 16)) return 0;
+        RaiseIfBadPoint(LowByte(point), 16, nullptr);
         return Driver(self).OpenLine(LowByte(point));
     });
 }
@@ -171,7 +189,7 @@ void SB_CALL DoNothing4(SbDriver*, uint32_t, uint32_t, uint32_t, uint32_t) {}
 
 void SB_CALL Start(SbDriver* self, uint32_t point, uint32_t, int32_t grade, uint32_t mode) {
     AtSlotBoundary({self, 19, LowByte(point)}, [&]() {
-        if (Refused(LowByte(point), 19)) return;
+        RaiseIfBadPoint(LowByte(point), 19, "Can't Start");
         StartDelivery(Driver(self), LowByte(point), grade, LowByte(mode));
     });
 }
@@ -196,7 +214,7 @@ void SB_CALL StatusRecord(SbStatusRecord* out, SbDriver* self, uint32_t point, u
 
 void SB_CALL SwitchPoint(SbDriver* self, uint32_t point, uint32_t, uint32_t, uint32_t control) {
     AtSlotBoundary({self, 22, LowByte(point)}, [&]() {
-        if (LowByte(control) == 0 || Refused(LowByte(point), 22)) return;
+        if (Refused(self, LowByte(point), 22) || LowByte(control) == 0) return;
         SwitchOnUnlessFinished(Driver(self), LowByte(point), LowByte(control));
     });
 }

@@ -66,11 +66,12 @@ inline void ReportFailure(const SlotFailure& failure) {
 
 // A value the host gave was refused. In return mode the call's record says so; raised, nothing leaves the slot
 // (the log line is the trace of it), since the slot has no failure in the host's table.
-inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refusal) {
+inline void ReportRefusal(SbDriver* self, const std::optional<std::string>& refusal,
+                          uint32_t reason = SB_REASON_VALUE_REFUSED) {
     if (!refusal || !ReturnsFailures(self)) return;
     SbFailure& record = ThreadReportedFailure();
     record.code = SB_FAILURE_REFUSED;
-    ThreadReportedReason() = SB_REASON_VALUE_REFUSED;
+    ThreadReportedReason() = reason;
     std::snprintf(record.cp1251, sizeof record.cp1251, "%s", refusal->c_str());
     std::snprintf(record.utf8, sizeof record.utf8, "%s", refusal->c_str());
 }

@@ -24,7 +24,8 @@ Refusal RefusePreset(FillingPoint& fillingPoint, uint8_t point, const char* kind
 
 Refusal SetGradePrice(Station& station, uint8_t point, int32_t grade, double price) {
     const std::optional<int64_t> scaled = RoundHalfEven(static_cast<long double>(price) * station.PDec.Load());
-    if (!IsGrade(grade) || !scaled || !FitsDigits(*scaled, kPriceDigits)) {
+    // A price of 0 or below on the wire would sell fuel for nothing.
+    if (!IsGrade(grade) || !scaled || *scaled <= 0 || !FitsDigits(*scaled, kPriceDigits)) {
         if (IsGrade(grade)) station.Point(point).PriceRefused[grade] = true;
         return Refuse("PRICE(" + std::to_string(point) + "): grade " + std::to_string(grade) + " price " +
                       FormatGeneral(price) + " refused");
@@ -32,6 +33,7 @@ Refusal SetGradePrice(Station& station, uint8_t point, int32_t grade, double pri
     FillingPoint& fillingPoint = station.Point(point);
     fillingPoint.Price[grade] = static_cast<int32_t>(*scaled);
     fillingPoint.PriceRefused[grade] = false;
+    fillingPoint.PriceSet[grade] = true;
     return std::nullopt;
 }
 

@@ -120,6 +120,11 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     WriteLog(kLevelTrace, name);
     // A value the host set was refused (the previous one is not used in its place), or would not fit its field
     // on the wire, which has no sign and fixed widths: nothing is sent.
+    // A grade the host never priced would sell at the initial price of the table.
+    if (!fillingPoint.PriceSet[grade] && !fillingPoint.PriceRefused[grade]) {
+        WriteLog(kLevelTrace, name + ": grade " + std::to_string(grade) + " has no price set");
+        FailStart(fillingPoint, SB_REASON_VALUE_REFUSED);
+    }
     const int32_t price = fillingPoint.Price[grade];
     const std::optional<Preset> preset = PresetOf(station, fillingPoint);
     const char* refusal = fillingPoint.PriceRefused[grade]              ? ": price of the grade refused, none set since"

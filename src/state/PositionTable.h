@@ -27,6 +27,8 @@ struct FillingPoint {
         0, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice, kInitialPrice};
     // Set when the host's latest price for the grade was refused: the grade does not start until a good one is set.
     std::array<Relaxed<bool>, kGradeCount + 1> PriceRefused{};
+    // Set once the host has set a good price for the grade: an unpriced grade does not start at the initial price.
+    std::array<Relaxed<bool>, kGradeCount + 1> PriceSet{};
     Relaxed<double> VolumePreset = 0;
     Relaxed<double> AmountPreset = 0;
     // Set when the host's latest preset was refused: the point does not start until a good one is set.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the driver from a build tree into a temporary prefix, builds the C example host against the installed
-# tree twice, through the CMake package and through pkg-config, and has each make a delivery against sbsim with
-# the installed library. Then builds the Debian packages (cpack -G DEB), builds the host against the library's
-# package alone, unpacked into a root of its own, has it make a delivery, and has lintian check both packages.
+# Installs the driver from a build tree into a temporary prefix, renders the manual pages, builds the C example
+# host against the installed tree twice, through the CMake package and through pkg-config, and has each make a
+# delivery against sbsim with the installed library. Then builds the Debian packages (cpack -G DEB), builds the
+# host against the library's package alone, unpacked into a root of its own, has it make a delivery, and has
+# lintian check both packages (the tools' without a warning).
 # Arguments: the build tree, the C compiler, sbsim.
 set -euo pipefail
 build=$1 cc=$2 sbsim=$3
@@ -20,6 +21,20 @@ for file in "$header" "$library" "$pc"; do
 done
 cmp -s "$header" "$root/include/sbdriver/sbdriver.h" || { echo "FAIL the installed header differs"; exit 1; }
 echo "PASS installed: ${header#$prefix/} ${library#$prefix/} ${pc#$prefix/} and the CMake package"
+
+# The manual pages: man renders them without a warning, and they say every line the installed programs' --help
+# says (the synopsis without "usage: ", every line without its indentation).
+for program in sbhost sbsim; do
+    page="$prefix/share/man/man1/$program.1.gz"
+    [ -f "$page" ] || { echo "FAIL not installed: ${page#$prefix/}"; exit 1; }
+    LC_ALL=C MANWIDTH=200 man --warnings -l "$page" 2>"$work/man.err" | sed 's/^ *//' >"$work/$program.man"
+    [ ! -s "$work/man.err" ] || { cat "$work/man.err"; echo "FAIL man warns about $program(1)"; exit 1; }
+    "$prefix/bin/$program" --help | sed 's/^usage: //; s/^ *//' >"$work/$program.help"
+    if grep -vxFf "$work/$program.man" "$work/$program.help"; then
+        echo "FAIL $program(1) lacks the lines above of $program --help"; exit 1
+    fi
+done
+echo "PASS installed: sbhost(1) and sbsim(1), rendered by man -l, say what --help says"
 
 # The CMake package: a consumer project of its own.
 cmake -S "$root/tests/install" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
@@ -61,4 +76,6 @@ depends=$(dpkg-deb -f "$tools_deb" Depends)
     || { echo "FAIL $(basename "$tools_deb") depends on $depends"; exit 1; }
 lintian --fail-on error "$library_deb" "$tools_deb" >"$work/lintian.log" 2>&1 \
     || { cat "$work/lintian.log"; echo "FAIL lintian found errors"; exit 1; }
+tools_package=$(dpkg-deb -f "$tools_deb" Package)
+! grep "^W: $tools_package:" "$work/lintian.log" || { echo "FAIL lintian warns about $tools_package"; exit 1; }
 echo "PASS lintian: no error in $(basename "$library_deb") and $(basename "$tools_deb"), $(grep -c '^W:' "$work/lintian.log") warnings"

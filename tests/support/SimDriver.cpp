@@ -12,6 +12,11 @@ SimDriver::SimDriver(const std::string& settingsText) {
 
 SimDriver::~SimDriver() { delete &sb::TVM30::From(object_); }
 
+void SimDriver::PriceGrades(uint32_t point, double price) {
+    for (int32_t grade = 1; grade <= static_cast<int32_t>(sb::kGradeCount); ++grade)
+        Slots().SetPrice(Object(), point, 0, grade, 0, 0, price);
+}
+
 std::vector<std::string> SimDriver::Sent() const {
     std::vector<std::string> sent;
     for (const sbsim::ExchangeRecord& record : port.exchanges()) sent.push_back(sbsim::Hex(record.sent));

@@ -28,6 +28,8 @@ public:
     sb::LinkContext& Link(uint8_t point) { return Driver().LinkOf(point); }
     // The line result as the host reads it (slot 3).
     uint32_t LineResult(uint32_t point) { return Slots().GetLineResult(Object(), point); }
+    // Sets the price of every grade of the point (slot 11), as a host does before its first START.
+    void PriceGrades(uint32_t point, double price = 0.20);
 
     // Exchanges rendered as "1 > 04 30 05 (30) < 04", from the last ClearRecords on.
     std::vector<std::string> Transcript() const { return port.Transcript(); }

@@ -42,6 +42,7 @@ TEST(Concurrency, TwoHostThreadsOnOnePoint) {
 
     // A second host thread on the same point counts, polls and reads the line result while this one starts
     // and reads the delivery: the point's fields are shared without a lock of their own.
+    sim.PriceGrades(1);
     std::thread counter([&] {
         double v = 0, a = 0;
         for (int i = 0; i < 20; ++i) {

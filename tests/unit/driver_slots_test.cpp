@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -82,9 +83,9 @@ TEST_F(SlotsTest, CapabilityAnswersAreWrittenOnlyOnTrue) {
 
 TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     Table().PDec = 1;
-    // A negative price is refused and leaves the one before it.
+    // A price that reaches the wire as 0 or below would sell for nothing: refused, the one before it stays.
     const double prices[] = {1.5, 2.5, 3.5, 0.5, -1.5};
-    const int32_t stored[] = {2, 2, 4, 0, 0};
+    const int32_t stored[] = {2, 2, 4, 4, 4};
     for (int i = 0; i < 5; ++i) {
         vm->SetPrice(driver, 7, 0, 3, 0, 0, prices[i]);
         EXPECT_EQ(Table().Point(7).Price[3], stored[i]) << prices[i];
@@ -94,6 +95,15 @@ TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     EXPECT_EQ(Table().Point(7).Price[6], 125);
     vm->SetPrice(driver, 7, 0, 6, 0, 0, 45.9);
     EXPECT_EQ(Table().Point(7).Price[6], 4590);
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
+    for (double free : {-0.004, 0.0, -0.0, 0.004, 1e-9}) {
+        vm->SetPrice(driver, 7, 0, 6, 0, 0, free);
+        EXPECT_EQ(Table().Point(7).Price[6], 4590) << free;
+        EXPECT_EQ(SbGetLastFailure(nullptr), 1u) << free;
+        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_VALUE_REFUSED)) << free;
+    }
+    EXPECT_TRUE(log.Has("PRICE(7): grade 6 price -0.004 refused"));
+    SbSetFailureMode(driver, SB_FAILURES_RAISE);
     // START carries four price digits: a wider price would shift the message and is refused, never wrapped.
     vm->SetPrice(driver, 7, 0, 1, 0, 0, 99.99);
     EXPECT_EQ(Table().Point(7).Price[1], 9999);
@@ -141,20 +151,49 @@ TEST_F(SlotsTest, AbstractSlotRaises) {
     ASSERT_EQ(SbGetLastFailure(&failure), 1u);
     EXPECT_EQ(failure.code, static_cast<uint32_t>(SB_FAILURE_ABSTRACT));
     EXPECT_STREQ(failure.cp1251, "Abstract Error");
+    // Switching mode clears it: raise mode would otherwise keep returning it after good calls.
+    SbSetFailureMode(driver, SB_FAILURES_RAISE);
+    EXPECT_EQ(SbGetLastFailure(&failure), 0u);
 }
 
 TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
+    // Each slot tells a bad point: in return mode its record holds the log line (START its own failure).
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
+    SbFailure failure;
+    const auto told = [&](uint32_t bad, int slot) {
+        const std::string line = "BAD POINT(" + std::to_string(bad) + "): slot " + std::to_string(slot) + " refused";
+        EXPECT_EQ(SbGetLastFailure(&failure), 1u) << line;
+        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_POINT_REFUSED)) << line;
+        EXPECT_STREQ(failure.utf8, slot == 19 ? "Can't Start" : line.c_str());
+        EXPECT_TRUE(log.Has(line));
+    };
     for (uint32_t bad : {0u, 33u, 255u}) {
-        vm->SetLineResult(driver, bad, 9);
-        EXPECT_EQ(vm->GetLineResult(driver, bad), 0u);
-        vm->SetVolumePreset(driver, bad, 0, 0, 0, 1.0);
-        vm->SetAmountPreset(driver, bad, 0, 0, 0, 1.0);
-        vm->SetPrice(driver, bad, 0, 1, 0, 0, 1.0);
-        EXPECT_EQ(vm->PollStatus(driver, bad, 0), 0u);
-        double amount = 5;
-        EXPECT_EQ(vm->CurrentDeliveryData(driver, bad, 0, &amount), 0.0);
-        EXPECT_EQ(amount, 0.0);
+        double amount = 5, volume = 5;
+        const std::vector<std::pair<int, std::function<void()>>> calls = {
+            {2, [&] { vm->SetLineResult(driver, bad, 9); }},
+            {3, [&] { EXPECT_EQ(vm->GetLineResult(driver, bad), 0u); }},
+            {4, [&] { vm->FillingPointControl(driver, bad, 0, 1); }},
+            {6, [&] { vm->FinalDeliveryData(driver, bad, 0, &volume, &amount); }},
+            {7, [&] { vm->GetCounter(driver, bad, 0, 1, &volume, &amount, 0, 0); }},
+            {9, [&] { EXPECT_EQ(vm->CurrentDeliveryData(driver, bad, 0, &amount), 0.0); }},
+            {10, [&] { EXPECT_EQ(vm->PollStatus(driver, bad, 0), 0u); }},
+            {11, [&] { vm->SetPrice(driver, bad, 0, 1, 0, 0, 1.0); }},
+            {13, [&] { vm->SetVolumePreset(driver, bad, 0, 0, 0, 1.0); }},
+            {14, [&] { vm->SetAmountPreset(driver, bad, 0, 0, 0, 1.0); }},
+            {16, [&] { vm->OpenLine(driver, bad); }},
+            {19, [&] { vm->StartGrade1(driver, bad, 0, 0); }},
+            {22, [&] { vm->SwitchPoint(driver, bad, 0, 0, 0); }}};
+        for (const auto& [slot, call] : calls) {
+            call();
+            told(bad, slot);
+        }
+        EXPECT_EQ(amount + volume, 0.0);
     }
+    // Raised as well, since the host would otherwise take the pump for authorised or the line for open.
+    SbSetFailureMode(driver, SB_FAILURES_RAISE);
+    EXPECT_THROW(vm->Start(driver, 0x121, 0, 1, 1), sb::ESerialIO);
+    EXPECT_THROW(vm->OpenLine(driver, 0), sb::ESerialIO);
+    vm->PollStatus(driver, 40, 0);
     // Preset and price slots take the whole 32-bit point number.
     vm->SetVolumePreset(driver, 0x101, 0, 0, 0, 1.0);
     EXPECT_EQ(Table().Point(1).VolumePreset, 0.0);

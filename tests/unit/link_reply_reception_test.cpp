@@ -184,6 +184,7 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
     // times over would take hundreds of exchanges; the call ends as after a failed exchange at the budget,
     // and the next call has a budget of its own.
     for (int i = 0; i < 2000; ++i) ScriptAnswers({Block("4567", false)});
+    sim.PriceGrades(1);
     for (size_t call = 1; call <= 2; ++call) {
         try {
             sim.Slots().Start(sim.Object(), 1, 0, 1, 1);

@@ -122,6 +122,7 @@ TEST_F(DeliveryDataTest, KeptVolumeAtThePresetIsAnsweredFromMemoryThreeTimes) {
     // An amount preset ends at the volume it buys at the START's price: 459.00 at 45.90 is 10 litres, asked for
     // until reached.
     sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, 459);
+    sim.PriceGrades(1, 45.90);
     sbtest::CloseSale(point, 0);
     sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
     point.Price[1] = 5000;
@@ -252,6 +253,7 @@ TEST_F(DeliveryDataTest, ReplyOfTheWrongLengthMarksTheFinalDataUnreadable) {
     // figures other than the previous sale's do not show that the new delivery began.
     Answer(DataReply(2000, 91800).substr(0, 35));
     Final(&amount);
+    sim.PriceGrades(1, 45.90);
     sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
     Answer(DataReply(125, 5738));
     EXPECT_EQ(Final(&amount), 0.0);

@@ -68,7 +68,11 @@ void Poll(sbtest::SimDriver& sim) {
 INSTANTIATE_TEST_SUITE_P(
     Operations, FailureTextsTest,
     ::testing::Values(Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК", 10},
-                      Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); },
+                      Case{"Start",
+                           [](sbtest::SimDriver& sim) {
+                               sim.PriceGrades(1);
+                               sim.Slots().Start(sim.Object(), 1, 0, 2, 1);
+                           },
                            "Can't Start", 19},
                       Case{"Counter",
                            [](sbtest::SimDriver& sim) {
@@ -101,6 +105,7 @@ TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
     sim.Driver().Port = sb::PortService(failing.port());
     sbtest::KeepFigures(sim.Point(1), 4);
     sim.Point(1).MasterResetPending = true;
+    sim.PriceGrades(1);
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 3, 1), sb::ESerialIO);
     EXPECT_EQ(sim.Point(1).Sale.Now().volume, 0.0);
     EXPECT_EQ(sim.Point(1).Sale.Now().grade, 3);

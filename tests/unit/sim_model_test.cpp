@@ -217,6 +217,26 @@ TEST(SimModel, InitialisationWantedUntilItArrives) {
     EXPECT_EQ(DrainReports(dispenser, 1), (std::vector<std::string>{"0/0"}));
 }
 
+TEST(SimModel, PowerCycleStopsTheSaleAndAsksForInitialisation) {
+    Dispenser dispenser;
+    dispenser.point().LiftNozzle(1);
+    ASSERT_TRUE(SendMessage(dispenser, Start(1, "1000", "002000", '1')));  // 20 litres at 10.00
+    DrainReports(dispenser, 3);
+    ASSERT_EQ(Ask(dispenser, "0181")[2], '0');  // the next reply's digit would be 1
+    dispenser.point().RequestReset();
+    ASSERT_TRUE(IsBlock(Poll(dispenser)));  // the first block of a message, not acknowledged
+    const int64_t volume = dispenser.point().sale().volume;
+    dispenser.PowerCycle(DisplayAfterPower::Kept);
+    EXPECT_EQ(Acknowledge(dispenser, '0'), (Bytes{kEot}));  // the block on its way was forgotten
+    EXPECT_EQ(ReceiveMessage(dispenser).substr(0, 3), "010");
+    EXPECT_EQ(DrainReports(dispenser, 3), std::vector<std::string>{});  // the authorisation is gone
+    EXPECT_EQ(StatusOf(Ask(dispenser, "0181")), "9/1");
+    EXPECT_EQ(Ask(dispenser, OnChannel('1', "0002ZD0100")).substr(15, 6), FixedDigits(volume, 6));
+    dispenser.PowerCycle(DisplayAfterPower::Reset);
+    EXPECT_EQ(dispenser.point().sale().volume, 0);
+    EXPECT_EQ(dispenser.point().VolumeTotal(1), volume);
+}
+
 TEST(SimModel, ResetRequestIsConfirmedWithAStatusReport) {
     Dispenser dispenser;
     dispenser.point().RequestReset();
