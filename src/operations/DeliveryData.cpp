@@ -163,8 +163,8 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
     DeliveryReading reading = ReadDeliveryData(station, point, false, false);
     // The dispenser is given time once after a START; later reads of the previous sale do not wait again.
     const auto waitedBefore = [&] { return reading.previousSale && book.Now().lockWaited; };
-    for (int repeat = 1;
-         repeat <= kLockRepeats && !Accepted(book.Now(), reading, previous, repeat) && !waitedBefore(); ++repeat) {
+    for (int repeat = 1; repeat <= kLockRepeats && !Accepted(book.Now(), reading, previous, repeat) && !waitedBefore();
+         ++repeat) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
         WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));

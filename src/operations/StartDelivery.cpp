@@ -101,12 +101,6 @@ void RaiseIfRefused(Station& station, uint8_t point, const std::string& name, bo
 
 }  // namespace
 
-uint8_t RefusedStartState(const Sale& sale) {
-    const uint8_t before = sale.stateBeforeStart;
-    const bool startedBefore = before >= kStartedState && before <= kStartedState + kGradeCount;
-    return startedBefore ? FillingPoint::kInitialState : before;
-}
-
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode) {
     FillingPoint& fillingPoint = station.Point(point);
     const std::string name = PointTrace(TraceName(Command::Start), point);

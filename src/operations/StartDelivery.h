@@ -12,8 +12,4 @@ namespace sb {
 // is sent; so is a START the dispenser did not take or refused. One it took is never told as not started.
 void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t startMode);
 
-// The state code a point shows once the dispenser refused its latest START: the state the START replaced, or idle
-// when that was itself an earlier START's.
-uint8_t RefusedStartState(const Sale& sale);
-
 }  // namespace sb

@@ -8,6 +8,8 @@ namespace sb {
 namespace {
 
 constexpr uint8_t kStartHoldPolls = 6;
+constexpr uint8_t kStartedState = 0xE8;
+constexpr uint8_t kIdleState = 0xC0;
 constexpr double kMemoryAnswerStep = 0.002;    // each answer from memory: the fourth call asks again
 constexpr double kFinalReadStep = 0.001;       // each final read raises it first: a longer run from memory
 constexpr double kFinishedStatusStep = 0.003;  // a finished status lowers it before its read
@@ -169,6 +171,12 @@ bool MayAnswerFromMemory(const Sale& sale) {
     }
     if (sale.start != StartStage::Authorised || !sale.expectedFinal) return false;
     return static_cast<long double>(*sale.expectedFinal) / 100 - sale.volume <= 0.005L;
+}
+
+uint8_t RefusedStartState(const Sale& sale) {
+    const uint8_t before = sale.stateBeforeStart;
+    const bool startedBefore = before >= kStartedState && before <= kStartedState + kGradeCount;
+    return startedBefore ? kIdleState : before;
 }
 
 Sale SaleBook::Now() const {

@@ -50,22 +50,22 @@ struct Sale {
 };
 
 enum class SaleEvent : uint8_t {
-    StartPrepared,       // START is about to be sent: the kept figures go, its grade is the sale's (grade)
-    StartDelivered,      // the dispenser took the START message (grade, price, expectedFinal, state)
-    StartFailed,         // START raised "Can't Start": nothing authorised, and the previous sale stays locked
-    RefusalSeen,         // a refusal came while only listening, or was drained ahead of a message
-    MessageDelivered,    // another message reached the point: a later refusal is that message's
-    StartRefusalTaken,   // a poll took the START's late refusal: the started state ends
-    StatusReported,      // a status report was decoded (startHold, began, grade)
-    FinishReported,      // a finished status, before its figures are read: the kept volume steps down (grade)
-    FinishedTaken,       // the finished status's figures were read, or not (usable)
-    FiguresRead,         // plausible figures from the dispenser (volume, amount)
-    MemoryAnswered,      // the kept figures answered without asking: the kept volume steps down
-    KeptCleared,         // slot 9 looks again: nothing kept
-    LockWaited,          // slot 9 waited once for the previous sale to go
-    FinalReadStarts,     // slot 6 begins: the kept volume steps up, the display unread until it is read
-    FinalRead,           // slot 6 read (usable, fromMemory, previousSale, volume)
-    Reinitialised,       // the dispenser asked to be initialised (a power cycle): its authorisation is gone
+    StartPrepared,      // START is about to be sent: the kept figures go, its grade is the sale's (grade)
+    StartDelivered,     // the dispenser took the START message (grade, price, expectedFinal, state)
+    StartFailed,        // START raised "Can't Start": nothing authorised, and the previous sale stays locked
+    RefusalSeen,        // a refusal came while only listening, or was drained ahead of a message
+    MessageDelivered,   // another message reached the point: a later refusal is that message's
+    StartRefusalTaken,  // a poll took the START's late refusal: the started state ends
+    StatusReported,     // a status report was decoded (startHold, began, grade)
+    FinishReported,     // a finished status, before its figures are read: the kept volume steps down (grade)
+    FinishedTaken,      // the finished status's figures were read, or not (usable)
+    FiguresRead,        // plausible figures from the dispenser (volume, amount)
+    MemoryAnswered,     // the kept figures answered without asking: the kept volume steps down
+    KeptCleared,        // slot 9 looks again: nothing kept
+    LockWaited,         // slot 9 waited once for the previous sale to go
+    FinalReadStarts,    // slot 6 begins: the kept volume steps up, the display unread until it is read
+    FinalRead,          // slot 6 read (usable, fromMemory, previousSale, volume)
+    Reinitialised,      // the dispenser asked to be initialised (a power cycle): its authorisation is gone
 };
 
 // What an event carries; each event reads only its own fields.
@@ -99,6 +99,10 @@ inline double ShownVolume(const Sale& sale) { return sale.volume - sale.steps; }
 // finished report or at the preset of the START that authorised the delivery. Each answer steps the kept volume
 // down, so that the fourth asks the dispenser again.
 bool MayAnswerFromMemory(const Sale& sale);
+
+// The state code a point shows once the dispenser refused its latest START: the state the START replaced, or idle
+// when that was itself an earlier START's.
+uint8_t RefusedStartState(const Sale& sale);
 
 // A point's sale, read and moved under a lock of its own: a poll of one host thread may move it while another
 // thread's read looks at it. The lock is a leaf: nothing else is taken or called while it is held.
