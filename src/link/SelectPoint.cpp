@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/Cp1251.h"
+#include "link/BlockCheck.h"
 #include "link/LineBytes.h"
 #include "link/LinkSequences.h"
 #include "link/PollLimits.h"
@@ -38,6 +39,7 @@ std::optional<ResetRequest> Selection::Run() {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer_[1];
             const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
+            KeepDrainedReply();
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {
                 pausedAtReset_ = true;
@@ -59,6 +61,14 @@ std::optional<ResetRequest> Selection::Run() {
     if (select.Failed()) RaiseLinkFailure(LinkOutcome::SelectFailure, select.outcome);
     ready_ = line::IsAcknowledgement(buffer_);
     return std::nullopt;
+}
+
+void Selection::KeepDrainedReply() {
+    const uint8_t count = link_.ReceivedCount;
+    if (count <= kBlockFraming || buffer_[count - 2] != line::ETX || !IsValidBlock(buffer_, count)) return;
+    std::vector<std::string>& kept = link_.DrainedReplies;
+    if (kept.size() == LinkContext::kDrainedKept) kept.erase(kept.begin());
+    kept.emplace_back(reinterpret_cast<const char*>(buffer_ + 1), count - kBlockFraming);
 }
 
 }  // namespace sb
