@@ -151,6 +151,7 @@ void ReadLogText(const std::string& text, TraceRecord* record) {
     }
     if (ReadFailure(text, record)) return;
     record->kind = TraceRecord::Kind::kNote;
+    record->withinExchange = sb::trace::WrittenWithinExchange(text);
     record->text = Shown(text);
     record->point = PointOfNote(record->text);
 }

@@ -28,6 +28,9 @@ struct TraceRecord {
     // The line follows an empty one: the driver starts every host process's log with one, so this is the first
     // line of a run of the host (a new driver object, its lines opened afresh).
     bool startsRun = false;
+    // kNote: a line the driver writes between the send and the reception of one exchange (a refusal), which
+    // leaves the exchange open.
+    bool withinExchange = false;
     Bytes bytes;  // kSent, kReceived
     // kNote: the driver's line in UTF-8; kFailure: the failure's text in UTF-8; kUnreadable: the line as it came,
     // in UTF-8

@@ -112,7 +112,7 @@ unnamed=$(grep -E "unknown|not understood" "$work/decoded.out" | grep -vE "^([0-
 span=$("$work/sbhost" decode "$data/recorded.pro" --from 12:56:28.9 --to 12:56:29 |
   sed -n '1s/ .*//p;$s/ .*//p' | xargs)
 [ "$span" = "12:56:29.008 12:56:29.983" ] || fail "--from 12:56:28.9 --to 12:56:29 gave $span"
-[ "$("$work/sbhost" decode "$data/recorded.pro" --from 12:56 --to 12:56 | wc -l)" -eq 161 ] || fail "--to 12:56"
+[ "$("$work/sbhost" decode "$data/recorded.pro" --from 12:56 --to 12:56 | wc -l)" -eq 160 ] || fail "--to 12:56"
 ! "$work/sbhost" decode "$data/recorded.pro" --from 12:57 --to 12:56 2>"$work/range.err" >/dev/null &&
   grep -q "from 12:57 is after --to 12:56" "$work/range.err" || fail "an empty range was not refused"
 ! "$work/sbhost" report "$data/recorded.pro" --out 2>"$work/out.err" && grep -q "out wants" "$work/out.err" ||

@@ -24,6 +24,13 @@ cp "$sbhost" "$work/sbhost"
 grep -q "^identical: 8 calls on 2 points, 85 exchanges and 4 results as recorded$" "$work/recorded.out" ||
   fail "recorded.pro: $(cat "$work/recorded.out")"
 
+# A sale under refusals, waits, corrupted blocks and line noise: the driver writes a refusal between the send and
+# the reception of its exchange, and a corrupted block comes again after the driver's NAK.
+"$work/sbhost" replay "$data/faults.pro" >"$work/faults.out" 2>"$work/faults.err" ||
+  fail "faults.pro did not replay identically: $(tail -3 "$work/faults.out")"
+grep -q "^identical: 26 calls on 1 point, 156 exchanges and 18 results as recorded$" "$work/faults.out" ||
+  fail "faults.pro: $(cat "$work/faults.out")"
+
 # The phantom sale: the same transmissions as the recording's.
 "$work/sbhost" replay "$data/phantom-sale.pro" >"$work/phantom.out" 2>"$work/phantom.err" ||
   fail "the phantom sale did not replay identically: $(tail -3 "$work/phantom.out")"
