@@ -40,9 +40,11 @@ ReadExchange Conversation::Read(const Exchange& exchange) {
     } else if (read.sent.kind == FrameKind::kSelect) {
         state.request.clear();  // a new message begins
     }
-    // A poll's block begins a reply; an acknowledgement's block goes on with it.
+    // A poll's block begins a reply; an acknowledgement's block goes on with it. A block with a bad check carries
+    // no message: receiving a reply the driver answers it with NAK and the dispenser sends it again.
     if (read.answer.kind == FrameKind::kBlock) {
         if (read.sent.kind == FrameKind::kPoll) state.reply.clear();
+        if (!read.answer.checkGood) return read;
         state.reply += read.answer.data;
         if (read.answer.last) {
             read.reply = ReadReply(state.reply);

@@ -20,8 +20,10 @@ std::vector<Exchange> ExchangePairing::Take(const TraceRecord& record) {
         done.push_back(exchange);
         return done;
     }
-    // A note names the point only when it belongs to one: a line without a point leaves every send open.
-    if (open != open_.end() && (record.point != 0 || record.kind == TraceRecord::Kind::kSent)) {
+    // A note names the point only when it belongs to one: a line without a point leaves every send open, and so
+    // does one the driver writes within the exchange.
+    if (open != open_.end() && !record.withinExchange &&
+        (record.point != 0 || record.kind == TraceRecord::Kind::kSent)) {
         done.push_back(open->second.exchange);
         open_.erase(open);
     }

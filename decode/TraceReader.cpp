@@ -31,6 +31,27 @@ std::string Shown(const std::string& cp1251) {
     return text;
 }
 
+// A line whose bytes above 0x7F all form UTF-8 sequences, one at least: a log converted from Windows-1251 to
+// UTF-8. The driver's own Cyrillic text never makes a whole sequence (its letters are no continuation bytes).
+bool IsUtf8Text(const std::string& line) {
+    bool wide = false;
+    for (std::size_t i = 0; i < line.size();) {
+        const auto lead = static_cast<unsigned char>(line[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t extra = (lead >> 5) == 0x06 ? 1 : (lead >> 4) == 0x0E ? 2 : (lead >> 3) == 0x1E ? 3 : 0;
+        if (extra == 0 || extra >= line.size() - i) return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            if ((static_cast<unsigned char>(line[i + k]) & 0xC0) != 0x80) return false;
+        }
+        wide = true;
+        i += extra + 1;
+    }
+    return wide;
+}
+
 // "hh:mm:ss.zzz" at the start: its milliseconds since midnight, or -1.
 int64_t ReadClock(const std::string& line) {
     if (line.size() < kClockLength) return -1;
@@ -151,6 +172,7 @@ void ReadLogText(const std::string& text, TraceRecord* record) {
     }
     if (ReadFailure(text, record)) return;
     record->kind = TraceRecord::Kind::kNote;
+    record->withinExchange = sb::trace::WrittenWithinExchange(text);
     record->text = Shown(text);
     record->point = PointOfNote(record->text);
 }
@@ -186,7 +208,13 @@ bool TraceReader::Next(TraceRecord* record) {
     bool cut = false;
     while (ReadLine(&line, &cut)) {
         ++lineNumber_;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::size_t returns = 0;
+        for (; !line.empty() && line.back() == '\r'; ++returns) line.pop_back();
+        if (returns > 1 && doubledLineEnds_++ == 0) firstDoubledLineEnd_ = lineNumber_;
+        if (!cut && IsUtf8Text(line)) {
+            line = sb::ToCp1251(line);
+            if (utf8Lines_++ == 0) firstUtf8Line_ = lineNumber_;
+        }
         if (!cut && line.empty()) afterEmptyLine_ = true;
         if (!cut && (line.empty() || line[0] == '#')) continue;
         *record = TraceRecord{};

@@ -28,6 +28,9 @@ struct TraceRecord {
     // The line follows an empty one: the driver starts every host process's log with one, so this is the first
     // line of a run of the host (a new driver object, its lines opened afresh).
     bool startsRun = false;
+    // kNote: a line the driver writes between the send and the reception of one exchange (a refusal), which
+    // leaves the exchange open.
+    bool withinExchange = false;
     Bytes bytes;  // kSent, kReceived
     // kNote: the driver's line in UTF-8; kFailure: the failure's text in UTF-8; kUnreadable: the line as it came,
     // in UTF-8
@@ -43,6 +46,13 @@ public:
     void ContinueWith(std::istream& in);
     // Lines read so far.
     std::size_t lineNumber() const { return lineNumber_; }
+    // Lines that ended in more than one CR before their LF (a copy converted twice), read without them, and the
+    // number of the first such line in its file.
+    std::size_t doubledLineEnds() const { return doubledLineEnds_; }
+    std::size_t firstDoubledLineEnd() const { return firstDoubledLineEnd_; }
+    // Lines in UTF-8 rather than the driver's Windows-1251 (a copy converted), read as the driver wrote them.
+    std::size_t utf8Lines() const { return utf8Lines_; }
+    std::size_t firstUtf8Line() const { return firstUtf8Line_; }
 
 private:
     bool ReadLine(std::string* line, bool* cut);
@@ -53,6 +63,10 @@ private:
     int64_t lastClockMs_ = -1;
     int64_t dayMs_ = 0;
     bool afterEmptyLine_ = false;
+    std::size_t doubledLineEnds_ = 0;
+    std::size_t firstDoubledLineEnd_ = 0;
+    std::size_t utf8Lines_ = 0;
+    std::size_t firstUtf8Line_ = 0;
 };
 
 }  // namespace sbdecode

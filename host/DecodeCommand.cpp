@@ -36,8 +36,7 @@ bool ParseDecode(const std::vector<std::string>& words, std::string* path, Recor
 
 }  // namespace
 
-JsonObject ExchangeJson(const sbdecode::ReadExchange& read) {
-    JsonObject json;
+JsonObject ExchangeJson(const sbdecode::ReadExchange& read, JsonObject json) {
     if (read.exchange.timeMs >= 0) json.Text("time", sbdecode::ClockText(read.exchange.timeMs));
     json.Number("point", read.exchange.point)
         .Text("sent", sbdecode::HexText(read.exchange.sent))
@@ -72,13 +71,14 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
         if (!scope.Passes(read.exchange.point, read.exchange.timeMs)) return;
         std::string text = sbdecode::ExchangeText(read);
         text.pop_back();  // Emit ends the line
-        out.Emit(text, ExchangeJson(read));
+        out.Emit(text, ExchangeJson(read, JsonObject().Text("event", "exchange")));
     };
     visitor.note = [&](const sbdecode::TraceRecord& record) {
         if (!scope.Passes(record.point, record.timeMs)) return;
         if (record.kind == sbdecode::TraceRecord::Kind::kFailure) {
             out.Emit(sbdecode::FailureText(record.timeMs, record.point, record.slot, record.text),
                      JsonObject()
+                         .Text("event", "failure")
                          .Text("time", sbdecode::ClockText(record.timeMs))
                          .Number("point", record.point)
                          .Number("slot", record.slot)
@@ -86,14 +86,19 @@ int RunDecode(const std::vector<std::string>& words, Output& out) {
             return;
         }
         JsonObject json;
-        json.Text("time", sbdecode::ClockText(record.timeMs)).Number("point", record.point).Text("note", record.text);
+        json.Text("event", "note")
+            .Text("time", sbdecode::ClockText(record.timeMs))
+            .Number("point", record.point)
+            .Text("note", record.text);
         out.Emit(sbdecode::ClockText(record.timeMs) + "        # " + record.text, json);
     };
     visitor.unreadable = [&](const sbdecode::TraceRecord& record) {
         const std::string line = std::to_string(record.lineNumber);
-        out.Emit(
-            "?? line " + line + " not understood: " + record.text,
-            JsonObject().Number("line", static_cast<long long>(record.lineNumber)).Text("unreadable", record.text));
+        out.Emit("?? line " + line + " not understood: " + record.text,
+                 JsonObject()
+                     .Text("event", "unreadable")
+                     .Number("line", static_cast<long long>(record.lineNumber))
+                     .Text("unreadable", record.text));
     };
     RecordingSummary summary;
     if (!ReadRecordingFiles({path}, visitor, &summary, &error)) {

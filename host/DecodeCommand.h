@@ -12,8 +12,8 @@ namespace sbhost {
 
 extern const std::string kDecodeUsage;
 
-// One exchange as decode writes it with --json (docs/sbhost.md).
-JsonObject ExchangeJson(const sbdecode::ReadExchange& read);
+// One exchange as decode writes it with --json (docs/sbhost.md), its fields after those json has.
+JsonObject ExchangeJson(const sbdecode::ReadExchange& read, JsonObject json = JsonObject());
 
 // words: what follows "decode". Returns the exit code: 0 decoded, 1 the file could not be read or is no
 // recording, 2 bad words.

@@ -59,7 +59,7 @@ DeliveryOutcome RunDelivery(PointSession& session, const DeliveryOrder& order, C
     vm.Start(driver, order.point, 0, order.grade, 1);
     session.out().Emit("START sent",
                        JsonObject().Text("event", "start").Number("point", order.point).Number("grade", order.grade));
-    const bool ranToEnd = IsDeliveryStopped(session.Watch());
+    const bool ranToEnd = session.Watch();
 
     customer.HangNozzle();
     outcome.final = session.Final();

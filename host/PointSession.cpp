@@ -19,6 +19,7 @@ std::string Hex(uint32_t code) {
 
 bool IsNozzleUp(uint32_t code) { return code >= 0xE0 && code <= 0xE6; }
 bool IsDeliveryStopped(uint32_t code) { return code >= 0xD0 && code <= 0xD6; }
+bool IsDelivering(uint32_t code) { return code >= 0xD8 && code <= 0xDE; }
 bool HasFigures(uint32_t code) { return code >= 0xD0 && code <= 0xDF; }
 
 std::string FiguresText(const Figures& figures) {
@@ -85,21 +86,24 @@ uint32_t PointSession::PollUntil(const std::function<bool(uint32_t)>& done, cons
     return code;
 }
 
-uint32_t PointSession::Watch() {
-    uint32_t code = 0;
+bool PointSession::Watch() {
+    bool delivered = false;
     int silent = 0;
-    for (int i = 0; i < kMaxPolls && silent < kMaxSilentPolls && !IsDeliveryStopped(code); ++i) {
-        code = Poll();
+    for (int i = 0; i < kMaxPolls && silent < kMaxSilentPolls; ++i) {
+        const uint32_t code = Poll();
         const uint32_t lineResult = LineResult();
         silent = lineResult == kNoAnswer ? silent + 1 : 0;
         if (silent > 0 || !HasFigures(code)) {
             TellState(code, lineResult, nullptr, true);
-            continue;
+        } else {
+            const Figures now = Current();
+            TellState(code, lineResult, &now, true);
         }
-        const Figures now = Current();
-        TellState(code, lineResult, &now, true);
+        if (silent > 0) continue;
+        if (IsDeliveryStopped(code) || (delivered && !IsDelivering(code))) return true;
+        delivered = delivered || IsDelivering(code);
     }
-    return code;
+    return false;
 }
 
 Figures PointSession::Read(const std::function<void(Figures&)>& read, bool counters) {
@@ -171,7 +175,7 @@ void PointSession::TellState(uint32_t code, uint32_t lineResult, const Figures* 
     if (figures != nullptr) {
         AddFigures(json, *figures);
         text += "  " + (figures->known ? Fixed(figures->volume) + " l  " + Fixed(figures->amount)
-                                       : "figures unknown (line result " + std::to_string(figures->lineResult) + ")");
+                                       : "figures " + FiguresText(*figures));
     } else {
         json.Number("line_result", lineResult);
     }

@@ -28,6 +28,7 @@ std::string Hex(uint32_t code);
 
 bool IsNozzleUp(uint32_t code);         // 0xE0..0xE6
 bool IsDeliveryStopped(uint32_t code);  // 0xD0..0xD6: finished, or ended with the nozzle hung up
+bool IsDelivering(uint32_t code);       // 0xD8..0xDE
 bool HasFigures(uint32_t code);         // 0xD0..0xDF: a delivery runs or has stopped
 
 // Figures the driver gave, and whether it could read them: a read whose reply never came gives zeros the
@@ -57,9 +58,10 @@ public:
     // Polls until done(code), kMaxPolls polls, or kMaxSilentPolls unanswered polls in a row; the last code.
     // Tells what it waits for every kProgressSeconds.
     uint32_t PollUntil(const std::function<bool(uint32_t)>& done, const std::string& waitingFor);
-    // Polls status, and the running figures while a delivery runs, until the delivery stops; tells each step
-    // with its time.
-    uint32_t Watch();
+    // Polls status, and the running figures while a delivery runs, until the sale ends: a finished code, or an
+    // answered code other than delivering after delivering (the dispenser's finished report may be taken inside a
+    // data read, and then delivering goes straight to idle). Tells each step with its time; true when it ended.
+    bool Watch();
     Figures Current();
     Figures Final();
     Figures Totals(int32_t grade);

@@ -14,6 +14,8 @@ namespace sbhost {
 
 namespace {
 
+const char kNoRecording[] = " holds neither the driver's trace log nor a hex capture";
+
 std::string Times(std::size_t count) { return count == 1 ? "once" : std::to_string(count) + " times"; }
 
 // "line 5", and the file's name when the recording is in more than one.
@@ -28,13 +30,15 @@ public:
     RecordingReader(const RecordingVisitor& visitor, RecordingSummary* summary)
         : visitor_(visitor), summary_(*summary) {}
 
-    // Reads the input through, or until it is plain that it holds no recording.
+    // Reads the input through. A file that begins with kUnreadableBeforeGivingUp lines of neither form, or
+    // holds nothing else, is passed over.
     void Read(std::istream& in, const std::string& name) {
-        if (gaveUp_) return;
         ++summary_.files;
         if (reader_) reader_->ContinueWith(in);
         else reader_.emplace(in);
         sbdecode::TraceRecord record;
+        std::vector<sbdecode::TraceRecord> heldHere;  // unreadable lines before the file's first readable one
+        bool readableHere = false;
         while (reader_->Next(&record)) {
             FollowClock(record, name);
             if (record.kind == sbdecode::TraceRecord::Kind::kUnreadable) {
@@ -42,15 +46,14 @@ public:
                     summary_.firstUnreadableLine = record.lineNumber;
                     summary_.firstUnreadableFile = name;
                 }
-                if (readable_) visitor_.unreadable(record);
-                else held_.push_back(record);
-                gaveUp_ = held_.size() >= static_cast<std::size_t>(kUnreadableBeforeGivingUp);
-                if (gaveUp_) return;
+                if (readableHere) visitor_.unreadable(record);
+                else heldHere.push_back(record);
+                if (heldHere.size() >= static_cast<std::size_t>(kUnreadableBeforeGivingUp)) break;
                 continue;
             }
-            if (!readable_) {
-                for (const sbdecode::TraceRecord& line : held_) visitor_.unreadable(line);
-                readable_ = true;
+            if (!readableHere) {
+                for (const sbdecode::TraceRecord& line : heldHere) visitor_.unreadable(line);
+                readableHere = readable_ = true;
             }
             for (const sbdecode::Exchange& exchange : pairing_.Take(record))
                 visitor_.exchange(conversation_.Read(exchange));
@@ -58,16 +61,16 @@ public:
                 record.kind == sbdecode::TraceRecord::Kind::kFailure)
                 visitor_.note(record);
         }
+        if (!readableHere && !heldHere.empty()) PassOver(name, heldHere);
+        TakeReadersCounts(name);
     }
 
     // Tells the sends left open; false and why in *error when nothing of a recording came.
     bool Finish(const std::string& name, std::string* error) {
         for (const sbdecode::Exchange& exchange : pairing_.Finish()) visitor_.exchange(conversation_.Read(exchange));
         if (readable_) return true;
-        *error = name + " holds neither the driver's trace log nor a hex capture" +
-                 (held_.empty() ? ""
-                                : " (" + LineOf(summary_, held_.front().lineNumber, summary_.firstUnreadableFile) +
-                                      ": \"" + held_.front().text.substr(0, 60) + "\")");
+        *error = summary_.passedOverFiles.empty() ? name + kNoRecording : summary_.passedOverFiles.front();
+        summary_.passedOverFiles.clear();
         return false;
     }
 
@@ -85,14 +88,34 @@ private:
         summary_.lastMs = record.timeMs;
     }
 
+    // A file of no recording: its lines are no unreadable lines of the recording but the file's fault.
+    void PassOver(const std::string& name, const std::vector<sbdecode::TraceRecord>& held) {
+        summary_.unreadableLines -= held.size();
+        if (summary_.unreadableLines == 0) summary_.firstUnreadableLine = 0;
+        summary_.passedOverFiles.push_back(name + kNoRecording + " (line " + std::to_string(held.front().lineNumber) +
+                                           ": \"" + held.front().text.substr(0, 60) + "\")");
+    }
+
+    // The reader's counts of line ends and encodings read otherwise, and the file where each first came.
+    void TakeReadersCounts(const std::string& name) {
+        if (summary_.doubledLineEnds == 0 && reader_->doubledLineEnds() > 0) {
+            summary_.firstDoubledLineEnd = reader_->firstDoubledLineEnd();
+            summary_.firstDoubledLineEndFile = name;
+        }
+        if (summary_.utf8Lines == 0 && reader_->utf8Lines() > 0) {
+            summary_.firstUtf8Line = reader_->firstUtf8Line();
+            summary_.firstUtf8File = name;
+        }
+        summary_.doubledLineEnds = reader_->doubledLineEnds();
+        summary_.utf8Lines = reader_->utf8Lines();
+    }
+
     const RecordingVisitor& visitor_;
     RecordingSummary& summary_;
     std::optional<sbdecode::TraceReader> reader_;  // made on the first input
     sbdecode::ExchangePairing pairing_;
     sbdecode::Conversation conversation_;
-    std::vector<sbdecode::TraceRecord> held_;  // unreadable lines before the first readable one
-    bool readable_ = false;
-    bool gaveUp_ = false;
+    bool readable_ = false;  // a readable line came in some file
 };
 
 bool Refuse(std::string* error, const std::string& why) {
@@ -104,6 +127,18 @@ bool Refuse(std::string* error, const std::string& why) {
 
 std::vector<std::string> Cautions(const RecordingSummary& summary) {
     std::vector<std::string> cautions;
+    for (const std::string& file : summary.passedOverFiles) cautions.push_back(file + ": passed over");
+    if (summary.doubledLineEnds > 0) {
+        cautions.push_back(std::to_string(summary.doubledLineEnds) + " line(s) end in CR CR LF (the first is " +
+                           LineOf(summary, summary.firstDoubledLineEnd, summary.firstDoubledLineEndFile) +
+                           "): the file was converted, read as the driver wrote it");
+    }
+    if (summary.utf8Lines > 0) {
+        cautions.push_back(std::to_string(summary.utf8Lines) +
+                           " line(s) in UTF-8, not the driver's Windows-1251 (the first is " +
+                           LineOf(summary, summary.firstUtf8Line, summary.firstUtf8File) +
+                           "): the file was converted, read as the driver wrote it");
+    }
     if (summary.unreadableLines > 0) {
         const std::string lines = summary.unreadableLines == 1 ? " line" : " lines";
         cautions.push_back(std::to_string(summary.unreadableLines) + lines + " not understood, skipped (the first is " +
@@ -143,17 +178,6 @@ bool ReadRecordingFiles(const std::vector<std::string>& paths, const RecordingVi
         if (file.bad()) return Refuse(error, "reading " + path + " failed");
     }
     return reader.Finish(paths.empty() ? "" : paths.back(), error);
-}
-
-std::vector<std::string> RotatedSet(const std::string& path) {
-    std::vector<std::string> set;
-    for (int copy = sb::Logger::kOldestCopy; copy >= sb::Logger::kNewestCopy; --copy) {
-        const std::string name = path + "." + std::to_string(copy);
-        std::error_code ignored;
-        if (std::filesystem::is_regular_file(name, ignored)) set.push_back(name);
-    }
-    set.push_back(path);
-    return set;
 }
 
 }  // namespace sbhost

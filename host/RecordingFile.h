@@ -39,9 +39,19 @@ struct RecordingSummary {
     int64_t firstBackwardFromMs = -1;  // the time before that line, and the line's
     int64_t firstBackwardToMs = -1;
     int64_t lastMs = -1;  // the time of the last line that has one
+    // Files of a set that begin with kUnreadableBeforeGivingUp lines of neither form: "HOST.pro.0 (line 1:
+    // "text")", passed over.
+    std::vector<std::string> passedOverFiles;
+    std::size_t doubledLineEnds = 0;  // lines ended with CR CR LF, read as CR LF
+    std::size_t firstDoubledLineEnd = 0;
+    std::string firstDoubledLineEndFile;
+    std::size_t utf8Lines = 0;  // lines in UTF-8, read as the driver wrote them in Windows-1251
+    std::size_t firstUtf8Line = 0;
+    std::string firstUtf8File;
 };
 
-// What the summary calls for telling, one sentence each: lines skipped, time running backwards.
+// What the summary calls for telling, one sentence each: files and lines skipped, line ends and encodings read
+// otherwise than the driver writes them, time running backwards.
 std::vector<std::string> Cautions(const RecordingSummary& summary);
 
 // False and the reason in *error when the input holds no recording; name is the input's name in the reason.
@@ -51,9 +61,5 @@ bool ReadRecording(std::istream& in, const std::string& name, const RecordingVis
 // too when one cannot be opened or read.
 bool ReadRecordingFiles(const std::vector<std::string>& paths, const RecordingVisitor& visitor,
                         RecordingSummary* summary, std::string* error);
-
-// The files the driver wrote a log to, in the order written: the copies its rotation made, oldest first
-// (LOG.11 ... LOG.0), then LOG itself; LOG alone when there are none.
-std::vector<std::string> RotatedSet(const std::string& path);
 
 }  // namespace sbhost

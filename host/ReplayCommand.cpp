@@ -71,10 +71,12 @@ std::string SettingsText(const sb::DriverSettings& settings) {
 int OpenRecording(const ReplayWords& parsed, const std::map<uint32_t, std::string>& lines,
                   std::vector<sbreplay::RecordingPart>* parts, sbreplay::RecordingOutline* outline) {
     std::string error;
-    if (!sbreplay::FindRecordingSet(parsed.path, parts, &error)) {
+    std::vector<std::string> leftOut;
+    if (!sbreplay::FindRecordingSet(parsed.path, parts, &error, &leftOut)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
+    for (const std::string& copy : leftOut) std::cerr << "sbhost: replay: " << copy << "\n";
     // The driver replayed in this process writes its log beside this program: reading that while it grows would
     // replay the replay.
     const std::string ownLog = sb::LogFileNameFor(sb::platform::ExecutablePath());
@@ -91,10 +93,23 @@ int OpenRecording(const ReplayWords& parsed, const std::map<uint32_t, std::strin
         std::cerr << "sbhost: " << error << "\n";
         return 1;
     }
+    const bool nothing = outline->unreadableParts.size() == parts->size();
+    for (const std::string& part : outline->unreadableParts) {
+        std::cerr << "sbhost: " << (nothing ? "" : "replay: ") << part
+                  << " holds neither the driver's trace log nor a hex capture" << (nothing ? "" : ": passed over")
+                  << "\n";
+    }
+    if (nothing) return 1;
+    for (const std::string& conversion : outline->conversions)
+        std::cerr << "sbhost: replay: " << parsed.path << ": " << conversion << "\n";
     if (!outline->logged) {
-        std::cerr << "sbhost: " << parsed.path
-                  << " holds no exchange of the driver's trace log (a hex capture tells no call of the host): play "
-                     "it with sbsim --replay and drive it with sbhost's commands\n";
+        if (outline->captured) {
+            std::cerr << "sbhost: " << parsed.path
+                      << " holds no exchange of the driver's trace log (a hex capture tells no call of the host): "
+                         "play it with sbsim --replay and drive it with sbhost's commands\n";
+        } else {
+            std::cerr << "sbhost: " << parsed.path << " holds no exchange of the driver's trace log\n";
+        }
         return 1;
     }
     if (parsed.point != 0) outline->points = {parsed.point};

@@ -9,6 +9,7 @@
 #include "host/RecordingScope.h"
 #include "host/ReportOutages.h"
 #include "host/ReportPage.h"
+#include "replay/RecordingSet.h"
 
 namespace sbhost {
 namespace {
@@ -71,7 +72,14 @@ int RunReport(const std::vector<std::string>& words, Output& out) {
     visitor.unreadable = [](const sbdecode::TraceRecord&) {};
     RecordingSummary summary;
     ReportSource source;
-    source.files = RotatedSet(log);
+    std::vector<sbreplay::RecordingPart> parts;
+    std::vector<std::string> leftOut;
+    if (!sbreplay::FindRecordingSet(log, &parts, &error, &leftOut)) {
+        std::cerr << "sbhost: " << error << "\n";
+        return 1;
+    }
+    for (const std::string& copy : leftOut) std::cerr << "sbhost: report: " << copy << "\n";
+    for (const sbreplay::RecordingPart& part : parts) source.files.push_back(part.path);
     if (!ReadRecordingFiles(source.files, visitor, &summary, &error)) {
         std::cerr << "sbhost: " << error << "\n";
         return 1;

@@ -116,6 +116,7 @@ bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, Re
     std::istream in(&files);
     sbdecode::TraceReader reader(in);
     sbdecode::TraceRecord record;
+    std::set<std::size_t> readableParts;
     while (reader.Next(&record)) {
         const bool bytes =
             record.kind == sbdecode::TraceRecord::Kind::kSent || record.kind == sbdecode::TraceRecord::Kind::kReceived;
@@ -123,10 +124,24 @@ bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, Re
             outline->points.insert(record.point);
             outline->lastLines[record.point] = record.lineNumber;
             outline->logged = outline->logged || !record.captured;
+            outline->captured = outline->captured || record.captured;
         }
+        if (record.kind != sbdecode::TraceRecord::Kind::kUnreadable)
+            readableParts.insert(files.PartOf(record.lineNumber));
         if (record.startsRun) outline->starts.push_back(record.lineNumber);
         if (progress != nullptr) progress->Tell(files.bytesRead(), files.totalBytes());
     }
+    for (std::size_t part = 0; part < parts.size(); ++part) {
+        if (readableParts.count(part) == 0) outline->unreadableParts.push_back(parts[part].path);
+    }
+    if (reader.doubledLineEnds() > 0)
+        outline->conversions.push_back(std::to_string(reader.doubledLineEnds()) +
+                                       " line(s) end in CR CR LF (the first at " +
+                                       files.Where(reader.firstDoubledLineEnd()) + "): read as the driver wrote them");
+    if (reader.utf8Lines() > 0)
+        outline->conversions.push_back(std::to_string(reader.utf8Lines()) +
+                                       " line(s) in UTF-8, not the driver's Windows-1251 (the first at " +
+                                       files.Where(reader.firstUtf8Line()) + "): read as the driver wrote them");
     *error = files.error();
     return error->empty();
 }

@@ -86,6 +86,10 @@ struct RecordingOutline {
     std::map<unsigned, std::size_t> lastLines;  // each point's last line with bytes
     std::vector<std::size_t> starts;            // the lines where a run of the host starts (after an empty line)
     bool logged = false;                        // bytes from the driver's log, not only a capture's
+    bool captured = false;                      // bytes from a hex capture
+    std::vector<std::string> unreadableParts;   // files of the set with no line of either form
+    // Lines read otherwise than the driver writes them: "3 lines end in CR CR LF (the first at line 2)...".
+    std::vector<std::string> conversions;
 };
 // False and why in *error when it cannot be read through; progress (may be null) is told as it goes.
 bool ReadOutline(const std::vector<RecordingPart>& parts, Progress* progress, RecordingOutline* outline,

@@ -20,7 +20,8 @@ std::string FileName(const std::string& path) { return std::filesystem::path(pat
 
 }  // namespace
 
-bool FindRecordingSet(const std::string& path, std::vector<RecordingPart>* parts, std::string* error) {
+bool FindRecordingSet(const std::string& path, std::vector<RecordingPart>* parts, std::string* error,
+                      std::vector<std::string>* leftOut) {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
         *error = path + " is a directory, not a recording";
@@ -35,7 +36,13 @@ bool FindRecordingSet(const std::string& path, std::vector<RecordingPart>* parts
     parts->clear();
     for (int copy = kRotatedCopies - 1; copy >= 0; --copy) {
         RecordingPart part{path + "." + std::to_string(copy), 0};
-        if (IsFile(part.path, &part.size)) parts->push_back(part);
+        if (IsFile(part.path, &part.size)) {
+            parts->push_back(part);
+        } else if (leftOut != nullptr && std::filesystem::exists(part.path, ignored)) {
+            leftOut->push_back(part.path + (std::filesystem::is_directory(part.path, ignored)
+                                                ? " is a directory, not a copy of the log: left out"
+                                                : " is no regular file: left out"));
+        }
     }
     parts->push_back(RecordingPart{path, size});
     return true;
@@ -46,10 +53,15 @@ ChainedFiles::ChainedFiles(std::vector<RecordingPart> parts) : parts_(std::move(
     setg(chunk_.data(), chunk_.data(), chunk_.data());
 }
 
-std::string ChainedFiles::Where(std::size_t line) const {
-    if (parts_.size() <= 1 || firstLines_.empty()) return "line " + std::to_string(line);
+std::size_t ChainedFiles::PartOf(std::size_t line) const {
     std::size_t part = 0;
     while (part + 1 < firstLines_.size() && firstLines_[part + 1] <= line) ++part;
+    return part;
+}
+
+std::string ChainedFiles::Where(std::size_t line) const {
+    if (parts_.size() <= 1 || firstLines_.empty()) return "line " + std::to_string(line);
+    const std::size_t part = PartOf(line);
     return FileName(parts_[part].path) + " line " + std::to_string(line - firstLines_[part] + 1);
 }
 

@@ -21,9 +21,11 @@ struct RecordingPart {
 };
 
 // The files of the recording named path, oldest first: the copies path.11 .. path.0 that exist beside it, then
-// path. A copy named on its own (LOG.3) or a capture is read alone. False and why in *error when path is a
-// directory or cannot be looked up.
-bool FindRecordingSet(const std::string& path, std::vector<RecordingPart>* parts, std::string* error);
+// path. A copy named on its own (LOG.3) or a capture is read alone. A copy's name that is no regular file (a
+// directory) is left out, and told in *leftOut when given. False and why in *error when path is a directory or
+// cannot be looked up.
+bool FindRecordingSet(const std::string& path, std::vector<RecordingPart>* parts, std::string* error,
+                      std::vector<std::string>* leftOut = nullptr);
 
 // The parts read one after the other as one stream. A part whose last line has no end gets one, so that no line
 // joins across two parts (and no empty line is made, which would read as the start of a host).
@@ -35,6 +37,8 @@ public:
     uint64_t totalBytes() const { return totalBytes_; }
     // Where a line of the stream lies: "line 120" for a single file, "HOST.pro.3 line 120" in a set.
     std::string Where(std::size_t line) const;
+    // The index of the part a line of the stream lies in, among the parts opened so far.
+    std::size_t PartOf(std::size_t line) const;
     // Why reading stopped early; empty when it reached the end of the last part.
     const std::string& error() const { return error_; }
 

@@ -152,6 +152,7 @@ bool FillingPoint::Start(const StartFields& start) {
     limit_ = std::min(limit_, kMaxDeliveryVolume);
     state_ = PointState::Authorised;
     lastStart_ = start;
+    ++startsCarriedOut_;
     return true;
 }
 

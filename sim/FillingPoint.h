@@ -83,6 +83,7 @@ public:
     int64_t AmountTotal(int grade) const;  // amount units
     void SetTotals(int grade, int64_t volume, int64_t amount);
     const std::optional<StartFields>& lastStart() const { return lastStart_; }
+    unsigned startsCarriedOut() const { return startsCarriedOut_; }    // STARTs that authorised the point
     const std::deque<Request>& received() const { return received_; }  // the latest messages, oldest first
     bool resetRequested() const { return resetRequested_; }
     bool masterResetRequested() const { return masterResetRequested_; }
@@ -113,6 +114,7 @@ private:
     Totals volumeTotals_{};
     Totals amountTotals_{};
     std::optional<StartFields> lastStart_;
+    unsigned startsCarriedOut_ = 0;
     std::deque<Request> received_;
     std::vector<std::string> outbox_;
     char sequence_ = '0';

@@ -143,6 +143,8 @@ int32_t SimPortService::SendReceive(uint32_t point, uint8_t* send, uint32_t send
     {
         Line& line = LineOf(point);
         std::lock_guard<Mutex> guard(line.lock);
+        if (hook_ && line.dispenser && hook_(point, sent, *line.dispenser))
+            throw std::runtime_error("simulated port failure");
         Bytes answer;
         try {
             if (line.dispenser) answer = line.dispenser->Exchange(sent);

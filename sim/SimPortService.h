@@ -50,6 +50,11 @@ struct SlotCall {
     uint32_t arg2 = 0;
 };
 
+// Sees every exchange before the dispenser answers it, under the line's lock: what the driver sent, on which
+// point, and the dispenser, whose faults it may arm for this exchange. True makes the exchange fail as a port
+// that breaks does (it raises).
+using ExchangeHook = std::function<bool(uint32_t point, const Bytes& sent, Dispenser& dispenser)>;
+
 class SimPortService : public sbline::PortServiceAdapter<SimPortService> {
 public:
     SimPortService() = default;
@@ -70,6 +75,8 @@ public:
     void ThrowOnExchanges(unsigned n);
     // The next n handler installations (slot 19) raise a C++ exception.
     void ThrowOnSetReceiveHandler(unsigned n);
+    // Set while no driver call runs; every line's exchanges call it from then on.
+    void SetExchangeHook(ExchangeHook hook) { hook_ = std::move(hook); }
 
     std::vector<ExchangeRecord> exchanges() const;
     std::vector<std::string> Transcript() const;  // Render of every exchange, in order
@@ -119,6 +126,7 @@ private:
     int32_t configureResult_ = 0;
     unsigned throwOnExchanges_ = 0;
     unsigned throwOnSetReceiveHandler_ = 0;
+    ExchangeHook hook_;  // set only while no exchange runs, so read without a lock
 };
 
 }  // namespace sbsim

@@ -30,23 +30,31 @@ static int failed(const char* what) {
     return 1;
 }
 
-/* Polls the point until its state code lies in low..high, showing the running figures while it delivers
- * (0xD8..0xDE); 0 when a poll failed or the state never came. */
-static uint32_t poll_until(SbDriver* driver, uint32_t point, uint32_t low, uint32_t high) {
+static int delivering(uint32_t state) { return state >= 0xD8 && state <= 0xDE; }
+
+/* Polls the point until its state code lies in low..high, showing the running figures while it delivers. With
+ * sale_end, any answered state but delivering after delivering also ends the wait: the dispenser's finished report
+ * may be drained inside the data read, and the point then goes from delivering straight to idle. 0 when a poll
+ * failed or the state never came. */
+static uint32_t poll_until(SbDriver* driver, uint32_t point, uint32_t low, uint32_t high, int sale_end) {
     uint32_t last = 0x100;
+    int delivered = 0;
     int i;
     for (i = 0; i < POLLS; ++i) {
         const uint32_t state = driver->vtbl->PollStatus(driver, point, 0);
         if (failed("poll")) return 0;
         if (state != last) printf("state %02X\n", (unsigned)state);
         last = state;
-        if (state >= 0xD8 && state <= 0xDE) {
+        if (delivering(state)) {
             double amount = 0;
             const double volume = driver->vtbl->CurrentDeliveryData(driver, point, 0, &amount);
             if (failed("current data")) return 0;
             printf("  delivering: %.2f l, %.2f\n", volume, amount);
         }
         if (state >= low && state <= high) return state;
+        if (driver->vtbl->GetLineResult(driver, point) == 2) continue; /* unanswered: the last state reported */
+        if (sale_end && delivered && !delivering(state)) return state;
+        delivered = delivered || delivering(state);
     }
     return 0;
 }
@@ -109,10 +117,10 @@ int main(int argc, char** argv) {
     print_totals(driver, point, grade, "before");
 
     printf("waiting for the customer to lift nozzle %d\n", (int)grade);
-    if (!poll_until(driver, point, 0xE0 + (uint32_t)grade, 0xE0 + (uint32_t)grade)) return 1;
+    if (!poll_until(driver, point, 0xE0 + (uint32_t)grade, 0xE0 + (uint32_t)grade, 0)) return 1;
     vm->Start(driver, point, 0, grade, 1);
     if (failed("START")) return 1;
-    if (!poll_until(driver, point, 0xD0, 0xD6)) return 1; /* the delivery is over */
+    if (!poll_until(driver, point, 0xD0, 0xD6, 1)) return 1; /* the sale is over: read its final figures */
     vm->FinalDeliveryData(driver, point, 0, &volume, &amount);
     if (failed("final data")) return 1;
     printf("final: %.2f l, %.2f (line result %u)\n", volume, amount, (unsigned)vm->GetLineResult(driver, point));
@@ -123,7 +131,7 @@ int main(int argc, char** argv) {
         printf("line %u: %s\n", (unsigned)point, port_service_error(port, point));
         return 1;
     }
-    if (!poll_until(driver, point, 0xC0, 0xC0)) return 1;
+    if (!poll_until(driver, point, 0xC0, 0xC0, 0)) return 1;
     link_read = print_link(driver, point);
 
     /* Point 2 has no line: the poll fails, returns 0 and leaves the reason for SbGetLastFailure; the port service

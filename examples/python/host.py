@@ -23,20 +23,32 @@ POINT, NO_LINE, GRADE = 1, 2, 2
 POLLS = 500  # at most, while waiting for the customer or the delivery: 30 s or more on the line
 
 
-def poll_until(driver: sbdriver.Driver, low: int, high: int) -> Optional[int]:
+def delivering(state: int) -> bool:
+    return 0xD8 <= state <= 0xDE
+
+
+def poll_until(driver: sbdriver.Driver, low: int, high: int, sale_end: bool = False) -> Optional[int]:
     """Polls point 1 until its state code lies in low..high, showing the running figures while it delivers
-    (0xD8..0xDE); None when the state never came."""
+    (0xD8..0xDE). With sale_end, any answered state but delivering after delivering also ends the wait: the
+    dispenser's finished report may be drained inside the data read, and the point then goes from delivering
+    straight to idle. None when the state never came."""
     last = None
+    delivered = False
     for _ in range(POLLS):
         state = driver.poll_status(POINT)
         if state != last:
             print("state %02X" % state)
         last = state
-        if 0xD8 <= state <= 0xDE:
+        if delivering(state):
             running = driver.current_delivery_data(POINT)
             print("  delivering: %.2f l, %.2f" % running)
         if low <= state <= high:
             return state
+        if driver.get_line_result(POINT) == 2:
+            continue  # unanswered: the last state reported
+        if sale_end and delivered and not delivering(state):
+            return state
+        delivered = delivered or delivering(state)
     return None
 
 
@@ -55,7 +67,7 @@ def sell(driver: sbdriver.Driver) -> bool:
     if poll_until(driver, 0xE0 + GRADE, 0xE0 + GRADE) is None:
         return False
     driver.start(POINT, GRADE)
-    if poll_until(driver, 0xD0, 0xD6) is None:  # the delivery is over
+    if poll_until(driver, 0xD0, 0xD6, sale_end=True) is None:  # the sale is over: read its final figures
         return False
     final = driver.final_delivery_data(POINT)
     print("final: %.2f l, %.2f (line result %d)" % (final.volume, final.amount, driver.get_line_result(POINT)))

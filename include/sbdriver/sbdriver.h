@@ -215,6 +215,9 @@ struct SbPortService {
 #define SB_REASON_POINT_REFUSED                                                     \
     8 /* a point outside 1..32 (after the low byte where the slot takes only that): \
          the call did nothing; START and OpenLine raise it in either mode */
+#define SB_REASON_NO_PORT_SERVICE                                                    \
+    9 /* the driver has no port service (GetVM30 was given none): every exchange and \
+         OpenLine fail until an entry-point call brings one */
 
 typedef struct SbFailure {
     uint32_t code;    /* SB_FAILURE_* */

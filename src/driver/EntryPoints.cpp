@@ -20,6 +20,9 @@ SbDriver* TheDriver(SbWindow owner, SbPortService* port) {
         sb::StartLogging();
         sb::platform::AttachUiThread(owner);
         static SbDriver* const driver = sb::NewDriver(port, sb::platform::SettingsFilePath());
+        // A host that forgot its port service at the first call may bring it now.
+        if (port != nullptr && sb::TVM30::From(driver).Port.Install(port))
+            sb::WriteLog(sb::kLevelTrace, "PORT SERVICE: installed");
         return driver;
     });
 }

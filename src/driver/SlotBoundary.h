@@ -96,6 +96,13 @@ inline void TraceReturnedFailure(const SlotCall& call, const SlotFailure& failur
     WriteLog(kLevelTrace, line);
 }
 
+// Without a port service every exchange fails at the port: the host is told that cause, not a line's failure.
+inline uint32_t ReasonOf(const SlotCall& call, const ESerialIO& error) {
+    const bool portMissing =
+        call.self != nullptr && TVM30::From(call.self).Port.Missing(static_cast<uint8_t>(call.point));
+    return error.Reason() == SB_REASON_PORT_FAILED && portMissing ? SB_REASON_NO_PORT_SERVICE : error.Reason();
+}
+
 // writeNeutral puts the neutral result into what the slot writes through the host's addresses; it runs only
 // when a failure is returned.
 template <typename Body, typename Neutral>
@@ -107,7 +114,7 @@ auto AtSlotBoundary(const SlotCall& call, Body&& body, Neutral&& writeNeutral) -
         const CallScope scope;
         return body();
     } catch (const ESerialIO& error) {
-        failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str(), error.Reason());
+        failure.Set(platform::HostFailureKind::SerialIO, error.what(), error.Utf8().c_str(), ReasonOf(call, error));
     } catch (const EAbstractError& error) {
         failure.Set(platform::HostFailureKind::Abstract, error.what(), error.what());
     } catch (const std::exception& error) {

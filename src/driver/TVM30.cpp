@@ -1,11 +1,14 @@
 #include "driver/TVM30.h"
 
+#include "common/Failure.h"
 #include "link/PortExchange.h"
 #include "platform/Boundary.h"
 #include "settings/MenuHook.h"
 
 namespace sb {
 namespace {
+
+constexpr const char* kNoPortService = "Порт-сервис не передан драйверу";
 
 int32_t SB_CALL ConfigureLineHandler(void* self, uint32_t point) {
     // Called by the host's port service: nothing of ours may travel into its frames.
@@ -46,6 +49,7 @@ TVM30::TVM30(const SbDriverVtbl& slots, SbPortService* port, const std::string& 
       Settings(*this, settingsPath) {}
 
 int32_t TVM30::OpenLine(uint8_t point) {
+    if (Port.Missing(point)) RaiseSerialIO(SystemText(kNoPortService), SB_REASON_NO_PORT_SERVICE);
     Point(point).MasterResetPending = true;
     Port.SetLineSetupHandler(point, LineSetupHandler());
     return ConfigureLine(point);

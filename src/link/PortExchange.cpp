@@ -125,10 +125,7 @@ bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t
             if (channel == 0 || channel == 1) link.ReqChar[channel] = static_cast<char>(data[3] ^ 1);
             link.ReplyToggle = data[3];
         }
-        if (count == kShortBlockLength && data[3] == '9') {
-            static const SystemText kRefusal("Отказ(");
-            TracePoint(kRefusal, link.Point());
-        }
+        if (count == kShortBlockLength && data[3] == '9') TracePoint(trace::RefusalOpen(), link.Point());
     }
     const bool ok = !(count == 1 && data[0] == line::NAK);
     if (!ok) ++link.Stats.NaksReceived;

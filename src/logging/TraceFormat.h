@@ -25,6 +25,19 @@ inline std::string_view ReceivedOpen() {
 inline constexpr char kReceivedGood[] = ",OK): ";
 inline constexpr char kReceivedBad[] = ",Bad): ";
 
+// The dispenser's refusal of a request, "Отказ(n)": the reception handler writes it before the dump of the answer
+// that carries it, so in the log it stands between the send and the reception of one exchange.
+inline std::string_view RefusalOpen() {
+    static const std::string mark = ToCp1251("Отказ(");
+    return mark;
+}
+
+// A line (its Windows-1251 text after the time) that the driver writes within an exchange, between the dump of its
+// send and the dump of its reception: a reader pairs that send and reception all the same.
+inline bool WrittenWithinExchange(std::string_view text) {
+    return text.substr(0, RefusalOpen().size()) == RefusalOpen();
+}
+
 // A failure a slot returned to the host: "FAILURE(n): slot k: text", n 0 for a slot without a point.
 inline constexpr char kFailureOpen[] = "FAILURE(";
 inline constexpr char kFailureSlot[] = "): slot ";

@@ -112,7 +112,7 @@ unnamed=$(grep -E "unknown|not understood" "$work/decoded.out" | grep -vE "^([0-
 span=$("$work/sbhost" decode "$data/recorded.pro" --from 12:56:28.9 --to 12:56:29 |
   sed -n '1s/ .*//p;$s/ .*//p' | xargs)
 [ "$span" = "12:56:29.008 12:56:29.983" ] || fail "--from 12:56:28.9 --to 12:56:29 gave $span"
-[ "$("$work/sbhost" decode "$data/recorded.pro" --from 12:56 --to 12:56 | wc -l)" -eq 161 ] || fail "--to 12:56"
+[ "$("$work/sbhost" decode "$data/recorded.pro" --from 12:56 --to 12:56 | wc -l)" -eq 160 ] || fail "--to 12:56"
 ! "$work/sbhost" decode "$data/recorded.pro" --from 12:57 --to 12:56 2>"$work/range.err" >/dev/null &&
   grep -q "from 12:57 is after --to 12:56" "$work/range.err" || fail "an empty range was not refused"
 ! "$work/sbhost" report "$data/recorded.pro" --out 2>"$work/out.err" && grep -q "out wants" "$work/out.err" ||
@@ -131,6 +131,13 @@ grep -q "1 line not understood, skipped (the first is line 1)$" "$work/junk.err"
   fail "decode did not tell the line it skipped or the time running back: $(cat "$work/junk.err")"
 "$work/sbhost" --json report "$work/junk.pro" --out "$work/junk.html" 2>/dev/null |
   grep -q '"skipped_lines":1,"backward_steps":1}' || fail "report did not tell the line skipped or the time running back"
+"$work/sbhost" --json decode "$data/recorded.pro" >"$work/decoded.json"
+! grep -qvE '^\{"event":"(exchange|note|failure)",' "$work/decoded.json" ||
+  fail "decode --json wrote an object without its event"
+mkdir "$work/HOST.pro.0"
+cp "$data/recorded.pro" "$work/HOST.pro"
+"$work/sbhost" report "$work/HOST.pro" --out "$work/set.html" >"$work/set.out" 2>&1
+grep -q "HOST.pro.0 is a directory" "$work/set.out" || fail "report did not tell the directory among the copies"
 for command in decode report; do
   status=0
   "$work/sbhost" "$command" "$data" >"$work/dir.out" 2>&1 || status=$?

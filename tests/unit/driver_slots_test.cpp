@@ -10,6 +10,7 @@
 
 #include "driver/DriverFactory.h"
 #include "driver/TVM30.h"
+#include "sim/SimPortService.h"
 #include "support/LogCapture.h"
 #include "support/RecordingClock.h"
 #include "support/TempDir.h"
@@ -154,6 +155,29 @@ TEST_F(SlotsTest, AbstractSlotRaises) {
     // Switching mode clears it: raise mode would otherwise keep returning it after good calls.
     SbSetFailureMode(driver, SB_FAILURES_RAISE);
     EXPECT_EQ(SbGetLastFailure(&failure), 0u);
+}
+
+// This object was given no port service: no call crashes, each exchange is a port failure of its own reason, told
+// once by a critical line, until a port service is installed.
+TEST_F(SlotsTest, MissingPortServiceFailsTheExchangesUntilOneIsInstalled) {
+    EXPECT_THROW(vm->PollStatus(driver, 1, 0), sb::ESerialIO);
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
+    const std::vector<std::function<void()>> calls = {[&] { vm->OpenLine(driver, 2); },
+                                                      [&] { vm->PollStatus(driver, 2, 0); },
+                                                      [&] { vm->StartGrade1(driver, 3, 0, 0); }};
+    vm->SetPrice(driver, 3, 0, 1, 0, 0, 1.0);
+    for (const auto& call : calls) {
+        call();
+        EXPECT_EQ(SbGetLastFailure(nullptr), 1u);
+        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_NO_PORT_SERVICE));
+    }
+    EXPECT_EQ(log.Count("Порт-сервис не передан драйверу (точка 1): обмен с ТРК невозможен"), 1u);
+    sbsim::SimPortService port;
+    port.Attach(2);
+    EXPECT_TRUE(Table().Port.Install(port.port()));
+    EXPECT_FALSE(Table().Port.Install(nullptr));
+    EXPECT_EQ(vm->OpenLine(driver, 2), 0);
+    EXPECT_EQ(SbGetLastFailure(nullptr), 0u);
 }
 
 TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {

@@ -11,7 +11,7 @@ class FailureCode(enum.IntEnum):
     NONE = 0
     SERIAL_IO = 1  # a dispenser exchange failed
     ABSTRACT = 2  # slot 0 was called
-    REFUSED = 3  # a price or preset the driver cannot carry
+    REFUSED = 3  # a price, preset or point the driver cannot carry
 
 
 class Reason(enum.IntEnum):
@@ -24,6 +24,8 @@ class Reason(enum.IntEnum):
     NOT_ACKNOWLEDGED = 5
     START_REFUSED = 6
     VALUE_REFUSED = 7
+    POINT_REFUSED = 8
+    NO_PORT_SERVICE = 9
 
 
 def _known(kind: type[enum.IntEnum], value: int) -> Union[enum.IntEnum, int]:

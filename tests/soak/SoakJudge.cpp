@@ -1,0 +1,30 @@
+#include "soak/SoakJudge.h"
+
+namespace soak {
+
+const char* const kOutcomeNames[kOutcomes] = {"accepted",
+                                              "told",
+                                              "apart",
+                                              "lost sale",
+                                              "phantom sale",
+                                              "other figures",
+                                              "START untold",
+                                              "START says not started while the pump is authorised",
+                                              "shown started after the power took the authorisation"};
+
+bool IsWrong(Outcome outcome) { return outcome >= kLostSale; }
+
+Outcome Judge(const DeliveryFacts& facts) {
+    if (facts.startTold && facts.startCarriedOut && facts.authorisedAfterStart) return kStartDenied;
+    // The host believes the pump authorised: START returned and the point was shown started throughout. A refusal
+    // that a corruption unseen by the block check made into another answer is apart.
+    if (!facts.startTold && !facts.startCarriedOut && facts.shownStarted && facts.reached)
+        return facts.unseenHere ? kApart : kStartUntold;
+    if (facts.unpoweredShownStarted) return kStartedUnpowered;
+    if (facts.told || facts.lineResult != 1) return kTold;
+    if (facts.read == facts.sold && facts.readAmount == facts.soldAmount) return kAccepted;
+    if (facts.unseen) return kApart;
+    return facts.read == 0 ? kLostSale : facts.sold == 0 ? kPhantomSale : kOtherFigures;
+}
+
+}  // namespace soak
