@@ -183,7 +183,11 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     SaleBook& book = station.Point(point).Sale;
     Relaxed<LineState>& line = station.LinkOf(point).Line;
     TracePoint("GET ITOG DATA TRANSACTION(", point);
-    book.Apply(SaleEvent::FinalReadStarts);
+    // No START and no delivery since the driver started (or since the dispenser re-initialised): the display shows
+    // a sale the driver cannot tell from one handed over before.
+    const Sale before = book.Apply(SaleEvent::FinalReadStarts);
+    const bool unseen = before.stage == DeliveryStage::Closed && before.start == StartStage::None &&
+                        !before.referenceKnown;
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
     const Sale sale = book.Now();
     const bool displayRead = reading.usable || reading.doubtful;
@@ -194,19 +198,22 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     read.volume = reading.volume;
     read.usable = displayRead;
     read.fromMemory = reading.fromMemory;
-    read.previousSale = locked && !cleared;
+    // A cleared or unseen display stays unknown, however often it is read: nothing is closed on it.
+    read.previousSale = locked || cleared || unseen;
     book.Apply(SaleEvent::FinalRead, read);
-    if (cleared) {
-        TracePointResult("GET ITOG DATA TRANSACTION(", point, "display cleared by the dispenser's restart");
+    if (cleared || (unseen && displayRead)) {
+        TracePointResult("GET ITOG DATA TRANSACTION(", point,
+                         cleared ? "display cleared by the dispenser's restart" : "no delivery seen since the start");
         line = LineState::FinalDataUnread;
         reading = DeliveryReading{};
     } else if (locked) {
         TracePoint(PreviousSaleLocked(), point);
         reading = DeliveryReading{};
-        // The point reported a finished delivery since the START, but never that it began (its report was lost
-        // on the line): a sale of the previous one's volume cannot be told from the previous one. The host is
-        // told that the final figures could not be read rather than given 0/0 as a good result.
-        if (sale.finishReported) line = LineState::FinalDataUnread;
+        // The point reported a finished delivery since the START, or re-initialised, but never showed that the
+        // delivery began (its reports were lost on the line): a sale of the previous one's volume cannot be told
+        // from the previous one. The host is told that the final figures could not be read rather than given 0/0
+        // as a good result.
+        if (sale.finishReported || sale.cut) line = LineState::FinalDataUnread;
     } else if (reading.doubtful) {
         // The volume is the dispenser's; its amount is not borne out: the host is told not to take it as good.
         line = LineState::FinalDataUnread;

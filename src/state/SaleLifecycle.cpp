@@ -164,11 +164,9 @@ bool IsPreviousSale(const Sale& sale, double volume) {
 }
 
 bool MayAnswerFromMemory(const Sale& sale) {
-    if (sale.stage == DeliveryStage::Finished) {
-        // The dispenser re-initialised since: its display may be cleared, the figures read at the finish stay.
-        if (sale.cut) return true;
-        return static_cast<long double>(std::llround(sale.reference * 100)) / 100 - sale.volume <= 0.005L;
-    }
+    // A finished delivery no longer changes: what the dispenser shows later (a display a power cycle cleared) is
+    // not its figures.
+    if (sale.stage == DeliveryStage::Finished) return true;
     if (sale.start != StartStage::Authorised || !sale.expectedFinal) return false;
     return static_cast<long double>(*sale.expectedFinal) / 100 - sale.volume <= 0.005L;
 }

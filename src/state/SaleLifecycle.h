@@ -96,8 +96,8 @@ bool IsPreviousSale(const Sale& sale, double volume);
 inline double ShownVolume(const Sale& sale) { return sale.volume - sale.steps; }
 
 // Whether a read may answer from the kept figures without asking: they are known to be final, read after a
-// finished report or at the preset of the START that authorised the delivery. Each answer steps the kept volume
-// down, so that the fourth asks the dispenser again.
+// finished report, or at the preset of the START that authorised the delivery (each answer then steps the kept
+// volume down, so that the fourth asks the dispenser again).
 bool MayAnswerFromMemory(const Sale& sale);
 
 // The state code a point shows once the dispenser refused its latest START: the state the START replaced, or idle

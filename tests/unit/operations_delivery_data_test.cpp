@@ -70,6 +70,7 @@ TEST_F(DeliveryDataTest, PlausibleFiguresAreKept) {
 }
 
 TEST_F(DeliveryDataTest, ImplausibleFiguresAreReturnedButNotKept) {
+    StartAfter(0, std::nullopt);
     sbtest::KeepFigures(point, 9);
     Answer(DataReply(1000, 46100));
     double amount = 0;
@@ -82,6 +83,17 @@ TEST_F(DeliveryDataTest, ImplausibleFiguresAreReturnedButNotKept) {
     Answer(DataReply(1000, 46100));
     EXPECT_EQ(Final(&amount), 10.0);
     EXPECT_EQ(sim.LineResult(1), 3u);
+    // A driver that saw no START nor delivery since it started cannot tell the display's sale from one handed over
+    // before it: the final read tells it as unread.
+    sbtest::SimDriver restarted;
+    restarted.port.Attach(1);
+    sbtest::LineScript(restarted.Script()).TakeRequest(14).Reply(DataReply(500, 22950));
+    for (int read = 0; read < 2; ++read) {  // however often
+        restarted.Slots().FinalDeliveryData(restarted.Object(), 1, 0, &amount, &amount);
+        EXPECT_EQ(amount, 0.0);
+        EXPECT_EQ(restarted.LineResult(1), 3u);
+    }
+    EXPECT_TRUE(restarted.log.Has("GET ITOG DATA TRANSACTION(1): no delivery seen since the start"));
 }
 
 TEST_F(DeliveryDataTest, AmountWiderThanItsFieldIsToldByTheStartsPrice) {
