@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/Cp1251.h"
+#include "link/BlockCheck.h"
 #include "link/LineBytes.h"
 #include "link/LinkSequences.h"
 #include "link/PollLimits.h"
@@ -38,6 +39,8 @@ std::optional<ResetRequest> Selection::Run() {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer_[1];
             const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
+            if (link_.ReceivedCount == kShortBlockLength && IsValidBlock(buffer_, kShortBlockLength))
+                link_.Stats.ShortAnswer(buffer_[3]);
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {
                 pausedAtReset_ = true;
