@@ -152,15 +152,28 @@ bash "$(dirname "$0")/render_svgs.sh" "$work/report.html" "$work/png" || fail "a
 cp "$data/outage.capture" "$work/outage.capture"
 touch -d "2024-05-01 16:53:42" "$work/outage.capture"
 "$work/sbhost" --json report "$work/outage.capture" --out "$work/outage.html" >"$work/outage.out" || fail "no outage report"
-grep -q '"date":"2024-05-01",.*"deliveries":1,"interrupted":1,"outages":5,' "$work/outage.out" &&
+grep -q '"date":"2024-05-01",.*"deliveries":1,"interrupted":1,"outages":4,' "$work/outage.out" &&
   grep -q "point 1: no answer 16:53:36.993–16:53:38.430, 15 exchanges</li>" "$work/outage.html" &&
   grep -q "point 2: bad block check 2, wait 1 16:53:39.746–16:53:39.840, 3 exchanges</li>" "$work/outage.html" &&
-  grep -q "point 2: NAK 16:53:40.725, 1 exchange</li>" "$work/outage.html" &&
+  grep -q "point 2: NAK 1, refused 1 16:53:40.725–16:53:40.842, 2 exchanges</li>" "$work/outage.html" &&
   grep -q "exchanges on 2024-05-01 from 16:53:33.962" "$work/outage.html" &&
   [ "$(grep -o "<polyline" "$work/outage.html" | wc -l)" -eq 2 ] || fail "outages: $(cat "$work/outage.out")"
 bash "$(dirname "$0")/render_svgs.sh" "$work/outage.html" "$work/outage-png" >/dev/null || fail "outages do not render"
+# Every kind of fault on the line is drawn where it came, named on its hatching; outages between single good
+# answers are one, the longest listed first.
+"$work/sbhost" report "$data/faults.pro" --out "$work/faults.html" >/dev/null || fail "no report of faults.pro"
+for mark in "NAK 16:53:40.725–16:53:40.779" "no answer 16:53:36.993–16:53:38.652"; do
+  grep -q "<title>$mark</title>" "$work/outage.html" || fail "outage.capture: $mark not drawn"
+done
+for mark in "refused 23:24:51.143–23:24:51.206" "bad block check 23:24:52.085–23:24:52.206" \
+  "line noise 23:24:52.669–23:24:52.833" "wait 23:24:57.212–23:24:57.275"; do
+  grep -q "<title>$mark</title>" "$work/faults.html" || fail "faults.pro: $mark not drawn"
+done
+grep -o "<li>point 1: [^<]*</li>" "$work/faults.html" | head -1 |
+  grep -q "bad block check 3, line noise 1 23:24:52.085–23:24:52.669, 4 exchanges" ||
+  fail "faults.pro's outages: $(grep -o "<li>[^<]*</li>" "$work/faults.html")"
 "$work/sbhost" --json report "$data/outage.capture" --point 2 --from 16:53:40 --to 16:53:40 --out "$work/scope.html" |
-  grep -q '"points":1,"deliveries":0,"interrupted":0,"outages":2,' || fail "report --point 2 --from --to"
+  grep -q '"points":1,"deliveries":0,"interrupted":0,"outages":1,' || fail "report --point 2 --from --to"
 # The driver's rotated copies, oldest first, read as one log.
 sed -n 1,80p "$data/recorded.pro" >"$work/rotated.pro.1"
 sed -n 81,160p "$data/recorded.pro" >"$work/rotated.pro.0"
