@@ -10,6 +10,7 @@
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
+#include "operations/TraceNames.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
 #include "state/PointTrace.h"
@@ -21,7 +22,7 @@ constexpr int kLockRepeats = 5;
 constexpr uint32_t kLockRepeatPauseMs = 50;
 
 const SystemText& PreviousSaleLocked() {
-    static const SystemText text("Блокировка предидущего отлива(");
+    static const SystemText text(trace::kPreviousSaleLocked);
     return text;
 }
 
@@ -118,7 +119,7 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
     if (!skipCheck) {
         const std::optional<int64_t> expected = ExpectedFinalVolume(station, point);
         if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
-            TracePoint("TRANSACTION No Request(", point);
+            TracePoint(trace::kDataWithoutRequest, point);
             reading.volume = ShownVolume(fillingPoint);
             reading.amount = fillingPoint.CurAmount;
             reading.usable = true;
@@ -191,7 +192,7 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
     for (; repeat <= kLockRepeats && !Accepted(fillingPoint, reading, previous, repeat) && !waitedBefore(); ++repeat) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
-        WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
+        WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + trace::kRepeatCount + std::to_string(repeat));
         KeepVolume(fillingPoint, 0);
         reading = ReadDeliveryData(station, point, false, true);
     }
@@ -208,7 +209,7 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
 
 void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
     FillingPoint& fillingPoint = station.Point(point);
-    TracePoint("GET ITOG DATA TRANSACTION(", point);
+    TracePoint(trace::kFinalData, point);
     StepVolume(fillingPoint, kFinalReadStep);
     // Unread until the read shows the display: a read that fails raises past the line after it.
     fillingPoint.DisplayUnread = true;

@@ -9,6 +9,7 @@
 #include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
+#include "operations/TraceNames.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
 #include "state/PointTrace.h"
@@ -122,7 +123,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     }
     ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
     platform::Sleep(kAfterStartPauseMs);
-    WriteLog(kLevelTrace, "END " + name);
+    WriteLog(kLevelTrace, trace::kEndPrefix + name);
     if (link.ReplyRefused) {
         EndRefusedStart(fillingPoint);
         RaiseIfRefused(link, name);
