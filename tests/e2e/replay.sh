@@ -93,9 +93,9 @@ over_ptys() {
     coproc SIM { exec "$sbsim" --replay "$log" --point 1 --baud 9600 "$@" 2>"$work/sim.err"; }
     sim_pid=$SIM_PID
     exec {sim_out}<&"${SIM[0]}"
-    read -t 5 -r word point line pty <&"$sim_out" && [ "$word $point $line" = "point 1 line" ] ||
+    read -t "$patience" -r word point line pty <&"$sim_out" && [ "$word $point $line" = "point 1 line" ] ||
       fail "sbsim --replay told \"$word $point $line\""
-    read -t 5 -r word <&"$sim_out" && [ "$word" = ready ] || fail "sbsim --replay is not ready"
+    read -t "$patience" -r word <&"$sim_out" && [ "$word" = ready ] || fail "sbsim --replay is not ready"
     "$work/sbhost" --json --line "1=${pty#A }" replay "$log" --point 1 --turnaround 400 >"$work/$name.out" \
       2>"$work/$name.err" || true
     kill "$sim_pid" 2>/dev/null || true
