@@ -41,7 +41,8 @@ lines+=(--line "9=$work/no-such-device")
 for customer in "3 lift 2" "4 lift 1" "1 lift 1"; do echo "$customer" >&"$sim_in"; done
 
 mkfifo "$work/monitor.in"
-"$work/sbhost" --json "${lines[@]}" --point 3 price 2 45.90 preset-volume 2 start 2 \
+# sbsim answers as soon as it is scheduled: the monitor waits for that as long as a busy machine may take.
+"$work/sbhost" --json "${lines[@]}" --turnaround "$turnaround" --point 3 price 2 45.90 preset-volume 2 start 2 \
   monitor --events "$work/events.out" <"$work/monitor.in" >"$work/monitor.out" 2>"$work/monitor.err" &
 monitor_pid=$!
 exec {monitor_in}>"$work/monitor.in"

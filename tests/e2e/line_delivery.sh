@@ -48,7 +48,7 @@ fi
 
 host=()
 for word in "${sbhost[@]}"; do host+=("${word//@LINE@/$host_line}"); done
-[[ "${sbhost[*]}" == *@LINE@* ]] || host+=(--line "1=$host_line" deliver 2 45.90 5)
+[[ "${sbhost[*]}" == *@LINE@* ]] || host+=(--line "1=$host_line" --turnaround "$turnaround" deliver 2 45.90 5)
 
 started=$SECONDS
 timeout $((2 * patience)) "${host[@]}" >"$work/host.out" 2>&1 &
