@@ -5,11 +5,22 @@
 namespace sbhost {
 
 constexpr uint32_t kMaxPoint = 32;
+constexpr double kMaxTurnaroundMs = 5000;
+
+const char kTurnaroundWants[] = "--turnaround wants milliseconds, 0..5000";
 
 bool ReadNumber(const std::string& text, double* value) {
     char* end = nullptr;
     *value = std::strtod(text.c_str(), &end);
     return !text.empty() && *end == '\0';
+}
+
+bool ReadTurnaround(const std::string& text, int* milliseconds) {
+    double value = 0;
+    if (!ReadNumber(text, &value) || value < 0 || value > kMaxTurnaroundMs || value != static_cast<int>(value))
+        return false;
+    *milliseconds = static_cast<int>(value);
+    return true;
 }
 
 bool ReadPoint(const std::string& text, uint32_t* point) {
@@ -52,6 +63,11 @@ OptionsRead ReadOptions(int argc, char** argv, Options* options, std::string* er
         } else if (i + 1 < argc && option == "--line") {
             if (!LineOption(argv[++i], &options->lines)) {
                 *error = "--line wants N=DEVICE with N 1.." + std::to_string(kMaxPoint);
+                return OptionsRead::kBadUsage;
+            }
+        } else if (i + 1 < argc && option == "--turnaround") {
+            if (!ReadTurnaround(argv[++i], &options->turnaroundMs)) {
+                *error = kTurnaroundWants;
                 return OptionsRead::kBadUsage;
             }
         } else if (i + 1 < argc && ReadNumber(argv[i + 1], &value) &&

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/DeliveryStory.h"
+#include "line/SerialLine.h"
 
 namespace sbhost {
 
@@ -18,8 +19,9 @@ struct Options {
     bool pointGiven = false;  // --point: the lines' commands run on it rather than on the lowest line given
     bool simulate = false;
     bool json = false;
-    std::map<uint32_t, std::string> lines;  // --line N=DEVICE
-    std::vector<std::string> words;         // the command and its words
+    std::map<uint32_t, std::string> lines;            // --line N=DEVICE
+    int turnaroundMs = sbline::kDefaultTurnaroundMs;  // --turnaround MS: the lines' wait for an answer
+    std::vector<std::string> words;                   // the command and its words
 };
 
 enum class OptionsRead { kRead, kHelp, kBadUsage };
@@ -30,6 +32,10 @@ OptionsRead ReadOptions(int argc, char** argv, Options* options, std::string* er
 
 // The whole text is a number.
 bool ReadNumber(const std::string& text, double* value);
+// How long the dispensers on the lines may take to begin an answer, as --turnaround gives it: whole
+// milliseconds, 0..5000 (every unanswered exchange costs that much).
+bool ReadTurnaround(const std::string& text, int* milliseconds);
+extern const char kTurnaroundWants[];
 // A point number 1..32.
 bool ReadPoint(const std::string& text, uint32_t* point);
 // A time of day as a command line gives it, and how long the time it names lasts: "14:47" is the whole

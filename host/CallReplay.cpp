@@ -7,6 +7,7 @@
 
 #include "host/DriverFailures.h"
 #include "host/PointSession.h"
+#include "operations/MessageBuilder.h"
 
 namespace sbhost {
 namespace {
@@ -152,7 +153,8 @@ std::optional<Difference> CallReplay::Replay(const sbreplay::RecordedCall& call)
     // Opening a line (slot 16) leaves no line in the log, and makes the point's next status poll begin with a
     // MASTER RESET: such a poll is the trace of a host that opened the line again. Opening it again changes
     // nothing where the reset was due anyway.
-    const bool reopened = call.call == HostCall::kStatus && call.opening.rfind("MASTER RESET(", 0) == 0;
+    const bool reopened =
+        call.call == HostCall::kStatus && call.opening.rfind(sb::TraceName(sb::Command::MasterReset).utf8, 0) == 0;
     if (opened_.insert(call.point).second || reopened) {
         const int32_t answer = driver_->vtbl->OpenLine(driver_, call.point);
         if (answer != 0) {

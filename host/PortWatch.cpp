@@ -10,25 +10,6 @@
 namespace sbhost {
 namespace {
 
-struct FaultWords {
-    const char* name;
-    const char* label;
-    const char* key;
-};
-
-const FaultWords kFaultWords[kFaultKinds] = {
-    {"no answer", "no answer", "no_answer"},
-    {"NAK", "NAK", "nak"},
-    {"bad block check", "bad check", "bad_check"},
-    {"line noise", "noise", "noise"},
-    {"wait", "wait", "wait"},
-    {"refused", "refused", "refused"},
-    {"switched off", "off", "switched_off"},
-    {"device missing", "no device", "device_missing"},
-    {"exchange limit", "limit", "exchange_limit"},
-    {"driver failure", "failed", "driver_failure"},
-};
-
 // The faults the driver counts, each with its count in the driver's statistics.
 struct CountedByDriver {
     Fault fault;
@@ -45,10 +26,6 @@ bool CountedByTheDriver(Fault fault) {
                        [fault](const CountedByDriver& counted) { return counted.fault == fault; });
 }
 
-// A short answer of the dispenser: "0", the channel, the code, "0".
-constexpr std::size_t kShortAnswerLength = 4;
-constexpr char kWaitCode = '8';
-constexpr char kRefusalCode = '9';
 // A status report: 18 characters, the status character 16th.
 constexpr std::size_t kStatusReportLength = 18;
 constexpr std::size_t kStatusCharAt = 15;
@@ -67,31 +44,19 @@ struct AnswerNews {
     bool counters = false;
 };
 
-// The fault an answer that came shows, if any.
-std::optional<Fault> AnswerFault(const sbdecode::Frame& answer, AnswerNews* news) {
-    switch (answer.kind) {
-        case sbdecode::FrameKind::kNak: return Fault::kNak;
-        case sbdecode::FrameKind::kUnknown: return Fault::kNoise;
-        case sbdecode::FrameKind::kLinkUnitCount: news->deliveryData = true; return std::nullopt;
-        case sbdecode::FrameKind::kBlock: break;
-        default: return std::nullopt;
-    }
-    if (!answer.checkGood) return Fault::kBadCheck;
+AnswerNews NewsOf(const sbdecode::Frame& answer) {
+    AnswerNews news;
+    news.deliveryData = answer.kind == sbdecode::FrameKind::kLinkUnitCount;
+    if (answer.kind != sbdecode::FrameKind::kBlock || !answer.checkGood) return news;
     const std::string& data = answer.data;
-    if (data.size() == kShortAnswerLength && data[2] == kWaitCode) return Fault::kWait;
-    if (data.size() == kShortAnswerLength && data[2] == kRefusalCode) return Fault::kRefused;
     if (data.size() == kStatusReportLength && ReplyKindIs(data, "0000ZD"))
-        news->off = data[kStatusCharAt] == kSwitchedOffStatus;
-    news->deliveryData = ReplyKindIs(data, "0002ZD");
-    news->counters = ReplyKindIs(data, "0003ZD");
-    return std::nullopt;
+        news.off = data[kStatusCharAt] == kSwitchedOffStatus;
+    news.deliveryData = ReplyKindIs(data, "0002ZD");
+    news.counters = ReplyKindIs(data, "0003ZD");
+    return news;
 }
 
 }  // namespace
-
-const char* FaultName(Fault fault) { return kFaultWords[static_cast<std::size_t>(fault)].name; }
-const char* FaultLabel(Fault fault) { return kFaultWords[static_cast<std::size_t>(fault)].label; }
-const char* FaultKey(Fault fault) { return kFaultWords[static_cast<std::size_t>(fault)].key; }
 
 std::optional<Fault> LineCounts::MostRecent() const {
     std::optional<Fault> recent;
@@ -187,7 +152,9 @@ int32_t PortWatch::SendReceive(uint32_t point, uint8_t* send, uint32_t sendCount
         fault = Fault::kNoAnswer;
     } else if (replySize != 0) {
         const sbdecode::Bytes bytes(watched.answer.begin(), watched.answer.begin() + watched.answerCount);
-        fault = AnswerFault(sbdecode::ReadAnswer(bytes, sent), &news);
+        const sbdecode::Frame answer = sbdecode::ReadAnswer(bytes, sent);
+        fault = sbdecode::AnswerFault(answer);
+        news = NewsOf(answer);
     }
 
     std::lock_guard<sbsim::Mutex> hold(watched.lock);

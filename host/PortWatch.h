@@ -17,32 +17,18 @@
 #include <cstdint>
 #include <optional>
 
+#include "decode/Faults.h"
 #include "line/PortServiceForwarder.h"
 #include "sim/Mutex.h"
 
 namespace sbhost {
 
-// What went wrong in an exchange or a call, as a technician tells faults apart.
-enum class Fault : std::size_t {
-    kNoAnswer,       // an awaited answer did not come
-    kNak,            // the dispenser answered with NAK (to a data block it could not read, usually)
-    kBadCheck,       // a reply's block came damaged: its check byte or frame is wrong (the driver asks again)
-    kNoise,          // the answer was no frame at all: line noise
-    kWait,           // the dispenser's wait answer ("0x80"): busy
-    kRefused,        // the dispenser's refusal answer ("0x90"): the request was not carried out
-    kSwitchedOff,    // a status report said the point is switched off
-    kDeviceMissing,  // the line's device could not be opened, written or read
-    kExchangeLimit,  // a call reached the driver's limit of exchanges
-    kDriverFailure,  // a call ended with the driver's failure (raised to the host)
-};
-constexpr std::size_t kFaultKinds = 10;
-
-// "no answer", "NAK", "bad check"...: the name people read.
-const char* FaultName(Fault fault);
-// A short form of it for narrow tables: "no device", "limit"...
-const char* FaultLabel(Fault fault);
-// "no_answer", "nak", "bad_check"...: the key in JSON.
-const char* FaultKey(Fault fault);
+// The kinds of fault, from the one table of them.
+using sbdecode::Fault;
+using sbdecode::FaultKey;
+using sbdecode::FaultLabel;
+using sbdecode::FaultName;
+using sbdecode::kFaultKinds;
 
 struct FaultTally {
     uint64_t count = 0;

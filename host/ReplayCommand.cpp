@@ -19,23 +19,17 @@ struct ReplayWords {
     std::string path;
     uint32_t point = 0;                               // 0: every point
     std::size_t run = 1;                              // the run of the host replayed, from 1
-    int turnaroundMs = sbline::kDefaultTurnaroundMs;  // over serial lines
+    int turnaroundMs = sbline::kDefaultTurnaroundMs;  // over serial lines: a recorded silence costs it each time
 };
-
-// Longest turnaround a replay over lines waits for: a recorded silence costs that much each time.
-constexpr double kMaxTurnaroundMs = 5000;
 
 bool ParseReplay(const std::vector<std::string>& words, ReplayWords* parsed, std::string* error) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         double run = 0;
-        double turnaround = 0;
         if (words[i] == "--turnaround") {
-            if (++i >= words.size() || !ReadNumber(words[i], &turnaround) || turnaround < 0 ||
-                turnaround > kMaxTurnaroundMs || turnaround != static_cast<int>(turnaround)) {
-                *error = "--turnaround wants milliseconds, 0..5000";
+            if (++i >= words.size() || !ReadTurnaround(words[i], &parsed->turnaroundMs)) {
+                *error = kTurnaroundWants;
                 return false;
             }
-            parsed->turnaroundMs = static_cast<int>(turnaround);
         } else if (words[i] == "--point") {
             if (++i >= words.size() || !ReadPoint(words[i], &parsed->point)) {
                 *error = "--point wants 1..32";
@@ -208,8 +202,9 @@ const char kReplayUsage[] =
     "sbhost [--json] [--library PATH] [--line N=DEVICE...] replay LOG [--point N] [--run K] [--turnaround MS]";
 
 int RunReplay(const std::vector<std::string>& words, const std::string& libraryPath,
-              const std::map<uint32_t, std::string>& lines, Output& out) {
+              const std::map<uint32_t, std::string>& lines, int turnaroundMs, Output& out) {
     ReplayWords parsed;
+    parsed.turnaroundMs = turnaroundMs;
     std::string error;
     if (!ParseReplay(words, &parsed, &error)) {
         std::cerr << "sbhost: replay: " << error << "\n";

@@ -17,9 +17,10 @@ extern const char kReplayUsage[];
 // Exit code of a replay that found a difference.
 constexpr int kExitDiffers = 4;
 
-// words: what follows "replay"; lines: the serial lines given with --line (empty: in process). Returns the exit
+// words: what follows "replay"; lines: the serial lines given with --line (empty: in process), turnaroundMs theirs
+// unless the words give one. Returns the exit
 // code: 0 identical, kExitDiffers differs, 1 the recording or the library could not be read, 2 bad words.
 int RunReplay(const std::vector<std::string>& words, const std::string& libraryPath,
-              const std::map<uint32_t, std::string>& lines, Output& out);
+              const std::map<uint32_t, std::string>& lines, int turnaroundMs, Output& out);
 
 }  // namespace sbhost

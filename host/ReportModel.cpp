@@ -3,18 +3,6 @@
 #include <algorithm>
 
 namespace sbhost {
-namespace {
-
-ExchangeFault FaultOf(const sbdecode::ReadExchange& read) {
-    if (read.silent) return ExchangeFault::kNoAnswer;
-    if (read.nak) return ExchangeFault::kNak;
-    if (read.answer.kind == sbdecode::FrameKind::kBlock && !read.answer.checkGood) return ExchangeFault::kBadCheck;
-    if (read.reply && read.reply->name == "REFUSAL") return ExchangeFault::kRefused;
-    if (read.reply && read.reply->name == "WAIT") return ExchangeFault::kWait;
-    return ExchangeFault::kNone;
-}
-
-}  // namespace
 
 void ReportModel::TakeNote(const sbdecode::TraceRecord& record) {
     if (record.kind == sbdecode::TraceRecord::Kind::kFailure) {
@@ -30,7 +18,7 @@ void ReportModel::Take(const sbdecode::ReadExchange& read) {
     lastMs = std::max(lastMs, time);
     ++exchanges;
     PointHistory& history = points[read.exchange.point];
-    const ExchangeFault fault = FaultOf(read);
+    const std::optional<sbdecode::Fault> fault = sbdecode::ExchangeFault(read);
     history.line.push_back({time, read.retry, read.awaited && !read.cutShort, fault});
     if (read.request && read.request->name == "START") {
         Delivery delivery;
@@ -42,7 +30,7 @@ void ReportModel::Take(const sbdecode::ReadExchange& read) {
         history.deliveries.push_back(delivery);
     }
     // A block whose check is bad tells nothing for certain (the line library sends NAK and takes the block again).
-    if (!read.reply || fault == ExchangeFault::kBadCheck) return;
+    if (!read.reply || fault == sbdecode::Fault::kBadCheck) return;
     const sbdecode::Message& reply = *read.reply;
     if (reply.status != 0) history.states.push_back({time, reply.status});
     const bool delivering = reply.status == '2' || reply.status == ':' || reply.status == ';';

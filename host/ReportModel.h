@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "decode/Conversation.h"
+#include "decode/Faults.h"
 #include "decode/TraceReader.h"
 
 namespace sbhost {
@@ -39,15 +41,11 @@ struct Delivery {
 // Seen delivering, and its final figures never read: the log cut short, or the point fell silent.
 inline bool Interrupted(const Delivery& delivery) { return delivery.delivering && !delivery.finalRead; }
 
-// What went wrong with an exchange, as the line shows it: the most telling first.
-enum class ExchangeFault { kNone, kNoAnswer, kNak, kBadCheck, kRefused, kWait };
-constexpr std::size_t kFaultKinds = 6;
-
 struct LineEvent {
     int64_t timeMs;
     bool retry;
-    bool told;            // the dispenser's answer, or that none came, is known: an answer was awaited and recorded
-    ExchangeFault fault;  // kNone for an exchange not told
+    bool told;  // the dispenser's answer, or that none came, is known: an answer was awaited and recorded
+    std::optional<sbdecode::Fault> fault;  // none for an exchange answered well or not told
 };
 
 struct PointHistory {

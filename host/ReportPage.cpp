@@ -60,12 +60,12 @@ std::string FailureTable(const ReportModel& model) {
 
 // Each point's outages, the first kOutagesListed of them listed and the rest counted.
 std::string OutageList(const ReportModel& model) {
-    std::string html =
-        "<h2>Outages</h2>\n<p>Exchanges that failed one after the other, nothing answered well between them "
-        "(hatched on the states): the point's state is not known from the first to the next good answer.</p>\n<ul>";
+    std::string html = "<h2>Outages</h2>\n<p>Exchanges that failed, with at most " + std::to_string(kMergeGoodAnswers) +
+                       " good answers between them (hatched on the states), the longest first: the point's state is "
+                       "not known for certain from the first failure to the next good answer.</p>\n<ul>";
     bool any = false;
     for (const auto& point : model.points) {
-        const std::vector<Outage> outages = Outages(point.second, model.lastMs);
+        const std::vector<Outage> outages = RankedOutages(point.second, model.lastMs);
         const std::string name = "<li>point " + std::to_string(point.first) + ": ";
         std::size_t rest = 0;
         for (std::size_t i = 0; i < outages.size(); ++i) {

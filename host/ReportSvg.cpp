@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "decode/StateMeaning.h"
@@ -80,30 +81,33 @@ private:
     int64_t span_;
 };
 
-// The outages' hatchings, one pattern a kind of fault.
-const char* FaultColour(ExchangeFault fault) {
+using sbdecode::Fault;
+
+// The outages' hatchings, one pattern a kind of fault on the line.
+const char* FaultColour(Fault fault) {
     switch (fault) {
-        case ExchangeFault::kNoAnswer: return "#de2d26";
-        case ExchangeFault::kNak: return "#e7298a";
-        case ExchangeFault::kBadCheck: return "#ff7f00";
-        case ExchangeFault::kRefused: return "#252525";
-        case ExchangeFault::kWait: return "#8c6bb1";
-        case ExchangeFault::kNone: break;
+        case Fault::kNoAnswer: return "#de2d26";
+        case Fault::kNak: return "#e7298a";
+        case Fault::kBadCheck: return "#ff7f00";
+        case Fault::kNoise: return "#b8860b";
+        case Fault::kRefused: return "#252525";
+        case Fault::kWait: return "#8c6bb1";
+        default: return "#ffffff";
     }
-    return "#ffffff";
 }
 
-std::string FaultFill(ExchangeFault fault) { return "url(#fault" + std::to_string(static_cast<int>(fault)) + ")"; }
+std::string FaultFill(Fault fault) { return std::string("url(#fault-") + sbdecode::FaultKey(fault) + ")"; }
 
 std::string Open(double height) {
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(kWidth) + "\" height=\"" +
-                      Number(height) + "\" viewBox=\"0 0 " + Number(kWidth) + " " + Number(height) +
-                      "\" font-family=\"sans-serif\"><defs>";
-    for (std::size_t kind = 1; kind < kFaultKinds; ++kind) {
-        svg += "<pattern id=\"fault" + std::to_string(kind) +
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" viewBox=\"0 0 " + Number(kWidth) + " " +
+                      Number(height) + "\" font-family=\"sans-serif\"><defs>";
+    for (std::size_t kind = 0; kind < sbdecode::kFaultKinds; ++kind) {
+        const Fault fault = static_cast<Fault>(kind);
+        if (!sbdecode::KindOf(fault).onTheLine) continue;
+        svg += std::string("<pattern id=\"fault-") + sbdecode::FaultKey(fault) +
                "\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" patternTransform=\"rotate(45)\">"
                "<rect width=\"6\" height=\"6\" fill=\"white\"/><rect width=\"3\" height=\"6\" fill=\"" +
-               FaultColour(static_cast<ExchangeFault>(kind)) + "\"/></pattern>";
+               FaultColour(fault) + "\"/></pattern>";
     }
     return svg + "</defs><rect width=\"100%\" height=\"100%\" fill=\"white\"/>";
 }
@@ -113,25 +117,36 @@ std::string Rect(double x, double y, double width, double height, const std::str
            "\" height=\"" + Number(height) + "\" fill=\"" + fill + "\"/>";
 }
 
+// A rectangle that names what it marks, for the reader who points at it.
+std::string TitledRect(double x, double y, double width, double height, const std::string& fill,
+                       const std::string& title) {
+    std::string rect = Rect(x, y, width, height, fill);
+    return rect.substr(0, rect.size() - 2) + "><title>" + title + "</title></rect>";
+}
+
 std::string Label(double x, double y, const std::string& text) {
     return "<text x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" font-size=\"12\">" + text + "</text>";
 }
 
-// Each failed exchange hatched from its time to the point's next exchange that tells of the dispenser (the
-// last to the end of the recording): while no answer comes, what the dispenser does is not known.
+// Each run of failed exchanges of one kind hatched from its first to the point's next exchange that tells of the
+// dispenser otherwise (the last to the end of the recording): while no answer comes well, what the dispenser does
+// is not known. Each hatching names its fault and its stretch.
 std::string OutageHatching(const TimeAxis& axis, const PointHistory& history, int64_t endMs, double y) {
     std::string svg;
-    ExchangeFault open = ExchangeFault::kNone;
+    std::optional<Fault> open;
     int64_t from = 0;
+    const auto hatch = [&](int64_t until) {
+        svg += TitledRect(axis.X(from), y, axis.X(until) - axis.X(from), kBand, FaultFill(*open),
+                          std::string(sbdecode::FaultName(*open)) + " " + sbdecode::ClockText(from) + "\u2013" +
+                              sbdecode::ClockText(until));
+    };
     for (const LineEvent& event : history.line) {
         if (!event.told || event.fault == open) continue;
-        if (open != ExchangeFault::kNone)
-            svg += Rect(axis.X(from), y, axis.X(event.timeMs) - axis.X(from), kBand, FaultFill(open));
+        if (open) hatch(event.timeMs);
         open = event.fault;
         from = event.timeMs;
     }
-    if (open != ExchangeFault::kNone)
-        svg += Rect(axis.X(from), y, axis.X(endMs) - axis.X(from), kBand, FaultFill(open));
+    if (open) hatch(endMs);
     return svg;
 }
 
@@ -157,8 +172,10 @@ constexpr char kLegendStates[] = "0123456789?";
 constexpr std::size_t kLegendColumns = 4;
 constexpr double kLegendRows = (sizeof kLegendStates - 1 + 1 + kLegendColumns - 1) / kLegendColumns + 1;
 
-std::string LegendEntry(double x, double y, const std::string& fill, const std::string& words) {
-    return Rect(x, y, 12, 12, fill) + Label(x + 16, y + 11, words);
+std::string LegendEntry(double x, double y, const std::string& fill, const std::string& words,
+                        const std::string& title = "") {
+    return (title.empty() ? Rect(x, y, 12, 12, fill) : TitledRect(x, y, 12, 12, fill, title)) +
+           Label(x + 16, y + 11, words);
 }
 
 std::string Legend(double y) {
@@ -172,10 +189,13 @@ std::string Legend(double y) {
                            y + 18 * static_cast<double>(i / kLegendColumns), states[i].first, states[i].second);
     }
     const double faults = y + 18 * (kLegendRows - 1);
-    for (std::size_t kind = 1; kind < kFaultKinds; ++kind) {
-        const ExchangeFault fault = static_cast<ExchangeFault>(kind);
-        svg += LegendEntry(kLeft + 170 * static_cast<double>(kind - 1), faults, FaultFill(fault),
-                           ExchangeFaultName(fault));
+    double x = kLeft;
+    for (std::size_t kind = 0; kind < sbdecode::kFaultKinds; ++kind) {
+        const sbdecode::FaultKind& words = sbdecode::KindOf(static_cast<Fault>(kind));
+        if (!words.onTheLine) continue;
+        svg += LegendEntry(x, faults, FaultFill(static_cast<Fault>(kind)), words.name,
+                           std::string(words.russian) + ": " + words.told);
+        x += 140;
     }
     return svg;
 }
@@ -184,7 +204,7 @@ std::string Legend(double y) {
 std::vector<int64_t> FailureTimes(const PointHistory& history) {
     std::vector<int64_t> times;
     for (const LineEvent& event : history.line) {
-        if (event.told && event.fault != ExchangeFault::kNone) times.push_back(event.timeMs);
+        if (event.told && event.fault) times.push_back(event.timeMs);
     }
     std::sort(times.begin(), times.end());
     return times;
@@ -268,9 +288,10 @@ std::string LineSvg(const ReportModel& model, unsigned point) {
     std::vector<Slice> slices(kSlices);
     for (const LineEvent& event : model.points.at(point).line) {
         Slice& slice = slices[axis.Slice(event.timeMs, kSlices)];
-        if (event.fault == ExchangeFault::kNoAnswer) ++slice.silent;
+        // A block sent again and answered amiss counts as the fault it met.
+        if (event.fault == Fault::kNoAnswer) ++slice.silent;
+        else if (event.fault) ++slice.amiss;
         else if (event.retry) ++slice.retries;
-        else if (event.fault != ExchangeFault::kNone) ++slice.amiss;
         else ++slice.answered;
     }
     int top = 1;
@@ -291,9 +312,9 @@ std::string LineSvg(const ReportModel& model, unsigned point) {
         }
     }
     svg += axis.Ticks(base + 14);
-    const char* const words[] = {"answered", "blocks sent again", "answered amiss (NAK, bad check, refused, wait)",
-                                 "no answer"};
-    const double at[] = {0, 110, 270, 600};
+    const char* const words[] = {"answered", "blocks sent again",
+                                 "answered amiss (NAK, bad check, noise, refused, wait)", "no answer"};
+    const double at[] = {0, 110, 270, 640};
     for (std::size_t part = 0; part < 4; ++part) {
         svg += Rect(kLeft + at[part], base + kAxis + 6, 12, 12, colours[part]) +
                Label(kLeft + at[part] + 16, base + kAxis + 17, words[part]);

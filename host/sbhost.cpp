@@ -23,12 +23,14 @@ namespace {
 void Usage(std::ostream& out = std::cerr) {
     out << "usage: sbhost [--json] --simulate [--library PATH] [--point N] [--grade G] [--price P]\n"
            "              [--volume LITRES | --amount MONEY]\n"
-           "       sbhost [--json] --line N=DEVICE [--line N=DEVICE...] [--point N] [--library PATH] COMMAND...\n"
+           "       sbhost [--json] --line N=DEVICE [--line N=DEVICE...] [--point N] [--turnaround MS]\n"
+           "              [--library PATH] COMMAND...\n"
            "       "
         << sbhost::kDecodeUsage << "\n       " << sbhost::kReportUsage << "\n       " << sbhost::kReplayUsage
         << "\n--simulate runs one delivery against a simulated dispenser on the point's line.\n"
            "--line serves point N on the serial device (/dev/ttyS0, COM1...) at 2400 baud, or the driver's\n"
-           "Baud setting; the commands run in order on the point (default: the lowest line given), in one\n"
+           "Baud setting; --turnaround how long its dispenser may take to begin an answer or pause inside one\n"
+           "(default 50 ms). The commands run in order on the point (default: the lowest line given), in one\n"
            "driver object (monitor: on every point given):\n"
         << sbhost::kLineCommandHelp
         << "\ndecode annotates every frame of the driver's trace log or of a hex capture; report draws it as an\n"
@@ -42,8 +44,8 @@ void Usage(std::ostream& out = std::cerr) {
 }
 
 int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, std::string>& lines, uint32_t point,
-               const std::vector<sbhost::LineCommand>& commands, sbhost::Output& out) {
-    sbline::SerialPortService port(lines);
+               int turnaroundMs, const std::vector<sbhost::LineCommand>& commands, sbhost::Output& out) {
+    sbline::SerialPortService port(lines, turnaroundMs);
     sbhost::PortWatch watch(port.port());
     const auto lineError = [&port](uint32_t line) { return port.LastError(line); };
     int exitCode = 1;
@@ -82,8 +84,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string>& words = options.words;
     sbhost::Output out(std::cout, options.json);
     if (!simulate && !words.empty() && words[0] == "replay") {
-        const int code =
-            sbhost::RunReplay(std::vector<std::string>(words.begin() + 1, words.end()), libraryPath, lines, out);
+        const int code = sbhost::RunReplay(std::vector<std::string>(words.begin() + 1, words.end()), libraryPath, lines,
+                                           options.turnaroundMs, out);
         if (code == 2) Usage();
         return code;
     }
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     out.Emit("loaded " + library.Path(), sbhost::JsonObject().Text("event", "loaded").Text("library", library.Path()));
-    if (!simulate) return RunOnLines(library, lines, order.point, commands, out);
+    if (!simulate) return RunOnLines(library, lines, order.point, options.turnaroundMs, commands, out);
     int exitCode = 1;
     std::string failure;
     if (sbhost::RunCatchingDriverFailures([&] { return sbhost::RunSimulatedDelivery(library, order, out); }, &exitCode,

@@ -54,11 +54,12 @@ bool SerialLine::Exchange(const uint8_t* send, std::size_t sendCount, uint8_t* a
 bool SerialLine::Read(uint8_t* answer, std::size_t limit, int firstByteWaitMs, std::size_t* received,
                       std::string* error) {
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(firstByteWaitMs);
+    const auto gap = std::chrono::milliseconds(std::max(kInterByteGapMs, turnaroundMs_));
     while (*received < limit && !AnswerComplete(answer, *received, limit)) {
         switch (device_->ReadByte(answer + *received, MillisecondsUntil(deadline), error)) {
             case LineDevice::Read::kByte:
                 ++*received;
-                deadline = Clock::now() + std::chrono::milliseconds(kInterByteGapMs);
+                deadline = Clock::now() + gap;
                 break;
             case LineDevice::Read::kSilence: return true;  // no (further) answer in time
             case LineDevice::Read::kFailed: return false;

@@ -19,7 +19,8 @@ namespace sbline {
 // gives its own (SerialPortService).
 constexpr int kDefaultTurnaroundMs = 50;
 // Quiet time after the last byte that ends an answer which has not completed itself. Bytes of one answer
-// follow each other without a gap (4 ms a byte at 2400 baud).
+// follow each other without a gap (4 ms a byte at 2400 baud); a line given a longer turnaround waits that long
+// here too: what holds an answer back (an adapter's buffer, a simulator on a busy machine) holds its bytes too.
 constexpr int kInterByteGapMs = 50;
 // Longest wait for the line to take the bytes to send, beyond their own time at the line speed.
 constexpr int kWriteTimeoutMs = 1000;
@@ -39,7 +40,8 @@ public:
     // Opens the device at path if it is not open yet and sets it to raw 8N1 at baud (2400 or 9600). False
     // and the reason in *error otherwise; a line that was set up before keeps its settings.
     bool Configure(const std::string& path, int baud, std::string* error);
-    // The dispenser's turnaround the first-byte wait allows for (kDefaultTurnaroundMs until set).
+    // The dispenser's turnaround the first-byte wait allows for (kDefaultTurnaroundMs until set), and the gap
+    // when it is longer than kInterByteGapMs.
     void SetTurnaround(int milliseconds) { turnaroundMs_ = milliseconds; }
 
     // Discards whatever waits in the input, writes the sendCount bytes, then reads the answer into answer

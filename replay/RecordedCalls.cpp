@@ -2,21 +2,27 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 #include "decode/LineFrames.h"
+#include "operations/MessageBuilder.h"
+#include "operations/TraceNames.h"
 
 namespace sbreplay {
 namespace {
 
 using Kind = sbdecode::TraceRecord::Kind;
 
-// The driver's line "NAME(n)..." of the point: true and what follows ")" in *rest.
-bool Names(const std::string& text, const char* name, unsigned point, std::string* rest) {
-    const std::string head = std::string(name) + "(" + std::to_string(point) + ")";
+// The driver's line "NAME(n)..." of the point, its name given with "(": true and what follows ")" in *rest.
+bool Names(const std::string& text, std::string_view name, unsigned point, std::string* rest) {
+    const std::string head = std::string(name) + std::to_string(point) + ")";
     if (text.compare(0, head.size(), head) != 0) return false;
     *rest = text.substr(head.size());
     return true;
 }
+
+// The name a command is traced under, in UTF-8 as the reader gives the driver's lines.
+const std::string& Traced(sb::Command command) { return sb::TraceName(command).utf8; }
 
 bool Starts(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -152,41 +158,42 @@ void CallSplitter::TakeNote(const sbdecode::TraceRecord& record) {
     const HostCall current = open.call ? open.call->call : HostCall::kStatus;
     const auto begin = [&](HostCall call) { Begin(open, call, point, record.lineNumber, record.timeMs, text); };
     std::string rest;
-    if (Names(text, "ЗАПРОС СОСТОЯНИЯ", point, &rest) && rest.empty()) {
+    if (Names(text, Traced(sb::Command::StatusRequest), point, &rest) && rest.empty()) {
         // A pending MASTER RESET opens the status poll before its own line.
         if (!(inside && current == HostCall::kStatus && !open.asked)) begin(HostCall::kStatus);
         open.asked = true;
-    } else if (Names(text, "MASTER RESET", point, &rest) && rest.empty()) {
+    } else if (Names(text, Traced(sb::Command::MasterReset), point, &rest) && rest.empty()) {
         if (!(inside && (current == HostCall::kStatus || open.confirmed))) begin(HostCall::kStatus);
-    } else if (Names(text, "START", point, &rest) && rest.empty()) {
+    } else if (Names(text, Traced(sb::Command::Start), point, &rest) && rest.empty()) {
         begin(HostCall::kStart);
-    } else if (Names(text, "END START", point, &rest) && rest.empty()) {
+    } else if (Names(text, sb::trace::kEndPrefix + Traced(sb::Command::Start), point, &rest) && rest.empty()) {
         if (inside && current == HostCall::kStart) open.ended = true;
-    } else if (Names(text, "GET ITOG DATA TRANSACTION", point, &rest) && rest.empty()) {
+    } else if (Names(text, sb::trace::kFinalData, point, &rest) && rest.empty()) {
         begin(HostCall::kFinalData);
         open.nestedRead = true;
-    } else if ((Names(text, "GET DATA TRANSACTION", point, &rest) ||
-                Names(text, "TRANSACTION No Request", point, &rest)) &&
+    } else if ((Names(text, Traced(sb::Command::GetDataTransaction), point, &rest) ||
+                Names(text, sb::trace::kDataWithoutRequest, point, &rest)) &&
                rest.empty()) {
         // A status poll reads the figures of a finished delivery; slot 6 and slot 9's repeats read inside theirs.
         if (inside && (current == HostCall::kStatus || open.nestedRead)) open.nestedRead = false;
         else begin(HostCall::kCurrentData);
-    } else if (Names(text, "Блокировка предидущего отлива", point, &rest) && Starts(rest, ". RepeatCount=")) {
+    } else if (Names(text, sb::trace::kPreviousSaleLocked, point, &rest) && Starts(rest, sb::trace::kRepeatCount)) {
         if (inside && current == HostCall::kCurrentData) open.nestedRead = true;
-    } else if (Names(text, "GET COUNTER", point, &rest) && rest.empty()) {
+    } else if (Names(text, Traced(sb::Command::GetCounter), point, &rest) && rest.empty()) {
         begin(HostCall::kCounter);
-    } else if ((Names(text, "RET COUNTER", point, &rest) || Names(text, "RET FAST COUNTER", point, &rest)) &&
+    } else if ((Names(text, sb::trace::kCounterRead, point, &rest) ||
+                Names(text, sb::trace::kCounterFromMemory, point, &rest)) &&
                Starts(rest, ": ")) {
         if (inside && current == HostCall::kCounter) {
             open.call->counterVolume = rest.substr(2);
-            open.call->counterFromMemory = Starts(text, "RET FAST");
+            open.call->counterFromMemory = Starts(text, sb::trace::kCounterFromMemory);
             open.ended = true;
         }
-    } else if (Names(text, "FILLING POINT CONTROL", point, &rest) && rest.empty()) {
+    } else if (Names(text, Traced(sb::Command::FillingPointControl), point, &rest) && rest.empty()) {
         begin(HostCall::kControl);
-    } else if (Names(text, "Подтверждение RESET", point, &rest)) {
+    } else if (Names(text, Traced(sb::Command::ResetConfirmation), point, &rest)) {
         if (inside) open.confirmed = true;
-    } else if (Names(text, "Выход СОСТОЯНИЕ", point, &rest)) {
+    } else if (Names(text, sb::trace::kStatusExit, point, &rest)) {
         if (inside && current == HostCall::kStatus) {
             open.call->stateCode = StateCodeOf(rest);
             open.ended = true;

@@ -258,8 +258,8 @@ typedef struct SbLinkStatistics {
     uint64_t naksReceived;   /* lone NAKs the dispenser answered with */
     uint64_t naksSent;       /* NAKs asking the dispenser for a block again */
     uint64_t badChecks;      /* blocks of a reply that came with a bad frame or block check */
-    uint64_t waits;          /* wait answers ("8"): the dispenser was busy */
-    uint64_t refusals;       /* refusal answers ("9"): the request was not carried out */
+    uint64_t waits;          /* wait answers ("8"): the dispenser was busy; every one, in a reply or before a message */
+    uint64_t refusals;       /* refusal answers ("9"): the request was not carried out; every one, as waits */
     uint64_t resends;        /* data blocks sent again after the dispenser did not acknowledge them */
     uint64_t resetsAsked;    /* reset requests of the dispenser */
     uint64_t resetsSent;     /* MASTER RESETs the driver started */

@@ -22,7 +22,7 @@ struct LinkStatistics {
     Counter NaksReceived;    // lone NAKs the dispenser answered with
     Counter NaksSent;        // NAKs asking the dispenser for a block again
     Counter BadChecks;       // blocks of a reply that came with a bad frame or block check
-    Counter Waits;           // wait answers
+    Counter Waits;           // wait answers, in a reply or drained before a message
     Counter Refusals;        // refusal answers: the request was not carried out
     Counter Resends;         // data blocks sent again after the dispenser did not acknowledge them
     Counter ResetsAsked;     // reset requests of the dispenser
@@ -39,6 +39,12 @@ struct LinkStatistics {
             LastAnswer = platform::Monotonic();
             ++Answers;
         }
+    }
+
+    // A short answer the dispenser gave in place of a reply: "8" it is busy, "9" it refused the request.
+    void ShortAnswer(uint8_t code) {
+        if (code == '8') ++Waits;
+        if (code == '9') ++Refusals;
     }
 
 private:

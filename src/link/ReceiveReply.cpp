@@ -110,14 +110,13 @@ void ReplyReception::Keep(const uint8_t* data, uint8_t count) {
 // A wait answer or a refusal is dropped and polling goes on.
 void ReplyReception::TakeShortAnswer() {
     if (total_ != kShortAnswerLength) return;
+    link_.Stats.ShortAnswer(buffer_[3]);
     if (buffer_[3] == '8') {
         total_ = 0;
-        ++link_.Stats.Waits;
         static const SystemText kWait("Ожидание ответа(");
         TracePoint(kWait, link_.Point());
     } else if (buffer_[3] == '9') {
         total_ = 0;
-        ++link_.Stats.Refusals;
         const int channel = buffer_[2] - '0';
         if (channel == 0 || channel == 1) link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
         link_.ReplyRefused = true;

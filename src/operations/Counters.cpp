@@ -9,6 +9,7 @@
 #include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
+#include "operations/TraceNames.h"
 #include "operations/WireNumbers.h"
 #include "state/PointTrace.h"
 
@@ -67,7 +68,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
     if (fillingPoint.VolumeTotals[1] > 0 && grade > 1) {
         *volume = fillingPoint.VolumeTotals[grade];
         *amount = fillingPoint.AmountTotals[grade];
-        TracePointResult("RET FAST COUNTER(", point, FormatGeneral(*volume));
+        TracePointResult(trace::kCounterFromMemory, point, FormatGeneral(*volume));
         return;
     }
 
@@ -102,7 +103,7 @@ void GetCounter(Station& station, uint8_t point, int32_t grade, double* volume, 
         // host books 0 as the totalizer.
         if (!answered) link.Line = LineState::LinkFailed;
     }
-    TracePointResult("RET COUNTER(", point, FormatGeneral(*volume));
+    TracePointResult(trace::kCounterRead, point, FormatGeneral(*volume));
 }
 
 }  // namespace sb

@@ -10,6 +10,7 @@
 #include "operations/AmountScale.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
+#include "operations/TraceNames.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
 #include "state/PointTrace.h"
@@ -21,7 +22,7 @@ constexpr int kLockRepeats = 5;
 constexpr uint32_t kLockRepeatPauseMs = 50;
 
 const SystemText& PreviousSaleLocked() {
-    static const SystemText text("Блокировка предидущего отлива(");
+    static const SystemText text(trace::kPreviousSaleLocked);
     return text;
 }
 
@@ -113,7 +114,7 @@ DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault
     DeliveryReading reading;
     const Sale before = book.Now();
     if (!skipCheck && MayAnswerFromMemory(before)) {
-        TracePoint("TRANSACTION No Request(", point);
+        TracePoint(trace::kDataWithoutRequest, point);
         reading.volume = ShownVolume(before);
         reading.amount = before.amount;
         reading.usable = true;
@@ -167,7 +168,7 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
          ++repeat) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
-        WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + ". RepeatCount=" + std::to_string(repeat));
+        WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + trace::kRepeatCount + std::to_string(repeat));
         book.Apply(SaleEvent::KeptCleared);
         reading = ReadDeliveryData(station, point, false, true);
     }
@@ -182,7 +183,7 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
 void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
     SaleBook& book = station.Point(point).Sale;
     Relaxed<LineState>& line = station.LinkOf(point).Line;
-    TracePoint("GET ITOG DATA TRANSACTION(", point);
+    TracePoint(trace::kFinalData, point);
     // No START and no delivery since the driver started (or since the dispenser re-initialised): the display shows
     // a sale the driver cannot tell from one handed over before.
     const Sale before = book.Apply(SaleEvent::FinalReadStarts);
@@ -202,7 +203,7 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     read.previousSale = locked || cleared || unseen;
     book.Apply(SaleEvent::FinalRead, read);
     if (cleared || (unseen && displayRead)) {
-        TracePointResult("GET ITOG DATA TRANSACTION(", point,
+        TracePointResult(trace::kFinalData, point,
                          cleared ? "display cleared by the dispenser's restart" : "no delivery seen since the start");
         line = LineState::FinalDataUnread;
         reading = DeliveryReading{};

@@ -8,6 +8,7 @@
 #include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/PricesAndPresets.h"
+#include "operations/TraceNames.h"
 #include "operations/WireNumbers.h"
 #include "platform/Clock.h"
 #include "state/PointTrace.h"
@@ -152,7 +153,7 @@ void StartDelivery(Station& station, uint8_t point, int32_t grade, uint8_t start
     }
     ReceiveAfterStart(station, point, message, name);
     platform::Sleep(kAfterStartPauseMs);
-    WriteLog(kLevelTrace, "END " + name);
+    WriteLog(kLevelTrace, trace::kEndPrefix + name);
     RaiseIfRefused(station, point, name, true);
 }
 

@@ -12,6 +12,7 @@
 #include "operations/ReplyDecoders.h"
 #include "operations/StartDelivery.h"
 #include "operations/StatusClassification.h"
+#include "operations/TraceNames.h"
 #include "platform/Clock.h"
 #include "state/PointTrace.h"
 
@@ -29,10 +30,7 @@ std::string Hex2(uint8_t code) {
     return text;
 }
 
-const SystemText& PollText() {
-    static const SystemText text("ЗАПРОС СОСТОЯНИЯ(");
-    return text;
-}
+const SystemText& PollText() { return TraceName(Command::StatusRequest); }
 
 void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& message) {
     SendOrRaise(station, point, message, "Невозможно выполнить запрос состояния ТРК");
@@ -163,7 +161,7 @@ uint8_t PollStatus(Station& station, uint8_t point) {
             platform::Sleep(300);
         }
     }
-    static const SystemText kExit("Выход СОСТОЯНИЕ(");
+    static const SystemText kExit(trace::kStatusExit);
     TracePointResult(kExit, point, Hex2(code));
     return code;
 }

@@ -12,6 +12,8 @@ set -euo pipefail
 sbsim=$1
 shift
 sbhost=("$@")
+# shellcheck source=tests/e2e/patience.sh
+source "$(dirname "$0")/patience.sh"
 
 work=$(mktemp -d)
 sim_pid=""
@@ -36,7 +38,7 @@ sim_pid=$SIM_PID
 # Copies of the pipes: bash closes the coprocess's own ones as soon as it has ended, before its last lines are read.
 exec {sim_out}<&"${SIM[0]}" {sim_in}>&"${SIM[1]}"
 # point 1 line A /dev/pts/3
-read -t 5 -r _ _ _ _ slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
+read -t "$patience" -r _ _ _ _ slave <&"$sim_out" || fail "sbsim printed no pseudo-terminal path"
 [ -c "$slave" ] || fail "sbsim printed \"$slave\", not a terminal"
 host_line=$slave
 if [ -n "${LINE_LINK:-}" ]; then
@@ -46,16 +48,16 @@ fi
 
 host=()
 for word in "${sbhost[@]}"; do host+=("${word//@LINE@/$host_line}"); done
-[[ "${sbhost[*]}" == *@LINE@* ]] || host+=(--line "1=$host_line" deliver 2 45.90 5)
+[[ "${sbhost[*]}" == *@LINE@* ]] || host+=(--line "1=$host_line" --turnaround "$turnaround" deliver 2 45.90 5)
 
 started=$SECONDS
-timeout 45 "${host[@]}" >"$work/host.out" 2>&1 &
+timeout $((2 * patience)) "${host[@]}" >"$work/host.out" 2>&1 &
 host_pid=$!
 echo "lift 2" >&"$sim_in"
 
 # The customer hangs the nozzle up once sbsim tells that the delivery stopped at its preset.
 sale=""
-while read -t 40 -r line <&"$sim_out"; do
+while read -t "$patience" -r line <&"$sim_out"; do
   echo "$line" >>"$work/sim.out"
   if [[ $line == "point 1 sale "* ]]; then
     sale=${line#point 1 }
@@ -69,7 +71,7 @@ host_rc=0
 wait "$host_pid" || host_rc=$?
 host_pid=""
 echo "quit" >&"$sim_in"
-while read -t 5 -r line <&"$sim_out"; do echo "$line" >>"$work/sim.out"; done
+while read -t "$patience" -r line <&"$sim_out"; do echo "$line" >>"$work/sim.out"; done
 wait "$sim_pid" || fail "sbsim did not end cleanly on quit"
 sim_pid=""
 [ "$host_rc" -eq 0 ] || fail "the host ended with $host_rc"

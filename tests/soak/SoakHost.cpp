@@ -13,8 +13,10 @@ namespace {
 constexpr int kGrades = 4;
 constexpr int kMaxPolls = 80;  // a 5.00 l delivery takes 20, a fill-up up to 60
 constexpr int kWalkAwayPolls = 4;
-constexpr int kFinishPolls = 10;      // a host waiting for the finished report gives up after these
-constexpr int kUnpoweredPolls = 20;   // polls after a power cycle that may still show the point started
+constexpr int kFinishPolls = 10;  // a host waiting for the finished report gives up after these
+// Polls in a row after a power cycle took the authorisation that show the point started for good (the driver
+// keeps "started" for a few reports of a lifted nozzle).
+constexpr unsigned kUnpoweredPolls = 20;
 constexpr unsigned kOneFaultIn = 12;  // chance of a fault at each step of a delivery
 // START meets a fault more often, and a longer one, so that some STARTs are lost on the line: those must be told.
 constexpr unsigned kStartFaultIn = 4;
@@ -90,13 +92,14 @@ void AttachDispensers(sbsim::SimPortService& lines, const World& world) {
     for (uint32_t point = 1; point <= kPoints; ++point) lines.Attach(point, SetupOf(world, point).config);
 }
 
-SaleHost::SaleHost(const Target& target, uint32_t point, const World& world, uint32_t seed, bool randomFaults)
+SaleHost::SaleHost(const Target& target, uint32_t point, const World& world, const PointSetup& setup, uint32_t seed,
+                   bool randomFaults)
     : target_(target),
       slots_(target.slots),
       object_(target.object),
       point_(point),
       world_(world),
-      setup_(SetupOf(world, point)),
+      setup_(setup),
       randomFaults_(randomFaults),
       trace_(kTraceLines) {
     // Each point's draws depend on the seed and the point together, so that no two seeds share a point's draws.
@@ -268,9 +271,9 @@ Outcome SaleHost::Deliver(unsigned number, const SalePlan& plan) {
     if (plan.amountPreset > 0) vm().SetAmountPreset(object_, point_, 0, 0, 0, plan.amountPreset);
     else vm().SetVolumePreset(object_, point_, 0, 0, 0, plan.volumePreset);
     MaybeFault(kStartFaultIn, kStartFaultLength);
-    Step("START%s", Failed(Call([&] { vm().Start(object_, point_, 0, grade, 1); })));
     DeliveryFacts facts;
-    facts.startTold = told_;
+    facts.startTold = Call([&] { vm().Start(object_, point_, 0, grade, 1); });
+    Step("START%s", Failed(facts.startTold));
     AtDispenser([&](sbsim::Dispenser& dispenser) {
         facts.startCarriedOut = dispenser.point().startsCarriedOut() != before.starts;
         facts.authorisedAfterStart =
@@ -287,8 +290,8 @@ Outcome SaleHost::Deliver(unsigned number, const SalePlan& plan) {
     // reached nothing returns the code last known and says so by its line result, and one that failed returns
     // none: they show nothing.
     facts.shownStarted = !facts.startTold;
-    unsigned startedShown = 0;
-    bool otherShown = false, sawDelivering = false;
+    unsigned startedRun = 0;  // reached polls in a row, the latest last, that showed the point started
+    bool sawDelivering = false;
     bool midDeliveryDone = false;
     const int polls = plan.walkAway ? kWalkAwayPolls : kMaxPolls;
     const unsigned runningReads = facts.startTold && !target_.readsAfterToldStart ? 0 : habits_.runningReads;
@@ -325,8 +328,7 @@ Outcome SaleHost::Deliver(unsigned number, const SalePlan& plan) {
         const bool shown = !failed && pollLine == 1;  // a failed poll returned no code at all
         if (shown) facts.reached = true;
         if (shown && !Started(code)) facts.shownStarted = false;
-        if (shown && Started(code)) ++startedShown;
-        if (shown && !Started(code)) otherShown = true;
+        if (shown) startedRun = Started(code) ? startedRun + 1 : 0;
         for (unsigned read = 0; read < runningReads; ++read) {
             double running = 0;
             const bool readFailed = Call([&] { vm().CurrentDeliveryData(object_, point_, 0, &running); });
@@ -338,7 +340,7 @@ Outcome SaleHost::Deliver(unsigned number, const SalePlan& plan) {
         sawDelivering = sawDelivering || Delivering(code);
     }
     AtDispenser([&](sbsim::Dispenser& dispenser) { dispenser.point().HangNozzle(); });
-    facts.unpoweredShownStarted = unpowered && !plan.walkAway && !otherShown && startedShown >= kUnpoweredPolls;
+    facts.unpoweredShownStarted = unpowered && !plan.walkAway && startedRun >= kUnpoweredPolls;
     if (habits_.waitsForFinish && !plan.walkAway && !Finished(code)) {
         ++counts_.events[kWaitedForFinish];
         for (int poll = 0; poll < kFinishPolls && !Finished(code); ++poll) {
@@ -445,7 +447,7 @@ std::string Counts::Summary(const char* callTime) const {
 }
 
 Counts RunHost(const Target& target, uint32_t point, uint32_t seed, unsigned deliveries, const World& world) {
-    SaleHost host(target, point, world, seed, true);
+    SaleHost host(target, point, world, SetupOf(world, point), seed, true);
     if (target.traceDriverLines) target.traceDriverLines(&host.trace());
     host.Open();
     for (unsigned n = 1; n <= deliveries; ++n) host.Deliver(n, host.DrawPlan());

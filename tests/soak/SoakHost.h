@@ -99,7 +99,8 @@ void AttachDispensers(sbsim::SimPortService& lines, const World& world = World{}
 class SaleHost {
 public:
     // randomFaults: draws line faults at each step (the soak); without, the line is as the port service makes it.
-    SaleHost(const Target& target, uint32_t point, const World& world, uint32_t seed, bool randomFaults);
+    SaleHost(const Target& target, uint32_t point, const World& world, const PointSetup& setup, uint32_t seed,
+             bool randomFaults);
     void Open();
     // One sale by the plan; returns how it was judged.
     Outcome Deliver(unsigned number, const SalePlan& plan);

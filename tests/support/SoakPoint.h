@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/Clock.h"
 #include "sim/SimPortService.h"
@@ -16,7 +17,7 @@ namespace sbtest {
 
 class SoakPoint {
 public:
-    SoakPoint(const soak::World& world, uint32_t point);
+    SoakPoint(const soak::PointSetup& setup, uint32_t point);
     ~SoakPoint();
     SoakPoint(const SoakPoint&) = delete;
     SoakPoint& operator=(const SoakPoint&) = delete;
@@ -26,6 +27,8 @@ public:
     soak::Target& target() { return target_; }
     // Of every transmission the driver made on the line so far.
     uint64_t digest() const { return digest_; }
+    // Sees every exchange after the digest took it (sbsim::ExchangeHook); set while no driver call runs.
+    void SetFaultHook(sbsim::ExchangeHook hook) { faultHook_ = std::move(hook); }
 
     sbsim::SimPortService port;
 
@@ -37,10 +40,27 @@ private:
     SbDriver* object_ = nullptr;
     soak::Target target_;
     uint64_t digest_ = 14695981039346656037u;
+    sbsim::ExchangeHook faultHook_;
 };
 
 // Runs a slot call; true when the driver raised its failure, as the native library does (soak::Target::failed).
 bool FailsNatively(const std::function<void()>& call);
+
+// Sends the driver's lines written on the calling thread to the trace from now on (nullptr: no longer), as
+// soak::Target::traceDriverLines.
+void TraceDriverLines(soak::StepTrace* trace);
+
+// The driver's log would take gigabytes in a long run: off while one lives.
+class QuietLog {
+public:
+    QuietLog();
+    ~QuietLog();
+    QuietLog(const QuietLog&) = delete;
+    QuietLog& operator=(const QuietLog&) = delete;
+
+private:
+    std::string file_;
+};
 
 // Milliseconds the calling thread's driver calls asked to pause, with NoWaiting installed.
 uint64_t PausedMs();

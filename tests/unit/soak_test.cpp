@@ -23,20 +23,11 @@
 #include <vector>
 
 #include "common/Cp1251.h"
-#include "logging/Log.h"
 #include "soak/SoakHost.h"
 #include "support/SimDriver.h"
 #include "support/SoakPoint.h"
 
 namespace {
-
-thread_local soak::StepTrace* hostTrace = nullptr;  // where the driver's lines on this host thread go
-
-void TraceDriverLines(soak::StepTrace* trace) {
-    hostTrace = trace;
-    sb::TapThreadLines(
-        trace == nullptr ? nullptr : +[](std::initializer_list<std::string_view> parts) { hostTrace->Add(parts); });
-}
 
 unsigned long FromEnvironment(const char* name, unsigned long otherwise) {
     const char* text = std::getenv(name);
@@ -68,16 +59,6 @@ std::vector<uint32_t> Points() {
     return points;
 }
 
-// The driver's log would take gigabytes in a long run: off while a soak runs.
-class LogOff {
-public:
-    LogOff() : file_(sb::ProcessLog().FileName()) { sb::ProcessLog().SetFileName(""); }
-    ~LogOff() { sb::ProcessLog().SetFileName(file_); }
-
-private:
-    std::string file_;
-};
-
 std::string ThisProgram() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -88,15 +69,15 @@ std::string ThisProgram() {
 soak::Counts SoakApart(const soak::World& world, uint32_t seed, unsigned deliveries,
                        const std::vector<uint32_t>& points) {
     sbtest::NoWaiting clock;
-    LogOff logOff;
+    sbtest::QuietLog quiet;
     const std::string program = ThisProgram();
     std::vector<soak::Counts> perPoint(points.size());
     std::atomic<size_t> next{0};
     const auto work = [&] {
         for (size_t at = next++; at < points.size(); at = next++) {
             const uint32_t point = points[at];
-            sbtest::SoakPoint own(world, point);
-            own.target().traceDriverLines = &TraceDriverLines;
+            sbtest::SoakPoint own(soak::SetupOf(world, point), point);
+            own.target().traceDriverLines = &sbtest::TraceDriverLines;
             own.target().replayCommand = [&](uint32_t replayed, unsigned delivery) {
                 return "SB_SOAK_WORLD=" + world.name + " SB_SOAK_SEEDS=" + std::to_string(seed) +
                        " SB_SOAK_POINTS=" + std::to_string(replayed) +
@@ -120,7 +101,7 @@ soak::Counts SoakShared(uint32_t seed, unsigned deliveries) {
     sbtest::SimDriver sim;
     soak::AttachDispensers(sim.port);
     sbtest::NoWaiting clock;  // after the driver's recording clock, so it is the one in use
-    LogOff logOff;
+    sbtest::QuietLog quiet;
     soak::Target target;
     target.slots = &sim.Slots();
     target.object = sim.Object();
@@ -128,7 +109,7 @@ soak::Counts SoakShared(uint32_t seed, unsigned deliveries) {
     target.failed = &sbtest::FailsNatively;
     target.failPort = [&sim](unsigned n) { sim.port.ThrowOnExchanges(n); };
     target.clockMs = &sbtest::PausedMs;
-    target.traceDriverLines = &TraceDriverLines;
+    target.traceDriverLines = &sbtest::TraceDriverLines;
 
     std::vector<soak::Counts> perHost(soak::kPoints);
     std::vector<std::thread> hosts;
