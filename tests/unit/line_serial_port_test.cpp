@@ -69,6 +69,11 @@ public:
         if (master_ >= 0) close(master_);
     }
     const std::string& slave() const { return slave_; }
+    // The dispenser's end goes away, as a USB adapter unplugged: the host's device fails, and its path is gone.
+    void Unplug() {
+        close(master_);
+        master_ = -1;
+    }
 
     // Bytes written at once, as if they were left over from earlier; a pty hands them on a moment later.
     void Leave(const Bytes& bytes) {
@@ -244,6 +249,16 @@ TEST_F(SerialPortServiceTest, SpeedCodesAndLinesOutsideTheService) {
     }
     EXPECT_EQ(vm.ErrorResult(port, 1), kPortFailed);
     EXPECT_EQ(reception.calls, 0);
+}
+
+// A device that failed while open is let go: setting the line up again opens its path afresh, and tells why not.
+TEST_F(SerialPortServiceTest, DeviceThatFailsWhileOpenIsOpenedAfreshBySetUp) {
+    dispenser.Unplug();
+    int32_t result = 0;
+    Exchange(kPoll, 30, &result);
+    EXPECT_EQ(result, kDeviceFailed);
+    EXPECT_EQ(vm.Configure(port, 1, 10, 2400), kDeviceFailed);
+    EXPECT_NE(service.LastError(1).find("cannot open " + dispenser.slave()), std::string::npos) << service.LastError(1);
 }
 
 TEST(SerialPortService, DeviceThatCannotBeOpenedFailsWithItsReason) {
