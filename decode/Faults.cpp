@@ -6,17 +6,17 @@ namespace sbdecode {
 namespace {
 
 const FaultKind kKinds[kFaultKinds] = {
-    {"no answer", "no answer", "no_answer", "нет ответа",
+    {"no answer", "silent", "no_answer", "нет ответа",
      "an awaited answer did not come: the port's line result 2; the driver's noAnswers", true},
     {"NAK", "NAK", "nak", "NAK", "the answer is NAK alone; the driver's naksReceived", true},
-    {"bad block check", "bad check", "bad_check", "ошибка контрольной суммы",
+    {"bad block check", "corrupt", "bad_check", "ошибка контрольной суммы",
      "a block whose check byte is not the one its data make; the driver's badChecks", true},
     {"line noise", "noise", "noise", "помехи на линии", "an answer that is no frame at all", true},
     {"wait", "wait", "wait", "ожидание", "a block of four characters, the third \"8\"; the driver's waits", true},
     {"refused", "refused", "refused", "отказ", "a block of four characters, the third \"9\"; the driver's refusals",
      true},
     {"switched off", "off", "switched_off", "ТРК выключена", "a status report with the status \"7\"", false},
-    {"device missing", "no device", "device_missing", "нет устройства линии",
+    {"device missing", "missing", "device_missing", "нет устройства линии",
      "the line's device could not be opened, written or read", false},
     {"exchange limit", "limit", "exchange_limit", "предел обменов",
      "a call reached the driver's limit of exchanges; the driver's exchangeLimits", false},

@@ -27,7 +27,7 @@ constexpr std::size_t kFaultKinds = 10;
 
 struct FaultKind {
     const char* name;     // "no answer", "NAK", "bad block check"...: the name people read
-    const char* label;    // a short form for narrow tables: "no device", "limit"...
+    const char* label;    // a short form for narrow tables, 8 characters at most: "silent", "corrupt"...
     const char* key;      // "no_answer", "nak"...: the key in JSON
     const char* russian;  // the name for the station's staff
     const char* told;     // how it is told

@@ -22,6 +22,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// " 20 21 22" in at most room characters, of whole numbers: " 20 21 +3" when the rest does not fit.
+std::string PointList(const std::vector<uint32_t>& points, std::size_t room) {
+    std::string list;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::string next = " " + std::to_string(points[i]);
+        const std::size_t after = points.size() - i - 1;
+        const std::size_t rest = after == 0 ? 0 : 2 + std::to_string(after).size();
+        if (list.size() + next.size() + rest > room) return list + " +" + std::to_string(points.size() - i);
+        list += next;
+    }
+    return list;
+}
+
 // A round polls every point once: no sooner than this after the round before...
 constexpr auto kRoundPeriod = std::chrono::milliseconds(250);
 // ...and the table does not wait longer than this for a point whose call runs on: it shows what it had. The
@@ -182,17 +195,20 @@ std::string Monitor::ScreenText(const std::vector<PointRow>& rows, int refresh) 
     const std::size_t first = static_cast<std::size_t>(page_ * perPage);
     const std::size_t end = std::min(rows.size(), first + static_cast<std::size_t>(perPage));
 
+    const std::size_t width = static_cast<std::size_t>(size.columns);
     std::string title = "sbhost monitor  " + ClockText(std::chrono::system_clock::now()) + "  round " +
                         std::to_string(refresh) + "  " + std::to_string(rows.size()) + " points";
     if (pages > 1) {
         title += "  page " + std::to_string(page_ + 1) + "/" + std::to_string(pages);
-        std::string elsewhere;
+        std::vector<uint32_t> elsewhere;
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if ((i < first || i >= end) && !Answering(rows[i])) elsewhere += " " + std::to_string(rows[i].view.point);
+            if ((i < first || i >= end) && !Answering(rows[i])) elsewhere.push_back(rows[i].view.point);
         }
-        if (!elsewhere.empty()) title += "  silent elsewhere:" + elsewhere;
+        const std::string head = "  silent elsewhere:";
+        if (!elsewhere.empty())
+            title += head +
+                     PointList(elsewhere, width > title.size() + head.size() ? width - title.size() - head.size() : 0);
     }
-    const std::size_t width = static_cast<std::size_t>(size.columns);
     std::string text = Cell(title, width) + "\n" + Cell(HeadingLine(look), width) + "\n";
     for (std::size_t i = first; i < end; ++i) text += PointLine(rows[i], look) + "\n";
     for (int blank = static_cast<int>(end - first); blank < perPage; ++blank) text += "\n";

@@ -117,11 +117,12 @@ std::string StateText(const PointRow& row) {
     switch (view.condition) {
         case Condition::kStarting: return "starting";
         case Condition::kDeviceMissing: return DeviceTrouble(view);
-        case Condition::kFailed: return view.failure;
+        case Condition::kFailed: {
+            const std::string gloss = DriverGloss(view.failure);
+            return "FAILED" + (gloss.empty() ? "" : ": " + gloss);
+        }
         case Condition::kUnanswered:
-            return !row.counts.latest || *row.counts.latest == Fault::kNoAnswer
-                       ? "NO ANSWER"
-                       : std::string("NOT REACHED: ") + FaultName(*row.counts.latest);
+            return view.roundFault ? std::string("NOT REACHED: ") + FaultLabel(*view.roundFault) : "NO ANSWER";
         case Condition::kAnswering: break;
     }
     if (row.counts.switchedOff && view.code == 0xC0) return "switched off";
@@ -159,7 +160,7 @@ std::string PointLine(const PointRow& row, const TableLook& look) {
     line += Cell(polled ? Hex(view.code) : "--", kCode) + " ";
     const std::string state = StateText(row);
     const char* colour = RowColour(row);
-    if (view.condition == Condition::kFailed || view.condition == Condition::kDeviceMissing) {
+    if (view.condition == Condition::kDeviceMissing) {
         line += Paint(Cell(state, kTroubleSpan), colour, look.colour) + " ";
     } else {
         line += Paint(Cell(state, kState), colour, look.colour) + " " +
@@ -173,6 +174,13 @@ std::string PointLine(const PointRow& row, const TableLook& look) {
         line += Cell(CountText(counts.exchanges), kCount, true) + " " + Cell(CountText(counts.retries), kCount, true) +
                 " " + Cell(CountText(counts.Of(Fault::kNak).count), kCount, true) + " " +
                 Cell(CountText(counts.silentPolls), kCount, true) + " ";
+    }
+    // A failed call's own words take the last column, its gloss after them: the state column cuts the gloss.
+    if (view.condition == Condition::kFailed) {
+        const std::string gloss = DriverGloss(view.failure);
+        return line +
+               Paint(Cell(view.failure + (gloss.empty() ? "" : " (" + gloss + ")"), LastWidth(look, TextWidth(line))),
+                     kRed, look.colour);
     }
     return line + LastFaultText(row.counts, look.colour);
 }

@@ -14,6 +14,19 @@ constexpr int kIdleMs = 10;
 // A line that would not open is tried again this often (a USB adapter plugged in, a device freed).
 constexpr auto kReopenEvery = std::chrono::seconds(5);
 
+// The latest fault of an answer that came amiss between the two records, if one came.
+std::optional<Fault> AnsweredAmiss(const LineCounts& before, const LineCounts& after) {
+    std::optional<Fault> latest;
+    for (std::size_t kind = 0; kind < kFaultKinds; ++kind) {
+        const Fault fault = static_cast<Fault>(kind);
+        if (fault == Fault::kNoAnswer || !sbdecode::KindOf(fault).onTheLine) continue;
+        if (after.Of(fault).count > before.Of(fault).count &&
+            (!latest || after.Of(fault).last >= after.Of(*latest).last))
+            latest = fault;
+    }
+    return latest;
+}
+
 }  // namespace
 
 PointWorker::PointWorker(SbDriver* driver, uint32_t point, std::string device, bool opened, PortWatch& watch,
@@ -125,6 +138,7 @@ void PointWorker::Round() {
         done_.store(round);
         return;
     }
+    const LineCounts before = watch_.Counts(point_);
     uint32_t code = 0;
     std::string failure;
     const bool polled = Call([&] { code = session_.Poll(); }, &failure);
@@ -141,13 +155,17 @@ void PointWorker::Round() {
             figures.lineResult = session_.LineResult();
         }
     }
-    const bool deviceMissing = watch_.Counts(point_).deviceMissing;
+    const LineCounts after = watch_.Counts(point_);
+    const bool deviceMissing = after.deviceMissing;
     const std::string lineError = deviceMissing ? lineError_(point_) : "";
+    // A device that failed while open is set up afresh, as one that would not open: tried every kReopenEvery.
+    if (deviceMissing) opened_ = false;
 
     std::lock_guard<sbsim::Mutex> hold(lock_);
     PointView& view = view_;
     if (polled) view.code = code;
     view.lineResult = lineResult;
+    view.roundFault = AnsweredAmiss(before, after);
     view.condition = deviceMissing             ? Condition::kDeviceMissing
                      : !returned               ? Condition::kFailed
                      : lineResult == kNoAnswer ? Condition::kUnanswered

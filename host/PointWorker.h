@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct PointView {
     std::string lastFailure;  // the driver's text of the latest call that failed, kept after
     uint32_t code = 0xC0;     // the latest state code the driver returned
     uint32_t lineResult = 0;
+    // The fault of the latest round's exchanges that answered amiss (the latest of them), when one did: a
+    // dispenser whose answers came spoilt is reached, not silent.
+    std::optional<Fault> roundFault;
     // While a delivery runs or has stopped (HasFigures): the latest figures read, or the last ones that were read
     // when the latest read failed (stale), or none (unknown).
     bool delivery = false;

@@ -41,11 +41,15 @@ bool SerialLine::Exchange(const uint8_t* send, std::size_t sendCount, uint8_t* a
         *error = "the line is not set up";
         return false;
     }
-    if (!device_->DiscardInput(error)) return false;
-    if (!device_->Write(send, sendCount, TransmitMs(baud_, sendCount) + kWriteTimeoutMs, error)) return false;
-    if (replySize == 0) return true;
     const std::size_t limit = std::min(replySize, kMaxAnswerBytes);
-    return Read(answer, limit, FirstByteWaitMs(baud_, sendCount, turnaroundMs_), received, error);
+    if (device_->DiscardInput(error) &&
+        device_->Write(send, sendCount, TransmitMs(baud_, sendCount) + kWriteTimeoutMs, error) &&
+        (replySize == 0 || Read(answer, limit, FirstByteWaitMs(baud_, sendCount, turnaroundMs_), received, error)))
+        return true;
+    // A device that failed is let go: the next set-up opens it afresh, as after an adapter unplugged and back.
+    device_ = NewLineDevice();
+    baud_ = 0;
+    return false;
 }
 
 // One byte a read, so that nothing after a complete answer is taken into it. Each round either reads a byte

@@ -47,7 +47,8 @@ public:
     // Discards whatever waits in the input, writes the sendCount bytes, then reads the answer into answer
     // (capacity kMaxAnswerBytes) until it is complete (AnswerComplete), replySize bytes have come, the first
     // byte has not come in time (FirstByteWaitMs) or the gap after a byte has passed. replySize 0 reads nothing.
-    // *received is the number of bytes read. False and the reason in *error when the device failed or was never set up.
+    // *received is the number of bytes read. False and the reason in *error when the device failed or was never set up;
+    // a device that failed is closed, and the line must be set up again (Configure opens it afresh).
     bool Exchange(const uint8_t* send, std::size_t sendCount, uint8_t* answer, std::size_t replySize,
                   std::size_t* received, std::string* error);
 

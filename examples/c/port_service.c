@@ -18,11 +18,15 @@ enum { STX = 0x02, ETX = 0x03, EOT = 0x04, DLE = 0x10, NAK = 0x15, ETB = 0x17 };
 
 /* How long a dispenser may take from the end of the driver's bytes to the first byte of its answer: a few
  * milliseconds as a rule, and a USB serial adapter may hold what it received for up to 16 ms. This wait is what
- * every unanswered exchange costs, so it bounds the cost of a silent dispenser: keep it short. */
+ * every unanswered exchange costs, so it bounds the cost of a silent dispenser: keep it short. A build for slower
+ * lines defines its own (-DTURNAROUND_MS=...). */
+#ifndef TURNAROUND_MS
 #define TURNAROUND_MS 50
+#endif
 /* The quiet time after a byte that ends an answer which does not end itself: the bytes of one answer follow each
- * other without a gap (about 4 ms a byte at 2400 baud). */
-#define GAP_MS 50
+ * other without a gap (about 4 ms a byte at 2400 baud). A longer turnaround counts here too: what holds an
+ * answer back holds its bytes back as well. */
+#define GAP_MS (TURNAROUND_MS > 50 ? TURNAROUND_MS : 50)
 /* How long the device may take the bytes to send, beyond their own time on the line. */
 #define WRITE_MS 1000
 

@@ -5,8 +5,9 @@ fared and what a failed exchange looks like on point 2, which has no line.
 The driver writes its log beside the running executable, here the Python interpreter: run it from a virtual
 environment made with --copies, in a directory the host may write to.
 
-Usage: python3 host.py [--library PATH] [--fd] DEVICE    DEVICE is point 1's line (/dev/ttyUSB0), through pyserial,
-or with --fd a descriptor this host opens. A customer lifts nozzle 2 at the dispenser and hangs it up after the
+Usage: python3 host.py [--library PATH] [--fd] [--turnaround MS] DEVICE    DEVICE is point 1's line (/dev/ttyUSB0),
+through pyserial, or with --fd a descriptor this host opens; MS how long its dispenser may take to begin an answer
+(default 50). A customer lifts nozzle 2 at the dispenser and hangs it up after the
 delivery. Exit status 0 when the delivery ended, point 1's line statistics were read and point 2's failure was
 reported.
 """
@@ -18,6 +19,7 @@ import sys
 from typing import Optional
 
 import sbdriver
+from sbdriver.line import TURNAROUND_MS
 
 POINT, NO_LINE, GRADE = 1, 2, 2
 POLLS = 500  # at most, while waiting for the customer or the delivery: 30 s or more on the line
@@ -101,15 +103,17 @@ def main() -> int:
     parser = argparse.ArgumentParser(description="Sells 5 l of grade 2 on point 1 through sbdriver.")
     parser.add_argument("--library", help="the driver library (default: $SBDRIVER_LIBRARY, else the installed one)")
     parser.add_argument("--fd", action="store_true", help="serve the line on a descriptor opened here")
+    parser.add_argument("--turnaround", type=int, default=TURNAROUND_MS, metavar="MS",
+                        help="how long the dispenser may take to begin an answer (default %(default)s)")
     parser.add_argument("device")
     arguments = parser.parse_args()
     fd = None
     if arguments.fd:
         # O_NOCTTY: never the host's controlling terminal.
         fd = os.open(arguments.device, os.O_RDWR | os.O_NOCTTY)
-        port: sbdriver.PortService = sbdriver.FdPortService({POINT: fd})
+        port: sbdriver.PortService = sbdriver.FdPortService({POINT: fd}, arguments.turnaround)
     else:
-        port = sbdriver.SerialPortService({POINT: arguments.device})
+        port = sbdriver.SerialPortService({POINT: arguments.device}, arguments.turnaround)
     try:
         with sbdriver.Driver(port, arguments.library) as driver:
             print(driver.describe())

@@ -20,8 +20,10 @@ soak::PointSetup Setup() {
     return setup;
 }
 
-// One running read a poll: the reads that meet the previous sale's figures.
-constexpr soak::HostHabits kHabits{1, false, false, false};
+// Each script runs for two hosts: one that reads the running figures once a poll (the reads that meet the
+// previous sale's figures), and one that only polls and waits for the finished report before the final read.
+constexpr soak::HostHabits kReader{1, false, false, false};
+constexpr soak::HostHabits kWaiter{0, true, false, false};
 
 soak::SalePlan Preset(int grade, double volume, double amount = 0) {
     soak::SalePlan plan;
@@ -39,29 +41,34 @@ soak::SalePlan With(soak::SalePlan plan, void (*change)(soak::SalePlan&)) {
 std::vector<Script> MakeScripts() {
     const soak::SalePlan before = Preset(1, 2.00);
     const soak::SalePlan fillUp = Preset(3, 0);
-    std::vector<Script> scripts{
-        {"walk-away", before, With(Preset(1, 5.00), [](soak::SalePlan& p) { p.walkAway = true; })},
-        {"volume preset", before, Preset(2, 5.00)},
-        {"amount preset", before, Preset(1, 0, 7.30)},
-        {"fill-up", before, fillUp},
-        {"early hang-up", before, With(fillUp, [](soak::SalePlan& p) { p.hangUpAtPoll = 3; })},
-        {"same volume", Preset(1, 5.00), Preset(1, 5.00)},
-        {"price changed mid-sale", before, With(fillUp, [](soak::SalePlan& p) { p.priceChangeAtPoll = 2; })},
+    std::vector<Script> sales{
+        {"walk-away", before, With(Preset(1, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }), kReader},
+        {"volume preset", before, Preset(2, 5.00), kReader},
+        {"amount preset", before, Preset(1, 0, 7.30), kReader},
+        {"fill-up", before, fillUp, kReader},
+        {"early hang-up", before, With(fillUp, [](soak::SalePlan& p) { p.hangUpAtPoll = 3; }), kReader},
+        {"same volume", Preset(1, 5.00), Preset(1, 5.00), kReader},
+        {"price changed mid-sale", before, With(fillUp, [](soak::SalePlan& p) { p.priceChangeAtPoll = 2; }), kReader},
     };
     for (int stage = 1; stage <= soak::kStages; ++stage) {
         soak::SalePlan sale = Preset(2, 5.00);
         sale.restart = static_cast<soak::Stage>(stage);
-        scripts.push_back({std::string("restart ") + soak::kStageNames[stage], before, sale});
+        sales.push_back({std::string("restart ") + soak::kStageNames[stage], before, sale, kReader});
     }
     for (int stage = 1; stage <= soak::kStages; ++stage) {
         for (const bool reset : {false, true}) {
             soak::SalePlan sale = Preset(2, 5.00);
             sale.powerCycle = static_cast<soak::Stage>(stage);
             sale.displayReset = reset;
-            scripts.push_back(
-                {std::string("power cycle ") + soak::kStageNames[stage] + (reset ? ", display reset" : ""), before,
-                 sale});
+            sales.push_back({std::string("power cycle ") + soak::kStageNames[stage] + (reset ? ", display reset" : ""),
+                             before, sale, kReader});
         }
+    }
+    std::vector<Script> scripts = sales;
+    for (Script script : sales) {
+        script.name += ", no running reads";
+        script.habits = kWaiter;
+        scripts.push_back(script);
     }
     return scripts;
 }
@@ -177,7 +184,7 @@ CaseResult RunCase(const Case& run, bool traced) {
     const Script& script = Scripts()[run.script];
     sbtest::SoakPoint world(Setup(), kPoint);
     soak::SaleHost host(world.target(), kPoint, soak::World{}, Setup(), 0, false);
-    host.SetHabits(kHabits);
+    host.SetHabits(script.habits);
     if (traced) sbtest::TraceDriverLines(&host.trace());
     host.Open();
     host.Deliver(1, script.before);

@@ -24,6 +24,7 @@ struct Script {
     std::string name;
     soak::SalePlan before;  // the fault-free sale that leaves the previous sale on the display
     soak::SalePlan sale;
+    soak::HostHabits habits;
 };
 const std::vector<Script>& Scripts();
 

@@ -8,6 +8,9 @@
 set -euo pipefail
 build=$1 cc=$2 sbsim=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# The hosts built here wait for sbsim as long as the cases over ptys do ($turnaround).
+# shellcheck source=tests/e2e/patience.sh
+source "$root/tests/e2e/patience.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
@@ -38,6 +41,7 @@ echo "PASS installed: sbhost(1) and sbsim(1), rendered by man -l, say what --hel
 
 # The CMake package: a consumer project of its own.
 cmake -S "$root/tests/install" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
+      -DCMAKE_C_FLAGS="-DTURNAROUND_MS=$turnaround" \
       -DEXAMPLES="$root/examples" >"$work/cmake.log" 2>&1 \
     || { cat "$work/cmake.log"; echo "FAIL find_package(sbdriver)"; exit 1; }
 cmake --build "$work/cmake" >>"$work/cmake.log" 2>&1 || { cat "$work/cmake.log"; echo "FAIL build with the package"; exit 1; }
@@ -54,7 +58,7 @@ host_with_pkg_config() {
     found=$(pkg-config --modversion sbdriver)
     [ "$found" = "$version" ] || { echo "FAIL pkg-config says version $found in $tree"; exit 1; }
     # shellcheck disable=SC2046  # the flags are words of their own
-    "$cc" -std=c99 -pedantic -Wall -Wextra -Werror -o "$work/pc_host" "$root/examples/c/host.c" \
+    "$cc" -std=c99 -pedantic -Wall -Wextra -Werror -DTURNAROUND_MS="$turnaround" -o "$work/pc_host" "$root/examples/c/host.c" \
         "$root/examples/c/port_service.c" "$root/examples/c/serial_termios.c" $(pkg-config --cflags --libs sbdriver)
     libdir=$(pkg-config --variable=libdir sbdriver)
     LD_LIBRARY_PATH="$libdir" bash "$root/tests/e2e/line_delivery.sh" "$sbsim" "$work/pc_host" @LINE@ \

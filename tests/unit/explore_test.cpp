@@ -63,7 +63,7 @@ TEST(Explorer, PlacesEachFaultWhereItCanHappenAndReplaysACaseExactly) {
 // Enabled once the driver holds its money in every script: then no sampled placement may end wrong.
 TEST(Explorer, DISABLED_NoSampledPlacementEndsWrong) {
     explore::Bounds bounds;
-    bounds.step = 23;
+    bounds.step = 37;
     EXPECT_EQ(ExploreAndPrint(bounds).Total().Wrong(), 0u);
 }
 

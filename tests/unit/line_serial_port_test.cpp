@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -63,17 +64,31 @@ public:
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0 && ptsname(master_) != nullptr)
             slave_ = ptsname(master_);
+        // Opened before the service takes the line for itself: it shows what has reached the host's side.
+        if (!slave_.empty()) hostSide_ = open(slave_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     }
     ~Dispenser() {
         if (peer_.joinable()) peer_.join();
+        if (hostSide_ >= 0) close(hostSide_);
         if (master_ >= 0) close(master_);
     }
     const std::string& slave() const { return slave_; }
+    // The dispenser's end goes away, as a USB adapter unplugged: the host's device fails, and its path is gone.
+    void Unplug() {
+        close(master_);
+        master_ = -1;
+    }
 
-    // Bytes written at once, as if they were left over from earlier; a pty hands them on a moment later.
+    // Bytes written at once, as if they were left over from earlier; returns once the pty, which hands them on a
+    // moment later, has them waiting on the host's side (within 10 s).
     void Leave(const Bytes& bytes) {
         ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        int waiting = 0;
+        while (ioctl(hostSide_, FIONREAD, &waiting) == 0 && waiting < static_cast<int>(bytes.size()) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(waiting, static_cast<int>(bytes.size()));
     }
 
     // After the host's bytes arrive (waiting at most 2 s), waits each piece's delay and writes it.
@@ -98,6 +113,7 @@ public:
 
 private:
     int master_ = -1;
+    int hostSide_ = -1;
     std::string slave_;
     std::thread peer_;
     Bytes heard_;
@@ -244,6 +260,16 @@ TEST_F(SerialPortServiceTest, SpeedCodesAndLinesOutsideTheService) {
     }
     EXPECT_EQ(vm.ErrorResult(port, 1), kPortFailed);
     EXPECT_EQ(reception.calls, 0);
+}
+
+// A device that failed while open is let go: setting the line up again opens its path afresh, and tells why not.
+TEST_F(SerialPortServiceTest, DeviceThatFailsWhileOpenIsOpenedAfreshBySetUp) {
+    dispenser.Unplug();
+    int32_t result = 0;
+    Exchange(kPoll, 30, &result);
+    EXPECT_EQ(result, kDeviceFailed);
+    EXPECT_EQ(vm.Configure(port, 1, 10, 2400), kDeviceFailed);
+    EXPECT_NE(service.LastError(1).find("cannot open " + dispenser.slave()), std::string::npos) << service.LastError(1);
 }
 
 TEST(SerialPortService, DeviceThatCannotBeOpenedFailsWithItsReason) {

@@ -8,7 +8,7 @@ from typing import Optional
 STX, ETX, EOT, DLE, NAK, ETB = 0x02, 0x03, 0x04, 0x10, 0x15, 0x17
 MAX_BLOCK = 24  # STX, 21 data bytes, ETB or ETX, check byte
 TURNAROUND_MS = 50  # how long a dispenser may take to begin its answer; every unanswered exchange costs it
-GAP_MS = 50  # the quiet time after a byte that ends an answer which does not end itself
+GAP_MS = 50  # the quiet time after a byte that ends an answer which does not end itself, or a longer turnaround
 WRITE_MS = 1000  # how long the device may take the bytes to send, beyond their time on the line
 
 
@@ -63,7 +63,8 @@ class Line(abc.ABC):
 
     def exchange(self, send: bytes, limit: int) -> bytes:
         """Writes send and reads the answer until it is complete, its first byte did not come in time or no further
-        byte came within GAP_MS."""
+        byte came within GAP_MS, or within the turnaround when it is longer: what holds an answer back holds its
+        bytes back as well."""
         self.discard_input()
         self.write(send, transmit_ms(self.baud, len(send)) + WRITE_MS)
         answer = bytearray()
@@ -74,5 +75,5 @@ class Line(abc.ABC):
             if byte is None:
                 break  # quiet: what came is the answer, nothing when nothing came
             answer.append(byte)
-            wait_ms = GAP_MS
+            wait_ms = max(GAP_MS, self.turnaround_ms)
         return bytes(answer)
