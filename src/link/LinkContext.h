@@ -6,6 +6,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "common/Relaxed.h"
 #include "link/LineState.h"
@@ -40,6 +42,10 @@ public:
     Relaxed<bool> ReplyRefused = false;  // the latest reply reception took a refusal: the request was not carried out
     // Refusals that SelectPoint drained before a message went out: answers to an earlier message, not carried out.
     Relaxed<uint32_t> DrainedRefusals = 0;
+    // The data of the well-checked single-block replies SelectPoint drained, oldest first, until the operations take
+    // them: a status report among them still tells what the dispenser did. Under PointLock; the newest kept only.
+    static constexpr size_t kDrainedKept = 16;
+    std::vector<std::string> DrainedReplies;
     // Whether the port service reported the reception of the exchange in progress (link/PortExchange.cpp).
     Relaxed<bool> ReceptionReported = false;
     // Set once a good exchange came without that report: the port service's mistake is told once per point.

@@ -41,6 +41,7 @@ std::optional<ResetRequest> Selection::Run() {
             const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
             if (link_.ReceivedCount == kShortBlockLength && IsValidBlock(buffer_, kShortBlockLength))
                 link_.Stats.ShortAnswer(buffer_[3]);
+            KeepDrainedReply();
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {
                 pausedAtReset_ = true;
@@ -62,6 +63,14 @@ std::optional<ResetRequest> Selection::Run() {
     if (select.Failed()) RaiseLinkFailure(LinkOutcome::SelectFailure, select.outcome);
     ready_ = line::IsAcknowledgement(buffer_);
     return std::nullopt;
+}
+
+void Selection::KeepDrainedReply() {
+    const uint8_t count = link_.ReceivedCount;
+    if (count <= kBlockFraming || buffer_[count - 2] != line::ETX || !IsValidBlock(buffer_, count)) return;
+    std::vector<std::string>& kept = link_.DrainedReplies;
+    if (kept.size() == LinkContext::kDrainedKept) kept.erase(kept.begin());
+    kept.emplace_back(reinterpret_cast<const char*>(buffer_ + 1), count - kBlockFraming);
 }
 
 }  // namespace sb

@@ -23,6 +23,9 @@ public:
     bool Ready() const { return ready_; }
 
 private:
+    // Keeps the data of a reply the selection drains, when it is one well-checked block (link/LinkContext.h).
+    void KeepDrainedReply();
+
     LinkContext& link_;
     uint8_t buffer_[kExchangeBufferSize] = {};
     int cycles_ = 0;

@@ -26,9 +26,6 @@ const SystemText& PreviousSaleLocked() {
     return text;
 }
 
-// Volumes closer than a hundredth of a litre read the same on the wire.
-bool SameVolume(double a, double b) { return std::fabs(static_cast<long double>(a) - b) < 0.01L; }
-
 // The host gets the dispenser's figure: the kept volume carries the bookkeeping's small steps, the line reads
 // hundredths of a litre.
 double ToHundredths(double volume) {
@@ -38,29 +35,33 @@ double ToHundredths(double volume) {
 // Slot 9 takes the figures as this delivery's when the point had a kept volume before the call, or when they
 // are new: no more than `repeat` litres and other than the previous sale's final volume. The previous sale's
 // own figures are never taken.
-bool Accepted(const FillingPoint& fillingPoint, const DeliveryReading& reading, double previous, int repeat) {
+bool Accepted(const Sale& sale, const DeliveryReading& reading, double previous, int repeat) {
     if (reading.previousSale) return false;
     const bool hadVolume = static_cast<long double>(previous) >= 0.01L;
-    const bool newFigures =
-        fillingPoint.CurVolume <= repeat && !SameVolume(fillingPoint.LastVolume, fillingPoint.CurVolume);
+    const bool newFigures = sale.volume <= repeat && !SameVolume(sale.reference, sale.volume);
     return hadVolume || newFigures;
 }
 
-// The volume (hundredths of a litre) the delivery is expected to end at, or nothing when it cannot be told.
-std::optional<int64_t> ExpectedFinalVolume(Station& station, uint8_t point) {
-    const FillingPoint& fillingPoint = station.Point(point);
-    const int64_t byVolume = RoundHalfEven(static_cast<long double>(fillingPoint.VolumePreset) * 100).value_or(0);
-    const int32_t price = fillingPoint.Price[fillingPoint.SaleGrade];
-    int64_t byAmount = 0;
-    if (fillingPoint.AmountPreset != 0) {
-        if (price == 0) {
-            // No price to turn the amount preset into litres: only the dispenser knows where the delivery ends.
-            TracePoint("ZERO PRICE(", point);
-            return std::nullopt;
-        }
-        byAmount = RoundHalfEven(static_cast<long double>(fillingPoint.AmountPreset) * 10000 / price).value_or(0);
-    }
-    return std::max(byVolume, byAmount);
+// The price the delivery's amount was reckoned at: the one its START carried, so that a price the host set since
+// (for the next sale) does not judge it; the grade's price in force when no START of this driver's authorised it.
+int32_t DeliveryPrice(const FillingPoint& fillingPoint, const Sale& sale) {
+    if (sale.startPrice > 0 && sale.startGrade == sale.grade) return sale.startPrice;
+    return fillingPoint.Price[sale.grade];
+}
+
+// The amount the dispenser reckoned, when volume × price bears it out (within a money unit). Its field carries six
+// digits of 1/SDec units, so a larger amount arrives wrapped: where volume × price tells how often, the true amount
+// is the field plus that many wraps. Nothing when the figures do not agree either way.
+std::optional<double> PlausibleAmount(double volume, double amount, int32_t price, int32_t amountScale) {
+    // The price read in hundredths whatever PDec is, on purpose (host guide, "Points, grades and units").
+    const long double reckoned = static_cast<long double>(price) / 100 * volume;
+    if (std::fabs(reckoned - amount) < 1.0L) return amount;
+    if (amountScale <= 0) return std::nullopt;
+    const long double wrap = std::pow(10.0L, kDeliveryReply.amount.width) / amountScale;
+    const long double wraps = std::round((reckoned - amount) / wrap);
+    const long double unwrapped = amount + wraps * wrap;
+    if (wraps < 1 || std::fabs(reckoned - unwrapped) >= 1.0L) return std::nullopt;
+    return static_cast<double>(unwrapped);
 }
 
 // Asks the dispenser; returns the reply's figures when it gave a usable one.
@@ -83,77 +84,50 @@ bool RequestDeliveryData(Station& station, uint8_t point, double* volume, double
     return true;
 }
 
+// Figures the dispenser gave: checked against the delivery's price and told to the sale.
+void TakeDeliveryFigures(Station& station, uint8_t point, DeliveryReading& reading) {
+    FillingPoint& fillingPoint = station.Point(point);
+    const Sale sale = fillingPoint.Sale.Now();
+    const std::optional<double> amount =
+        PlausibleAmount(reading.volume, reading.amount, DeliveryPrice(fillingPoint, sale), station.SDec);
+    if (!amount) {
+        TracePointResult("NO VALID LITER=SUMMA(", point, "");
+        reading.doubtful = true;
+        reading.previousSale = IsPreviousSale(sale, reading.volume);
+        return;
+    }
+    if (*amount != reading.amount) TracePointResult("AMOUNT WRAPPED(", point, FormatGeneral(*amount));
+    reading.amount = *amount;
+    reading.usable = true;
+    SaleFacts figures;
+    figures.volume = reading.volume;
+    figures.amount = *amount;
+    const Sale after = fillingPoint.Sale.Apply(SaleEvent::FiguresRead, figures);
+    // The display still shows the previous sale: whoever reads it, it is not taken for this delivery's.
+    reading.previousSale = IsPreviousSale(after, reading.volume);
+}
+
 }  // namespace
 
-void KeepVolume(FillingPoint& fillingPoint, double volume) {
-    fillingPoint.CurVolume = volume;
-    fillingPoint.CurVolumeSteps = 0;
-}
-
-void StepVolume(FillingPoint& fillingPoint, double step) {
-    fillingPoint.CurVolume += step;
-    fillingPoint.CurVolumeSteps += step;
-}
-
-double ShownVolume(const FillingPoint& fillingPoint) { return fillingPoint.CurVolume - fillingPoint.CurVolumeSteps; }
-
-void MarkSaleBegan(FillingPoint& fillingPoint) {
-    fillingPoint.SaleBegan = true;
-    fillingPoint.LastVolumeKnown = false;
-}
-
-void CloseDelivery(FillingPoint& fillingPoint, double finalVolume, const DeliveryReading& reading) {
-    fillingPoint.LastVolume = finalVolume;
-    // An answer from memory tells nothing new of the display: the reference stays as known as it was.
-    if (!reading.fromMemory) fillingPoint.LastVolumeKnown = reading.usable;
-    fillingPoint.NewSale = false;
-}
-
-bool IsPreviousSale(const FillingPoint& fillingPoint, double volume) {
-    return fillingPoint.NewSale && !fillingPoint.SaleBegan && SameVolume(fillingPoint.LastVolume, volume);
-}
-
 DeliveryReading ReadDeliveryData(Station& station, uint8_t point, bool markFault, bool skipCheck) {
-    FillingPoint& fillingPoint = station.Point(point);
+    SaleBook& book = station.Point(point).Sale;
     DeliveryReading reading;
-    if (!skipCheck) {
-        const std::optional<int64_t> expected = ExpectedFinalVolume(station, point);
-        if (expected && static_cast<long double>(*expected) / 100 - fillingPoint.CurVolume <= 0.005L) {
-            TracePoint(trace::kDataWithoutRequest, point);
-            reading.volume = ShownVolume(fillingPoint);
-            reading.amount = fillingPoint.CurAmount;
-            reading.usable = true;
-            reading.fromMemory = true;
-            StepVolume(fillingPoint, -kMemoryAnswerStep);
-            return reading;
-        }
+    const Sale before = book.Now();
+    if (!skipCheck && MayAnswerFromMemory(before)) {
+        TracePoint(trace::kDataWithoutRequest, point);
+        reading.volume = ShownVolume(before);
+        reading.amount = before.amount;
+        reading.usable = true;
+        reading.fromMemory = true;
+        book.Apply(SaleEvent::MemoryAnswered);
+        return reading;
     }
-    const double previous = fillingPoint.CurVolume;
     if (!RequestDeliveryData(station, point, &reading.volume, &reading.amount)) {
         if (markFault) station.LinkOf(point).Line = LineState::FinalDataUnread;
         return DeliveryReading{};
     }
-    const long double price = fillingPoint.Price[fillingPoint.SaleGrade];
-    // The price read in hundredths whatever PDec is, on purpose (host guide, "Points, grades and units").
-    if (std::fabs(price / 100 * reading.volume - reading.amount) >= 1.0L) {
-        TracePointResult("NO VALID LITER=SUMMA(", point, "");
-    } else {
-        reading.usable = true;
-        if (!fillingPoint.LastVolumeKnown && fillingPoint.NewSale && !fillingPoint.SaleBegan) {
-            // The first figures after a START whose display the driver never read stand in for the previous sale.
-            fillingPoint.LastVolume = reading.volume;
-            fillingPoint.LastVolumeKnown = true;
-        }
-        if (IsPreviousSale(fillingPoint, reading.volume)) {
-            // The display still shows the previous sale: whoever reads it, it is not taken for this delivery's.
-            reading.previousSale = true;
-        } else {
-            KeepVolume(fillingPoint, reading.volume);
-            fillingPoint.CurAmount = reading.amount;
-            if (!SameVolume(fillingPoint.LastVolume, reading.volume)) MarkSaleBegan(fillingPoint);
-        }
-    }
-    const double jump = fillingPoint.CurVolume - previous;
+    TakeDeliveryFigures(station, point, reading);
+    const double jump = book.Now().volume - before.volume;
     if (static_cast<long double>(jump) > 2.0L) {
         TracePointResult("BIG JUMP LITER(", point, FormatGeneral(jump));
     }
@@ -176,31 +150,30 @@ double ReadLinkUnitCounter(Station& station, uint8_t point, double* amount) {
     // The answer's four bytes are read whatever count the port reported, as the link unit's protocol has it.
     const std::optional<double> volume = DecodeLinkUnitReply(buffer, kLinkUnitReply.length);
     if (!volume) return 0;
-    FillingPoint& fillingPoint = station.Point(point);
-    *amount = static_cast<double>(static_cast<long double>(fillingPoint.Price[fillingPoint.SaleGrade]) * *volume / 100);
+    const FillingPoint& fillingPoint = station.Point(point);
+    const long double price = DeliveryPrice(fillingPoint, fillingPoint.Sale.Now());
+    *amount = static_cast<double>(price * *volume / 100);
     return *volume;
 }
 
 double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
     FillingPoint& fillingPoint = station.Point(point);
     if (fillingPoint.T10Line) return ReadLinkUnitCounter(station, point, amount);
-    const double previous = fillingPoint.CurVolume;
+    SaleBook& book = fillingPoint.Sale;
+    const double previous = book.Now().volume;
     DeliveryReading reading = ReadDeliveryData(station, point, false, false);
-    int repeat = 1;
     // The dispenser is given time once after a START; later reads of the previous sale do not wait again.
-    const auto waitedBefore = [&] { return reading.previousSale && fillingPoint.LockWaited; };
-    for (; repeat <= kLockRepeats && !Accepted(fillingPoint, reading, previous, repeat) && !waitedBefore(); ++repeat) {
+    const auto waitedBefore = [&] { return reading.previousSale && book.Now().lockWaited; };
+    for (int repeat = 1; repeat <= kLockRepeats && !Accepted(book.Now(), reading, previous, repeat) && !waitedBefore();
+         ++repeat) {
         // The first figures after a START may still be those of the previous delivery: look again.
         platform::Sleep(kLockRepeatPauseMs);
         WriteLog(kLevelTrace, PointTrace(PreviousSaleLocked(), point) + trace::kRepeatCount + std::to_string(repeat));
-        KeepVolume(fillingPoint, 0);
+        book.Apply(SaleEvent::KeptCleared);
         reading = ReadDeliveryData(station, point, false, true);
     }
-    // Accepted figures close the lock only once the delivery showed that it began: until then a later read of the
-    // previous sale's figures, by any slot, is still refused.
-    if (repeat <= kLockRepeats && fillingPoint.SaleBegan) fillingPoint.NewSale = false;
     if (reading.previousSale) {
-        fillingPoint.LockWaited = true;
+        book.Apply(SaleEvent::LockWaited);
         reading = DeliveryReading{};
     }
     *amount = reading.amount;
@@ -208,26 +181,44 @@ double CurrentDeliveryData(Station& station, uint8_t point, double* amount) {
 }
 
 void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* amount) {
-    FillingPoint& fillingPoint = station.Point(point);
+    SaleBook& book = station.Point(point).Sale;
+    Relaxed<LineState>& line = station.LinkOf(point).Line;
     TracePoint(trace::kFinalData, point);
-    StepVolume(fillingPoint, kFinalReadStep);
-    // Unread until the read shows the display: a read that fails raises past the line after it.
-    fillingPoint.DisplayUnread = true;
+    // No START and no delivery since the driver started (or since the dispenser re-initialised): the display shows
+    // a sale the driver cannot tell from one handed over before.
+    const Sale before = book.Apply(SaleEvent::FinalReadStarts);
+    const bool unseen = before.stage == DeliveryStage::Closed && before.start == StartStage::None &&
+                        !before.referenceKnown;
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
-    const bool begun = fillingPoint.SaleBegan || !fillingPoint.NewSale;
-    fillingPoint.DisplayUnread = !reading.usable && !reading.previousSale;
-    if (reading.previousSale || IsPreviousSale(fillingPoint, reading.volume)) {
+    const Sale sale = book.Now();
+    const bool displayRead = reading.usable || reading.doubtful;
+    const bool locked = reading.previousSale || IsPreviousSale(sale, reading.volume);
+    // A delivery the dispenser's re-initialisation cut, with its display cleared: what it sold is not known.
+    const bool cleared = sale.cut && displayRead && !reading.fromMemory && SameVolume(reading.volume, 0.0);
+    SaleFacts read;
+    read.volume = reading.volume;
+    read.usable = displayRead;
+    read.fromMemory = reading.fromMemory;
+    // A cleared or unseen display stays unknown, however often it is read: nothing is closed on it.
+    read.previousSale = locked || cleared || unseen;
+    book.Apply(SaleEvent::FinalRead, read);
+    if (cleared || (unseen && displayRead)) {
+        TracePointResult(trace::kFinalData, point,
+                         cleared ? "display cleared by the dispenser's restart" : "no delivery seen since the start");
+        line = LineState::FinalDataUnread;
+        reading = DeliveryReading{};
+    } else if (locked) {
         TracePoint(PreviousSaleLocked(), point);
         reading = DeliveryReading{};
-        // The point reported a finished delivery since the START, but never that it began (its report was lost
-        // on the line): a sale of the previous one's volume cannot be told from the previous one. The host is
-        // told that the final figures could not be read rather than given 0/0 as a good result.
-        if (fillingPoint.FinishReported) station.LinkOf(point).Line = LineState::FinalDataUnread;
-    } else if (reading.usable || begun) {
-        CloseDelivery(fillingPoint, reading.volume, reading);
+        // The point reported a finished delivery since the START, or re-initialised, but never showed that the
+        // delivery began (its reports were lost on the line): a sale of the previous one's volume cannot be told
+        // from the previous one. The host is told that the final figures could not be read rather than given 0/0
+        // as a good result.
+        if (sale.finishReported || sale.cut) line = LineState::FinalDataUnread;
+    } else if (reading.doubtful) {
+        // The volume is the dispenser's; its amount is not borne out: the host is told not to take it as good.
+        line = LineState::FinalDataUnread;
     }
-    // Unread figures of a delivery that never showed it began close nothing: the previous sale stays the
-    // reference, so a second final read cannot take it for this one's.
     *volume = ToHundredths(reading.volume);
     *amount = reading.amount;
 }

@@ -4,6 +4,8 @@
 
 #include "link/ReceiveReply.h"
 #include "operations/MaintenanceMessages.h"
+#include "operations/ReplyDecoders.h"
+#include "operations/StatusClassification.h"
 
 namespace sb {
 namespace {
@@ -18,11 +20,32 @@ void RunConfirmingResets(Station& station, uint8_t point, Call& call) {
     }
 }
 
+// Status reports the selection drained answer no request and are not decoded as one, but a delivery they report
+// under way still shows the point's sale that it began.
+void TakeDrainedReports(Station& station, uint8_t point) {
+    LinkContext& link = station.LinkOf(point);
+    std::vector<std::string> drained;
+    {
+        platform::LockGuard hold(link.PointLock);
+        drained.swap(link.DrainedReplies);
+    }
+    for (const std::string& reply : drained) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(reply.data());
+        const std::optional<StatusReport> report = DecodeStatusReport(bytes, reply.size());
+        if (!report || !ClassifyStatus(report->statusChar, report->digit, 0).saleBegan) continue;
+        SaleFacts delivering;
+        delivering.began = true;
+        delivering.grade = report->digit;
+        station.Point(point).Sale.Apply(SaleEvent::StatusReported, delivering);
+    }
+}
+
 }  // namespace
 
 SendResult SendConfirmingResets(Station& station, uint8_t point, DispenserMessage& message) {
     MessageSending sending(station.LinkOf(point), message);
     RunConfirmingResets(station, point, sending);
+    TakeDrainedReports(station, point);
     return sending.Result();
 }
 

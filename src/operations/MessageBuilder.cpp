@@ -36,8 +36,8 @@ void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, con
     const uint32_t drained = link.DrainedRefusals;
     const SendResult result = SendConfirmingResets(station, point, message);
     // A refusal drained before the message went out answered the one before it.
-    if (link.DrainedRefusals != drained && fillingPoint.StartLatest) fillingPoint.StartRefused = true;
-    if (message.delivered) fillingPoint.StartLatest = false;
+    if (link.DrainedRefusals != drained) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
+    if (message.delivered) fillingPoint.Sale.Apply(SaleEvent::MessageDelivered);
     if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }
 

@@ -36,25 +36,26 @@ void SendStatusMessage(Station& station, uint8_t point, DispenserMessage& messag
     SendOrRaise(station, point, message, "Невозможно выполнить запрос состояния ТРК");
 }
 
-// "3" and "4": the delivery is over; take its figures once the delivery showed that it began. Until then the
-// figures are, or may still be, the previous sale's: a reading that differs from it shows the beginning too.
-void TakeFinishedDelivery(Station& station, uint8_t point) {
-    FillingPoint& fillingPoint = station.Point(point);
-    fillingPoint.FinishReported = true;
-    StepVolume(fillingPoint, -kFinishedStatusStep);
-    const DeliveryReading reading = ReadDeliveryData(station, point, false, true);
-    if (fillingPoint.NewSale && !fillingPoint.SaleBegan) {
+// "3" and "4": the delivery is over; its figures are taken as final once the delivery showed that it began. Until
+// then the figures are, or may still be, the previous sale's: a reading that differs from it shows the beginning.
+void TakeFinishedDelivery(Station& station, uint8_t point, uint8_t digit) {
+    SaleBook& book = station.Point(point).Sale;
+    SaleFacts finished;
+    finished.grade = digit;
+    book.Apply(SaleEvent::FinishReported, finished);
+    SaleFacts taken;
+    taken.usable = ReadDeliveryData(station, point, false, true).usable;
+    if (book.Apply(SaleEvent::FinishedTaken, taken).stage == DeliveryStage::Awaiting) {
         static const SystemText kLocked("Блокировка предидущего отлива 2(");
         TracePoint(kLocked, point);
-        KeepVolume(fillingPoint, 0);
-    } else {
-        CloseDelivery(fillingPoint, ShownVolume(fillingPoint), reading);
     }
 }
 
+// "9": the dispenser asks to be initialised, as after a power cycle: whatever START it held is gone.
 void RequestInitialisation(Station& station, uint8_t point) {
     static const SystemText kTrace("ЗАПРОС СОСТОЯНИЯ: Request INIT(");
     TracePoint(kTrace, point);
+    station.Point(point).Sale.Apply(SaleEvent::Reinitialised);
     platform::Sleep(300);
     RequestIdentification(station, point);
     platform::Sleep(100);
@@ -66,16 +67,19 @@ void RequestInitialisation(Station& station, uint8_t point) {
 
 uint8_t DecodeStatus(Station& station, uint8_t point, uint8_t statusChar, uint8_t digit) {
     FillingPoint& fillingPoint = station.Point(point);
-    const StatusClass status = ClassifyStatus(statusChar, digit, fillingPoint.StartHold);
+    const StatusClass status = ClassifyStatus(statusChar, digit, fillingPoint.Sale.Now().startHold);
     switch (status.followUp) {
         case StatusFollowUp::None: break;
-        case StatusFollowUp::TakeFinishedDelivery: TakeFinishedDelivery(station, point); break;
+        case StatusFollowUp::TakeFinishedDelivery: TakeFinishedDelivery(station, point, digit); break;
         case StatusFollowUp::ReadDeliveryData: ReadDeliveryData(station, point, false, true); break;
         case StatusFollowUp::Initialise: RequestInitialisation(station, point); break;
         case StatusFollowUp::MasterReset: MasterReset(station, point); break;
     }
-    if (status.startHold) fillingPoint.StartHold = *status.startHold;
-    if (status.saleBegan) MarkSaleBegan(fillingPoint);
+    SaleFacts reported;
+    reported.startHold = status.startHold;
+    reported.began = status.saleBegan;
+    reported.grade = digit;
+    fillingPoint.Sale.Apply(SaleEvent::StatusReported, reported);
     fillingPoint.PointState = status.code;
     return status.code;
 }
@@ -100,7 +104,7 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
         message.replyLength =
             ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         // Only listened: a refusal answers the latest message sent.
-        if (station.LinkOf(point).ReplyRefused && fillingPoint.StartLatest) fillingPoint.StartRefused = true;
+        if (station.LinkOf(point).ReplyRefused) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
     }
 }
 
@@ -130,10 +134,10 @@ uint8_t PollStatus(Station& station, uint8_t point) {
 
     DispenserMessage message;
     ReadStatusReply(station, point, message);
-    if (fillingPoint.StartRefused && fillingPoint.StartHold > 0) {
+    if (const Sale sale = fillingPoint.Sale.Now(); sale.startRefused && sale.startHold > 0) {
         // The refusal of the latest START came after it returned: the point is not shown as started any longer.
-        EndRefusedStart(fillingPoint);
-        code = fillingPoint.PointState;
+        fillingPoint.Sale.Apply(SaleEvent::StartRefusalTaken);
+        code = fillingPoint.PointState = RefusedStartState(sale);
         WriteLog(kLevelTrace, PointTrace(TraceName(Command::Start), point) + ": refused by the dispenser");
     }
     const uint8_t replyLength = message.replyLength;

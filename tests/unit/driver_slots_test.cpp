@@ -43,12 +43,15 @@ TEST_F(SlotsTest, ConstructionDefaultsOfEveryPoint) {
         EXPECT_EQ(link.ReqChar[0], '0');
         EXPECT_EQ(link.ReqChar[1], '0');
         EXPECT_STREQ(point.PointCode, "01");
-        EXPECT_EQ(point.SaleGrade, 1);
-        EXPECT_EQ(point.StartHold, 0);
+        const sb::Sale sale = point.Sale.Now();
+        EXPECT_EQ(sale.grade, 1);
+        EXPECT_EQ(sale.startHold, 0);
         EXPECT_EQ(point.NoReplyCount, 0);
         EXPECT_FALSE(point.MasterResetPending);
-        EXPECT_FALSE(point.NewSale);
-        EXPECT_EQ(point.CurVolume, 0.0);
+        // A driver that starts knows nothing of the displays.
+        EXPECT_EQ(sale.stage, sb::DeliveryStage::Closed);
+        EXPECT_FALSE(sale.referenceKnown);
+        EXPECT_EQ(sale.volume, 0.0);
         EXPECT_EQ(point.VolumePreset, 0.0);
         EXPECT_EQ(point.AmountPreset, 0.0);
         EXPECT_EQ(point.VolumeTotals[1], 0.0);

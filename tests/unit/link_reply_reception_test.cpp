@@ -192,8 +192,8 @@ TEST_F(ReplyReceptionTest, BabblingLineIsBounded) {
             sim.Slots().Start(sim.Object(), 1, 0, 1, 1);
             ADD_FAILURE() << "the exchange limit raised nothing";
         } catch (const sb::ESerialIO& failure) {
-            EXPECT_EQ(failure.Reason(), SB_REASON_EXCHANGE_LIMIT);  // with the text of the step it stopped
-            EXPECT_EQ(failure.Utf8(), "Невозможно выполнить сброс ТРК");
+            EXPECT_EQ(failure.Reason(), SB_REASON_EXCHANGE_LIMIT);
+            EXPECT_EQ(failure.Utf8(), "Can't Start");  // START not taken: whatever stopped it, it did not start
         }
         EXPECT_EQ(sim.Sent().size(), sb::kMaxBlocksPerReply + 1u + call * sb::kExchangesPerCall);
         EXPECT_EQ(sim.LineResult(1), 2u);

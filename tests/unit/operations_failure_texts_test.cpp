@@ -12,6 +12,7 @@
 
 #include "driver/TVM30.h"
 #include "support/DataBlocksFailPort.h"
+#include "support/SaleSetup.h"
 #include "support/SimDriver.h"
 
 namespace {
@@ -102,12 +103,12 @@ TEST(FailureFields, StartKeepsWhatItWroteBeforeTheFailure) {
     sim.port.Attach(1);
     sbtest::DataBlocksFailPort failing(sim.port.port());
     sim.Driver().Port = sb::PortService(failing.port());
-    sim.Point(1).CurVolume = 4;
+    sbtest::KeepFigures(sim.Point(1), 4);
     sim.Point(1).MasterResetPending = true;
     sim.PriceGrades(1);
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 3, 1), sb::ESerialIO);
-    EXPECT_EQ(sim.Point(1).CurVolume, 0.0);
-    EXPECT_EQ(sim.Point(1).SaleGrade, 3);
+    EXPECT_EQ(sim.Point(1).Sale.Now().volume, 0.0);
+    EXPECT_EQ(sim.Point(1).Sale.Now().grade, 3);
     EXPECT_EQ(sim.Point(1).PointState, 192);
     EXPECT_THROW(sim.Slots().PollStatus(sim.Object(), 1, 0), sb::ESerialIO);
     EXPECT_FALSE(sim.Point(1).MasterResetPending);  // cleared even by a failing MASTER RESET

@@ -5,6 +5,7 @@
 
 #include "common/Cp1251.h"
 #include "support/LineScript.h"
+#include "support/SaleSetup.h"
 #include "support/SimDriver.h"
 
 namespace {
@@ -89,16 +90,16 @@ TEST_F(StartTest, AmountAndZeroPresetsAndTheStartModes) {
 
 TEST_F(StartTest, StartOpensTheDeliverysBookkeeping) {
     sb::FillingPoint& point = sim.Point(1);
-    point.CurVolume = 5;
-    point.CurAmount = 7;
+    sbtest::KeepFigures(point, 5, 7);
     point.VolumeTotals[1] = 1000;
     Start(6, 1);
     EXPECT_EQ(point.PointState, 0xEE);
-    EXPECT_EQ(point.SaleGrade, 6);
-    EXPECT_EQ(point.StartHold, 6);
-    EXPECT_TRUE(point.NewSale);
-    EXPECT_EQ(point.CurVolume, 0.0);
-    EXPECT_EQ(point.CurAmount, 0.0);
+    const sb::Sale sale = point.Sale.Now();
+    EXPECT_EQ(sale.grade, 6);
+    EXPECT_EQ(sale.startHold, 6);
+    EXPECT_EQ(sale.stage, sb::DeliveryStage::Awaiting);
+    EXPECT_EQ(sale.volume, 0.0);
+    EXPECT_EQ(sale.amount, 0.0);
     EXPECT_EQ(point.VolumeTotals[1], 0.0);
 }
 
@@ -124,7 +125,7 @@ TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 1, 1), sb::ESerialIO);
     EXPECT_TRUE(sim.log.Has("END START(1)"));
     EXPECT_EQ(sim.Point(1).PointState, 0xC0);
-    EXPECT_EQ(sim.Point(1).StartHold, 0);
+    EXPECT_EQ(sim.Point(1).Sale.Now().startHold, 0);
     // A refusal concerns its own START only.
     EXPECT_NE(Start(1, 1), "");
     EXPECT_EQ(sim.Point(1).PointState, 0xE9);
@@ -156,7 +157,7 @@ TEST_F(StartTest, GradeOutsideOneToSixIsRefusedBeforeAnythingIsSent) {
 }
 
 TEST_F(StartTest, RefusedPriceOrPresetStopsStartUntilAGoodOneIsSet) {
-    sim.Point(1).CurVolume = 3;
+    sbtest::KeepFigures(sim.Point(1), 3);
     sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, 12.0);
     for (double bad : {-1.0, -0.004}) {
         sim.Slots().SetAmountPreset(sim.Object(), 1, 0, 0, 0, bad);
@@ -165,8 +166,8 @@ TEST_F(StartTest, RefusedPriceOrPresetStopsStartUntilAGoodOneIsSet) {
     sim.Slots().SetVolumePreset(sim.Object(), 1, 0, 0, 0, -5.0);
     EXPECT_THROW(sim.Slots().Start(sim.Object(), 1, 0, 4, 1), sb::ESerialIO);
     EXPECT_TRUE(sim.log.Has("PRESET(1): volume -5 refused"));
-    EXPECT_EQ(sim.Point(1).CurVolume, 0.0);
-    EXPECT_EQ(sim.Point(1).SaleGrade, 4);
+    EXPECT_EQ(sim.Point(1).Sale.Now().volume, 0.0);
+    EXPECT_EQ(sim.Point(1).Sale.Now().grade, 4);
     EXPECT_EQ(sim.Point(1).PointState, 192);
     EXPECT_TRUE(sim.log.Has("START(1)"));
     EXPECT_TRUE(sim.log.Has("START(1): preset refused, none set since"));

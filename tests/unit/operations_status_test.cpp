@@ -9,6 +9,7 @@
 #include "sim/Replies.h"
 #include "sim/Wire.h"
 #include "support/LineScript.h"
+#include "support/SaleSetup.h"
 #include "support/SimDriver.h"
 
 namespace {
@@ -88,7 +89,7 @@ TEST_F(StatusTest, FirstPollOfANewObjectOnlyListens) {
 }
 
 TEST_F(StatusTest, StartedStateHoldsForSixReportsOfCharacterOne) {
-    sim.Point(1).StartHold = 6;
+    sbtest::TakeStart(sim.Point(1), std::nullopt);
     sim.Point(1).PointState = 0xE9;
     for (int i = 0; i < 7; ++i) Script().Reply(StatusReport('1', '2'));
     std::vector<uint32_t> codes;
