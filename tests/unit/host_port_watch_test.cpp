@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/PortWatch.h"
+#include "host/lines/PortWatch.h"
 #include "sim/SimPortService.h"
 #include "sim/Wire.h"
 
