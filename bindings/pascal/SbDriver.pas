@@ -39,7 +39,7 @@ const
   SB_FAILURE_NONE = 0;
   SB_FAILURE_SERIAL_IO = 1; { a dispenser exchange failed }
   SB_FAILURE_ABSTRACT = 2; { slot 0 was called }
-  SB_FAILURE_REFUSED = 3; { a price or preset the driver cannot carry was refused }
+  SB_FAILURE_REFUSED = 3; { a price, preset or point the driver cannot carry was refused }
 
   SB_REASON_NONE = 0;
   SB_REASON_PORT_FAILED = 1; { the port service failed an exchange }
@@ -48,7 +48,9 @@ const
   SB_REASON_NOT_SELECTED = 4; { START: the dispenser never answered ready to receive }
   SB_REASON_NOT_ACKNOWLEDGED = 5; { START: the dispenser kept refusing a block of the message }
   SB_REASON_START_REFUSED = 6; { START: the dispenser refused it }
-  SB_REASON_VALUE_REFUSED = 7; { a price or preset refused; START not sent for one }
+  SB_REASON_VALUE_REFUSED = 7; { a price or preset refused; START not sent for one, or for an unpriced grade }
+  SB_REASON_POINT_REFUSED = 8; { a point outside 1..32: the call did nothing }
+  SB_REASON_NO_PORT_SERVICE = 9; { GetVM30 was given no port service: every exchange fails }
 
 type
   PSbDriver = ^TSbDriver;

@@ -38,14 +38,23 @@ begin
     WriteLn(What, ' failed: ', PAnsiChar(@Failure.Utf8[0]), ' (reason ', SbGetLastFailureReason, ')');
 end;
 
-{ Polls point 1 until its state code lies in Low_..High_, showing the running figures while it delivers
-  (D8..DE); False when a poll failed or the state never came. }
-function PollUntil(Low_, High_: Cardinal): Boolean;
+function Delivering(State: Cardinal): Boolean;
+begin
+  Result := (State >= $D8) and (State <= $DE);
+end;
+
+{ Polls point 1 until its state code lies in Low_..High_, showing the running figures while it delivers. With
+  SaleEnd, any answered state but delivering after delivering also ends the wait: the dispenser's finished report
+  may be drained inside the data read, and the point then goes from delivering straight to idle. False when a poll
+  failed or the state never came. }
+function PollUntil(Low_, High_: Cardinal; SaleEnd: Boolean = False): Boolean;
 var
   I, State, Last: Cardinal;
   Volume, Amount: Double;
+  Delivered: Boolean;
 begin
   Last := $FFFF;
+  Delivered := False;
   for I := 1 to Polls do
   begin
     State := Vm.PollStatus(Driver, Point, 0);
@@ -54,7 +63,7 @@ begin
     if State <> Last then
       WriteLn(Format('state %.2X', [State]));
     Last := State;
-    if (State >= $D8) and (State <= $DE) then
+    if Delivering(State) then
     begin
       Volume := Vm.CurrentDeliveryData(Driver, Point, 0, Amount);
       if Failed('current data') then
@@ -63,6 +72,11 @@ begin
     end;
     if (State >= Low_) and (State <= High_) then
       Exit(True);
+    if Vm.GetLineResult(Driver, Point) = 2 then
+      Continue; { unanswered: the last state reported }
+    if SaleEnd and Delivered and not Delivering(State) then
+      Exit(True);
+    Delivered := Delivered or Delivering(State);
   end;
   Result := False;
 end;
@@ -113,7 +127,7 @@ begin
   if not PollUntil($E0 + Grade, $E0 + Grade) then
     Exit;
   Vm.Start(Driver, Point, 0, Grade, 1);
-  if Failed('START') or not PollUntil($D0, $D6) then { the delivery is over }
+  if Failed('START') or not PollUntil($D0, $D6, True) then { the sale is over: read its final figures }
     Exit;
   Vm.FinalDeliveryData(Driver, Point, 0, Volume, Amount);
   if Failed('final data') then
