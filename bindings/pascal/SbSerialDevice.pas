@@ -35,6 +35,9 @@ type
     FError: string;
 {$IFDEF MSWINDOWS}
     FHandle: THandle;
+    FTimeouts: TCommTimeouts; { as the port has them, once set }
+    FTimeoutsSet: Boolean;
+    function UseTimeouts(const Wanted: TCommTimeouts): Boolean;
 {$ELSE}
     FFd: cint;
 {$ENDIF}
@@ -171,7 +174,21 @@ end;
 function TSbSerialDevice.Open: Boolean;
 begin
   FHandle := CreateFile(PChar('\\.\' + FName), GENERIC_READ or GENERIC_WRITE, 0, nil, OPEN_EXISTING, 0, 0);
+  FTimeoutsSet := False;
   Result := IsOpen or Failed(SysErrorMessage(GetLastError));
+end;
+
+{ Sets the port's time-outs only when they change: each setting is a call into the system. }
+function TSbSerialDevice.UseTimeouts(const Wanted: TCommTimeouts): Boolean;
+var
+  Copy: TCommTimeouts;
+begin
+  if FTimeoutsSet and CompareMem(@FTimeouts, @Wanted, SizeOf(Wanted)) then
+    Exit(True);
+  Copy := Wanted;
+  Result := SetCommTimeouts(FHandle, Copy) or Failed(SysErrorMessage(GetLastError));
+  FTimeouts := Wanted;
+  FTimeoutsSet := Result;
 end;
 
 function TSbSerialDevice.ApplySpeed(Baud: Cardinal): Boolean;
@@ -206,10 +223,12 @@ var
   Timeouts: TCommTimeouts;
   Written: DWORD;
 begin
-  FillChar(Timeouts, SizeOf(Timeouts), 0);
+  Timeouts := FTimeouts;
+  Timeouts.WriteTotalTimeoutMultiplier := 0;
   Timeouts.WriteTotalTimeoutConstant := TimeoutMs;
-  Result := SetCommTimeouts(FHandle, Timeouts) and WriteFile(FHandle, Data^, Count, Written, nil) and
-    (Written = Count);
+  if not UseTimeouts(Timeouts) then
+    Exit(False);
+  Result := WriteFile(FHandle, Data^, Count, Written, nil) and (Written = Count);
   if not Result then
     Failed(Format('the line took no bytes for %d ms', [TimeoutMs]));
 end;
@@ -219,13 +238,17 @@ var
   Timeouts: TCommTimeouts;
   Got: DWORD;
 begin
-  { A read that returns the first byte at once, or none after TimeoutMs. }
-  Timeouts.ReadIntervalTimeout := MAXDWORD;
-  Timeouts.ReadTotalTimeoutMultiplier := MAXDWORD;
+  { A read of one byte that returns when it came, or after TimeoutMs; all three 0 would wait for ever, an interval
+    of MAXDWORD alone returns at once. }
+  Timeouts := FTimeouts;
+  Timeouts.ReadIntervalTimeout := 0;
+  if TimeoutMs = 0 then
+    Timeouts.ReadIntervalTimeout := MAXDWORD;
+  Timeouts.ReadTotalTimeoutMultiplier := 0;
   Timeouts.ReadTotalTimeoutConstant := TimeoutMs;
-  Timeouts.WriteTotalTimeoutMultiplier := 0;
-  Timeouts.WriteTotalTimeoutConstant := 0;
-  if not SetCommTimeouts(FHandle, Timeouts) or not ReadFile(FHandle, B, 1, Got, nil) then
+  if not UseTimeouts(Timeouts) then
+    Exit(-1);
+  if not ReadFile(FHandle, B, 1, Got, nil) then
   begin
     Failed(SysErrorMessage(GetLastError));
     Exit(-1);
