@@ -159,7 +159,9 @@ begin
     else
       Buffer[Received] := B;
       Inc(Received);
-      WaitMs := GapMs;
+      WaitMs := GapMs; { or the turnaround when it is longer: what holds an answer back holds its bytes back too }
+      if FTurnaroundMs > WaitMs then
+        WaitMs := FTurnaroundMs;
     end;
   Result := True;
 end;

@@ -3,8 +3,9 @@
   what a failed exchange looks like on point 2, which has no line. Failures come as results (SbSetFailureMode), so
   the same code runs on Windows and on POSIX, where the library's C++ exception cannot be caught.
 
-  Usage: host DEVICE    DEVICE is point 1's line (COM1, /dev/ttyUSB0). A customer lifts nozzle 2 at the dispenser
-  and hangs it up after the delivery. Exit code 0 when the delivery ended, point 1's line statistics were read and
+  Usage: host DEVICE [TURNAROUND_MS]    DEVICE is point 1's line (COM1, /dev/ttyUSB0); TURNAROUND_MS how long the
+  dispenser may take to begin its answer (default 50). A customer lifts nozzle 2 at the dispenser and hangs it up
+  after the delivery. Exit code 0 when the delivery ended, point 1's line statistics were read and
   point 2's failure was reported. }
 program host;
 
@@ -14,7 +15,7 @@ program host;
 {$APPTYPE CONSOLE}
 
 uses
-  SysUtils, SbDriver, SbSerialPort;
+  SysUtils, SbDriver, SbSerialDevice, SbSerialPort;
 
 const
   Point = 1;
@@ -27,6 +28,7 @@ var
   Driver: PSbDriver;
   Vm: PSbDriverVtbl;
   Dot: TFormatSettings;
+  Turnaround: Integer;
 
 { After every slot that can fail: True, with the reason printed, when it failed. }
 function Failed(const What: string): Boolean;
@@ -157,13 +159,15 @@ end;
 begin
   Dot := FormatSettings;
   Dot.DecimalSeparator := '.';
-  if ParamCount <> 1 then
+  Turnaround := DefaultTurnaroundMs;
+  if (ParamCount < 1) or (ParamCount > 2) or ((ParamCount = 2) and not TryStrToInt(ParamStr(2), Turnaround)) or
+    (Turnaround < 0) then
   begin
-    WriteLn(ErrOutput, 'usage: host DEVICE');
+    WriteLn(ErrOutput, 'usage: host DEVICE [TURNAROUND_MS]');
     Halt(2);
   end;
   Port := TSbSerialPortService.Create; { lives as long as the driver: to the end of the process }
-  Port.AddLine(Point, ParamStr(1));
+  Port.AddLine(Point, ParamStr(1), Turnaround);
   Driver := GetVM30(0, nil, Port.Port);
   SbSetFailureMode(Driver, SB_FAILURES_RETURN);
   Vm := Driver.Vtbl;

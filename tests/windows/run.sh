@@ -88,8 +88,9 @@ fi
 
 # The runs share one display: the main checks, a process whose first menu hook finds no dispenser menu, the
 # alert queue with the driver's core linked in, the two layouts, and a whole delivery each by the bundle's example
-# hosts (C and Pascal) and by sbhost.exe over COM1 against sbsim (with the driver's default settings, not those the checks left in the Windows
-# directory). Each prints its PASS/FAIL lines.
+# hosts (C and Pascal, which waits 400 ms for sbsim's answers as the cases over ptys do) and by sbhost.exe over COM1
+# against sbsim (with the driver's default settings, not those the checks left in the Windows directory). Each
+# prints its PASS/FAIL lines.
 export SBSIM="$root/build/debug/sim/sbsim" LINE_DELIVERY="$root/tests/e2e/line_delivery.sh"
 export LINE_LINK="$work/com1" LINE_NAME=COM1
 runs='s=0; wine sbwintest.exe || s=1; wine sbwintest.exe --menu-without-dispenser || s=1
@@ -101,7 +102,7 @@ runs='s=0; wine sbwintest.exe || s=1; wine sbwintest.exe --menu-without-dispense
       rm -f "$WINEPREFIX/drive_c/windows/cnf.INI"
       if bash "$LINE_DELIVERY" "$SBSIM" wine host.exe @LINE@; then echo "PASS examples/c/host.c built from the bundle, over COM1"
       else s=1; fi
-      if bash "$LINE_DELIVERY" "$SBSIM" wine pascal_host.exe @LINE@; then
+      if bash "$LINE_DELIVERY" "$SBSIM" wine pascal_host.exe @LINE@ 400; then
         echo "PASS examples/pascal/host.dpr built from the bundle by Free Pascal, over COM1"; else s=1; fi
       if bash "$LINE_DELIVERY" "$SBSIM" wine sbhost.exe; then echo "PASS sbhost.exe over COM1"; else s=1; fi
       exit $s'
