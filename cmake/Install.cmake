@@ -1,7 +1,7 @@
-# cmake --install: the library, the header, a CMake package and a pkg-config file (component "library"), and on
-# POSIX the programs sbhost and sbsim with their manual pages (component "tools"). find_package(sbdriver) gives
-# sbdriver::sbdriver, to link, and sbdriver::headers, for hosts that load the library at run time; sbdriver.pc
-# finds its prefix from its own place, so the installed tree can move.
+# cmake --install: the library, the header, the Pascal units, a CMake package and a pkg-config file (component
+# "library"), and on POSIX the programs sbhost and sbsim with their manual pages (component "tools").
+# find_package(sbdriver) gives sbdriver::sbdriver, to link, and sbdriver::headers, for hosts that load the library
+# at run time; sbdriver.pc finds its prefix from its own place, so the installed tree can move.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -11,6 +11,11 @@ install(TARGETS sbdriver sbdriver_headers EXPORT sbdriverTargets COMPONENT libra
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/include/sbdriver/sbdriver.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/sbdriver
         COMPONENT library)
+
+# The Pascal units, and the host to copy that uses them, for Delphi and Free Pascal hosts.
+file(GLOB SB_PASCAL_UNIT_FILES ${PROJECT_SOURCE_DIR}/bindings/pascal/*.pas)
+install(FILES ${SB_PASCAL_UNIT_FILES} ${PROJECT_SOURCE_DIR}/examples/pascal/host.dpr
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/sbdriver/pascal COMPONENT library)
 
 set(SB_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/sbdriver)
 install(EXPORT sbdriverTargets NAMESPACE sbdriver:: DESTINATION ${SB_PACKAGE_DIR} COMPONENT library)

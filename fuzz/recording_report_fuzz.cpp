@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "host/RecordingFile.h"
-#include "host/ReportModel.h"
-#include "host/ReportPage.h"
+#include "host/recording/RecordingFile.h"
+#include "host/report/ReportModel.h"
+#include "host/report/ReportPage.h"
 
 namespace {
 

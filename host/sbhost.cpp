@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "host/Arguments.h"
-#include "host/DecodeCommand.h"
-#include "host/DriverFailures.h"
-#include "host/DriverLibrary.h"
-#include "host/DriverTexts.h"
-#include "host/LineCommands.h"
-#include "host/PortWatch.h"
-#include "host/ReplayCommand.h"
-#include "host/ReportCommand.h"
-#include "host/SimulatedDelivery.h"
+#include "host/decode/DecodeCommand.h"
+#include "host/lines/LineCommands.h"
+#include "host/lines/PortWatch.h"
+#include "host/lines/SimulatedDelivery.h"
+#include "host/program/Arguments.h"
+#include "host/program/DriverFailures.h"
+#include "host/program/DriverLibrary.h"
+#include "host/program/DriverTexts.h"
+#include "host/replay/ReplayCommand.h"
+#include "host/report/ReportCommand.h"
 #include "line/SerialPortService.h"
 
 namespace {

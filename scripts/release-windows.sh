@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows release bundle, out/sbdriver-VERSION-win32.zip: sbdriver.dll stripped, with its version resource, the
 # header, the .def file, import libraries for mingw (libsbdriver.dll.a) and for MSVC (sbdriver.lib), the C example
-# host with its COM port service, sbhost.exe, an example cnf.INI, the host guide written for the bundle with its two
+# host with its COM port service, the Pascal units with their example host, sbhost.exe, an example cnf.INI, the host guide written for the bundle with its two
 # screenshots and a short readme; beside the zip, the DLL's debug information (out/sbdriver-VERSION-win32.dll.debug,
 # named by the DLL's debug link). Then checks the bundle: every file in the zip, the DLL stripped and its debug file
 # whole, the image version in the DLL's header, and the MSVC import library linked by lld-link into a program that
@@ -22,7 +22,7 @@ name="sbdriver-$version-win32"
 stage="out/$name"
 debug="out/$name.dll.debug"
 rm -rf "$stage" "out/$name.zip" "$debug"
-mkdir -p "$stage/include/sbdriver" "$stage/lib" "$stage/examples/c"
+mkdir -p "$stage/include/sbdriver" "$stage/lib" "$stage/examples/c" "$stage/bindings/pascal" "$stage/examples/pascal"
 # The DLL without its debug information, which goes into a file of its own that the DLL names (with its checksum):
 # gdb finds it beside the DLL, so that a crash dump from a station can still be read.
 i686-w64-mingw32-objcopy --only-keep-debug "$build/sbdriver.dll" "$debug"
@@ -34,6 +34,9 @@ cp cmake/sbdriver.def "$build/libsbdriver.dll.a" "$stage/lib/"
 llvm-dlltool -m i386 -d cmake/sbdriver.def -D sbdriver.dll -l "$stage/lib/sbdriver.lib"
 cp examples/c/host.c examples/c/port_service.c examples/c/port_service.h examples/c/serial_line.h \
    examples/c/serial_win32.c "$stage/examples/c/"
+cp bindings/pascal/SbDriver.pas bindings/pascal/SbSerialDevice.pas bindings/pascal/SbSerialPort.pas \
+   "$stage/bindings/pascal/"
+cp examples/pascal/host.dpr "$stage/examples/pascal/"
 cp docs/settings-dialog.png docs/alert-window.png "$stage/"
 # Texts for Windows: CRLF line ends.
 sed "s/@VERSION@/$version/g; s/\$/\r/" release/windows/README.txt >"$stage/README.txt"
@@ -45,8 +48,10 @@ python3 scripts/bundle-guide.py docs/host-guide.md "$stage"
 # The zip holds every file of the bundle.
 listed=$(python3 -m zipfile -l "out/$name.zip" | awk 'NR > 1 && $1 !~ /\/$/ {print $1}' | sort | tr '\n' ' ')
 wanted=""
-for file in README.txt alert-window.png cnf.INI examples/c/host.c examples/c/port_service.c \
-            examples/c/port_service.h examples/c/serial_line.h examples/c/serial_win32.c host-guide.md \
+for file in README.txt alert-window.png bindings/pascal/SbDriver.pas bindings/pascal/SbSerialDevice.pas \
+            bindings/pascal/SbSerialPort.pas cnf.INI examples/c/host.c examples/c/port_service.c \
+            examples/c/port_service.h examples/c/serial_line.h examples/c/serial_win32.c examples/pascal/host.dpr \
+            host-guide.md \
             include/sbdriver/sbdriver.h lib/libsbdriver.dll.a lib/sbdriver.def lib/sbdriver.lib sbdriver.dll \
             sbhost.exe settings-dialog.png; do
     wanted="$wanted$name/$file "

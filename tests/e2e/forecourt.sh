@@ -44,7 +44,7 @@ mkfifo "$work/monitor.in"
 # sbsim answers as soon as it is scheduled: the monitor waits for that as long as a busy machine may take.
 "$work/sbhost" --json "${lines[@]}" --turnaround "$turnaround" --point 3 price 2 45.90 preset-volume 2 start 2 \
   monitor --events "$work/events.out" <"$work/monitor.in" >"$work/monitor.out" 2>"$work/monitor.err" &
-monitor_pid=$!
+host_pid=$!
 exec {monitor_in}>"$work/monitor.in"
 echo "1 authorise 1 45.90 30" >&"$monitor_in"
 # The monitor's latest object for point $1.
@@ -72,7 +72,8 @@ for point in 5 6 7; do await "$point" '"answered":false' '"noise":\{"count":[1-9
 await 9 '"condition":"device missing"' '"device_error":"cannot open [^"]*no-such-device: No such file or directory"'
 echo q >&"$monitor_in"
 status=0
-wait "$monitor_pid" || status=$?
+wait "$host_pid" || status=$?
+host_pid=""
 [ "$status" -eq 3 ] || fail "the monitor ended with $status, not 3"
 # The monitor names at its end the points its last table shows not answering: each trouble set up above, and any
 # point a busy machine kept from answering in that round.

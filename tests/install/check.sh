@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs the driver from a build tree into a temporary prefix, renders the manual pages, builds the C example
-# host against the installed tree twice, through the CMake package and through pkg-config, and has each make a
-# delivery against sbsim with the installed library. Then builds the Debian packages (cpack -G DEB), builds the
-# host against the library's package alone, unpacked into a root of its own, has it make a delivery, and has
-# lintian check both packages (the tools' without a warning).
+# Installs the driver from a build tree into a temporary prefix, renders the manual pages, compiles the Pascal
+# host from the installed units, builds the C example host against the installed tree twice, through the CMake
+# package and through pkg-config, and has each make a delivery against sbsim with the installed library. Then
+# builds the Debian packages (cpack -G DEB), builds the host against the library's package alone, unpacked into a
+# root of its own, has it make a delivery, and has lintian check both packages (the tools' without a warning).
 # Arguments: the build tree, the C compiler, sbsim.
 set -euo pipefail
 build=$1 cc=$2 sbsim=$3
@@ -38,6 +38,13 @@ for program in sbhost sbsim; do
     fi
 done
 echo "PASS installed: sbhost(1) and sbsim(1), rendered by man -l, say what --help says"
+
+# The Pascal units: the host that uses them compiles from the installed tree alone, against the installed library.
+units="$prefix/share/sbdriver/pascal"
+mkdir -p "$work/pascal"
+fpc -Sew -vew -Fu"$units" -FU"$work/pascal" -Fl"$(dirname "$library")" -o"$work/pascal/host" "$units/host.dpr" \
+    >"$work/fpc.log" 2>&1 || { cat "$work/fpc.log"; echo "FAIL the installed Pascal host does not compile"; exit 1; }
+echo "PASS installed: the Pascal units, with which ${units#$prefix/}/host.dpr compiles"
 
 # The CMake package: a consumer project of its own.
 cmake -S "$root/tests/install" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
@@ -74,6 +81,7 @@ library_deb=$(find "$work/deb" -maxdepth 1 -name "libsbdriver*_$version-*.deb")
 tools_deb=$(find "$work/deb" -maxdepth 1 -name "sbdriver-tools_$version-*.deb")
 [ -f "$library_deb" ] && [ -f "$tools_deb" ] || { ls "$work/deb"; echo "FAIL the two packages were not built"; exit 1; }
 dpkg-deb -x "$library_deb" "$work/debroot"
+[ -f "$work/debroot/usr/share/sbdriver/pascal/SbDriver.pas" ] || { echo "FAIL $library_deb lacks SbDriver.pas"; exit 1; }
 host_with_pkg_config "$(find "$work/debroot" -name sbdriver.pc)" "$(basename "$library_deb")"
 depends=$(dpkg-deb -f "$tools_deb" Depends)
 [[ $depends == *"$(dpkg-deb -f "$library_deb" Package) (= $(dpkg-deb -f "$library_deb" Version))"* ]] \

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/PortWatch.h"
+#include "host/lines/PortWatch.h"
 #include "sim/SimPortService.h"
 #include "sim/Wire.h"
 
@@ -103,7 +103,8 @@ TEST_F(PortWatchFaults, DriverCountsAreTakenAndTimedWhenTheyGrow) {
                                      counts.Of(Fault::kExchangeLimit).count, counts.Of(Fault::kWait).count}),
               (std::vector<uint64_t>{40, 3, 2, 1, 0}));
     const double age = std::chrono::duration<double>(std::chrono::steady_clock::now() - counts.lastAnswer).count();
-    EXPECT_TRUE(counts.answered && age >= 2.5 && age < 3.5) << age;
+    // 2.5 s and the test's own time, however long a busy machine makes it; a wrong unit is far off either way.
+    EXPECT_TRUE(counts.answered && age >= 2.5 && age < 60) << age;
 
     driver.waits = 1;
     EXPECT_EQ(watch.Counts(1).Of(Fault::kNak).last, counts.Of(Fault::kNak).last);

@@ -17,6 +17,9 @@
 
 namespace {
 
+// How long a wait of these cases lasts at most; one that passes ends as soon as what it waits for came.
+constexpr std::chrono::seconds kPatience(60);
+
 // The host's alert window: records each line; the first one stays "on screen" until the test lets it go.
 class HostAlerts {
 public:
@@ -33,10 +36,10 @@ public:
         SbSetHostUi(nullptr);
     }
 
-    // Waits (bounded) until count lines have been shown.
+    // Waits until count lines have been shown, as long as a busy machine may take.
     bool WaitFor(size_t count) {
         std::unique_lock<std::mutex> hold(mutex_);
-        return changed_.wait_for(hold, std::chrono::seconds(5), [&] { return shown_.size() >= count; });
+        return changed_.wait_for(hold, kPatience, [&] { return shown_.size() >= count; });
     }
     void Release() {
         std::lock_guard<std::mutex> hold(mutex_);
@@ -67,7 +70,7 @@ private:
         alerts.shown_.push_back(sb::ToUtf8(line));
         alerts.changed_.notify_all();
         // The operator takes a while with the first window; bounded so a broken test cannot hang.
-        alerts.changed_.wait_for(hold, std::chrono::seconds(5), [&] { return !alerts.holdFirst_; });
+        alerts.changed_.wait_for(hold, kPatience, [&] { return !alerts.holdFirst_; });
     }
 
     std::mutex mutex_;

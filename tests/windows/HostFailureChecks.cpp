@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Check.h"
-#include "host/DriverFailures.h"
+#include "host/program/DriverFailures.h"
 
 namespace wintest {
 

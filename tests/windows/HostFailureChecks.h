@@ -1,4 +1,4 @@
-// The reference host's catching of the driver's failures (host/win32/DriverFailures), with the real driver:
+// The reference host's catching of the driver's failures (host/program/win32/DriverFailures), with the real driver:
 // the structured exception of a failed exchange comes back as its text instead of ending the host.
 #pragma once
 

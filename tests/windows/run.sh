@@ -1,14 +1,15 @@
 #!/bin/sh
 # Builds sbdriver.dll and the Windows test hosts with the win32 preset, makes the release bundle from them
-# (scripts/release-windows.sh), builds the bundle's C example from the bundle's own files, and runs the test hosts,
-# the example and sbhost.exe with the bundle's DLL under Wine in a fresh prefix. Exits 0 when every check passed.
+# (scripts/release-windows.sh), builds the bundle's C example and, with Free Pascal for Windows made from Debian's
+# source (scripts/fpc-win32.sh), its Pascal example from the bundle's own files, and runs the test hosts, the
+# examples and sbhost.exe with the bundle's DLL under Wine in a fresh prefix. Exits 0 when every check passed.
 # Needs: cmake, ninja, g++-mingw-w64-i686, wine, wine32:i386 (after dpkg --add-architecture i386), xvfb;
 # fonts-wine for the windows' fonts and imagemagick to turn the screenshots into PNG files.
 set -eu
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/win32"
-limit=180  # seconds for the whole Wine run; the checks take about a minute and a half, most of it the soak
+limit=210  # seconds for the whole Wine run; the checks take about a minute and a half, most of it the soak
 
 cd "$root"
 cmake --preset win32 -DSB_WERROR=ON >/dev/null
@@ -52,6 +53,18 @@ cp "$bundle/sbdriver.dll" "$bundle/sbhost.exe" "$build/tests/windows/sbwintest.e
 python3 -m zipfile -e "$root/out/sbdriver-$version-win32.zip" "$work"
 (cd "$work/sbdriver-$version-win32" && i686-w64-mingw32-gcc -std=c99 -pedantic -Wall -Wextra -Werror -Iinclude \
     examples/c/host.c examples/c/port_service.c examples/c/serial_win32.c lib/libsbdriver.dll.a -o "$work/host/host.exe")
+# The Pascal example from the bundle's units, and the units' records and tables beside the header's as the 32-bit
+# compilers lay them out (tests/pascal/layout.dpr and tests/c/layout.c, compared under Wine below).
+fpc="$build/fpc-win32"
+bash scripts/fpc-win32.sh "$fpc"
+mkdir -p "$work/pascal"
+for program in "$work/sbdriver-$version-win32/examples/pascal/host.dpr" tests/pascal/layout.dpr; do
+    "$fpc/ppcross386" -n -Twin32 -Sew -vew -Fu"$fpc/units" -Fu"$work/sbdriver-$version-win32/bindings/pascal" \
+        -FU"$work/pascal" -o"$work/host/pascal_$(basename "$program" .dpr).exe" "$program" >"$work/fpc.log" 2>&1 \
+        || { cat "$work/fpc.log"; echo "FAIL Free Pascal for Windows did not compile $program"; exit 1; }
+done
+i686-w64-mingw32-gcc -std=c99 -Wall -Werror -I"$work/sbdriver-$version-win32/include" tests/c/layout.c \
+    -o "$work/host/c_layout.exe"
 
 # wineserver inherits Wine's output: everything goes to files, never into a pipe this script waits on.
 status=0
@@ -74,16 +87,23 @@ if command -v dpkg >/dev/null && dpkg -L fonts-wine >/dev/null 2>&1; then
 fi
 
 # The runs share one display: the main checks, a process whose first menu hook finds no dispenser menu, the
-# alert queue with the driver's core linked in, and a whole delivery each by the bundle's example host and by
-# sbhost.exe over COM1 against sbsim (with the driver's default settings, not those the checks left in the Windows
-# directory). Each prints its PASS/FAIL lines.
+# alert queue with the driver's core linked in, the two layouts, and a whole delivery each by the bundle's example
+# hosts (C and Pascal, which waits 400 ms for sbsim's answers as the cases over ptys do) and by sbhost.exe over COM1
+# against sbsim (with the driver's default settings, not those the checks left in the Windows directory). Each
+# prints its PASS/FAIL lines.
 export SBSIM="$root/build/debug/sim/sbsim" LINE_DELIVERY="$root/tests/e2e/line_delivery.sh"
 export LINE_LINK="$work/com1" LINE_NAME=COM1
 runs='s=0; wine sbwintest.exe || s=1; wine sbwintest.exe --menu-without-dispenser || s=1
       wine sbalerttest.exe || s=1
+      wine pascal_layout.exe >pascal_layout.txt; wine c_layout.exe >c_layout.txt
+      if [ -s c_layout.txt ] && cmp -s pascal_layout.txt c_layout.txt; then
+        echo "PASS the Pascal units lay records and tables out as sbdriver.h does, in 32-bit Windows"
+      else echo "FAIL the Pascal units lay out:"; diff pascal_layout.txt c_layout.txt; s=1; fi
       rm -f "$WINEPREFIX/drive_c/windows/cnf.INI"
       if bash "$LINE_DELIVERY" "$SBSIM" wine host.exe @LINE@; then echo "PASS examples/c/host.c built from the bundle, over COM1"
       else s=1; fi
+      if bash "$LINE_DELIVERY" "$SBSIM" wine pascal_host.exe @LINE@ 400; then
+        echo "PASS examples/pascal/host.dpr built from the bundle by Free Pascal, over COM1"; else s=1; fi
       if bash "$LINE_DELIVERY" "$SBSIM" wine sbhost.exe; then echo "PASS sbhost.exe over COM1"; else s=1; fi
       exit $s'
 cd "$work/host"
