@@ -187,8 +187,8 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     // No START and no delivery since the driver started (or since the dispenser re-initialised): the display shows
     // a sale the driver cannot tell from one handed over before.
     const Sale before = book.Apply(SaleEvent::FinalReadStarts);
-    const bool unseen = before.stage == DeliveryStage::Closed && before.start == StartStage::None &&
-                        !before.referenceKnown;
+    const bool unseen =
+        before.stage == DeliveryStage::Closed && before.start == StartStage::None && !before.referenceKnown;
     DeliveryReading reading = ReadDeliveryData(station, point, true, false);
     const Sale sale = book.Now();
     const bool displayRead = reading.usable || reading.doubtful;

@@ -83,7 +83,7 @@ struct SaleFacts {
     bool previousSale = false;
 };
 
-Sale NextSale(const Sale& sale, SaleEvent event, const SaleFacts& facts = {});
+Sale NextSale(const Sale& now, SaleEvent event, const SaleFacts& facts = {});
 
 // Volumes closer than a hundredth of a litre read the same on the wire.
 bool SameVolume(double a, double b);
