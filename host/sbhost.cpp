@@ -10,6 +10,7 @@
 #include "host/lines/LineCommands.h"
 #include "host/lines/PortWatch.h"
 #include "host/lines/SimulatedDelivery.h"
+#include "host/monitor/Monitor.h"
 #include "host/program/Arguments.h"
 #include "host/program/DriverFailures.h"
 #include "host/program/DriverLibrary.h"
@@ -43,6 +44,39 @@ void Usage(std::ostream& out = std::cerr) {
         << sbhost::DriverLibrary::DefaultPath() << "\n";
 }
 
+// Tells the driver, opens the session's point's line (the monitor opens every line itself) and runs the
+// commands in order on it; returns the exit code: 1 when the line did not open or RunCommand's, kExitNoAnswer
+// when the point did not answer (the commands after it are not run). The monitor covers every point of `lines`.
+int RunLineCommands(sbhost::PointSession& session, const sbhost::MonitorLines& lines,
+                    const std::vector<sbhost::LineCommand>& commands) {
+    session.TellDriver();
+    // The monitor opens every other line itself, and shows a line that will not open as its point's state.
+    sbhost::MonitorLines monitored = lines;
+    if (commands.front().name != "monitor") {
+        if (!session.OpenLine()) {
+            std::cerr << "sbhost: line " << session.point() << ": " << lines.lineError(session.point()) << "\n";
+            return 1;
+        }
+        monitored.opened = session.point();
+    }
+    for (const sbhost::LineCommand& command : commands) {
+        const int code =
+            command.name == "monitor"
+                ? sbhost::RunMonitor(
+                      monitored,
+                      sbhost::MonitorOptions{command.arguments.empty() ? 0 : static_cast<int>(command.arguments[0]),
+                                             command.events},
+                      session.out())
+                : sbhost::RunCommand(session, command);
+        if (sbhost::ExchangesWithDispenser(command) && session.Silent()) {
+            session.TellSilence();
+            return sbhost::kExitNoAnswer;
+        }
+        if (code != 0) return code;
+    }
+    return 0;
+}
+
 int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, std::string>& lines, uint32_t point,
                int turnaroundMs, const std::vector<sbhost::LineCommand>& commands, sbhost::Output& out) {
     sbline::SerialPortService port(lines, turnaroundMs);
@@ -55,7 +89,7 @@ int RunOnLines(const sbhost::DriverLibrary& library, const std::map<uint32_t, st
             SbDriver* driver = library.GetVM30()(0, nullptr, watch.port());
             watch.ReadStatisticsFrom(driver, library.GetLinkStatistics());
             sbhost::PointSession session(driver, point, out, watch);
-            return sbhost::RunLineCommands(session, sbhost::MonitorLines{driver, &lines, &watch, lineError}, commands);
+            return RunLineCommands(session, sbhost::MonitorLines{driver, &lines, &watch, lineError}, commands);
         },
         &exitCode, &failure);
     if (ran) return exitCode;

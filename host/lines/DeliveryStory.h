@@ -5,16 +5,9 @@
 #include <cstdint>
 
 #include "host/lines/PointSession.h"
+#include "host/program/DeliveryOrder.h"
 
 namespace sbhost {
-
-struct DeliveryOrder {
-    uint32_t point = 1;
-    int32_t grade = 2;
-    double price = 45.90;
-    double volume = 5.0;  // litres; 0 for an amount preset
-    double amount = 0;    // money units, used when volume is 0
-};
 
 // Whoever stands at the dispenser: the simulator acts at once, a real customer is asked to.
 // The object telling what the customer is asked to do or does: "lift" a nozzle or "hang" it up.

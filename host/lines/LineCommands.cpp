@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
 #include <sstream>
 
 #include "host/lines/DeliveryStory.h"
@@ -255,33 +254,5 @@ bool ParseTypedCommand(const std::string& line, uint32_t* point, LineCommand* co
 }
 
 bool ExchangesWithDispenser(const LineCommand& command) { return FormOf(command.name)->exchanges; }
-
-int RunLineCommands(PointSession& session, const MonitorLines& lines, const std::vector<LineCommand>& commands) {
-    session.TellDriver();
-    // The monitor opens every other line itself, and shows a line that will not open as its point's state.
-    MonitorLines monitored = lines;
-    if (commands.front().name != "monitor") {
-        if (!session.OpenLine()) {
-            std::cerr << "sbhost: line " << session.point() << ": " << lines.lineError(session.point()) << "\n";
-            return 1;
-        }
-        monitored.opened = session.point();
-    }
-    for (const LineCommand& command : commands) {
-        const int code =
-            command.name == "monitor"
-                ? RunMonitor(monitored,
-                             MonitorOptions{command.arguments.empty() ? 0 : static_cast<int>(command.arguments[0]),
-                                            command.events},
-                             session.out())
-                : RunCommand(session, command);
-        if (ExchangesWithDispenser(command) && session.Silent()) {
-            session.TellSilence();
-            return kExitNoAnswer;
-        }
-        if (code != 0) return code;
-    }
-    return 0;
-}
 
 }  // namespace sbhost

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "host/lines/PointSession.h"
-#include "host/monitor/Monitor.h"
 
 namespace sbhost {
 
@@ -37,10 +36,5 @@ bool ExchangesWithDispenser(const LineCommand& command);
 // Runs one command other than monitor on the session's point, whose line is open; returns its exit code (1 when
 // a delivery did not end or its figures disagree with the totals).
 int RunCommand(PointSession& session, const LineCommand& command);
-
-// Tells the driver, opens the session's point's line (the monitor opens every line itself) and runs the
-// commands in order on it; returns the exit code: 1 when the line did not open or RunCommand's, kExitNoAnswer
-// when the point did not answer (the commands after it are not run). The monitor covers every point of `lines`.
-int RunLineCommands(PointSession& session, const MonitorLines& lines, const std::vector<LineCommand>& commands);
 
 }  // namespace sbhost

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/lines/DeliveryStory.h"
+#include "host/program/DeliveryOrder.h"
 #include "line/SerialLine.h"
 
 namespace sbhost {
