@@ -193,8 +193,10 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     const Sale sale = book.Now();
     const bool displayRead = reading.usable || reading.doubtful;
     const bool locked = reading.previousSale || IsPreviousSale(sale, reading.volume);
-    // A delivery the dispenser's re-initialisation cut, with its display cleared: what it sold is not known.
-    const bool cleared = sale.cut && displayRead && !reading.fromMemory && SameVolume(reading.volume, 0.0);
+    // A delivery the dispenser's re-initialisation cut, its display cleared or gone back below what was kept of
+    // it: what it sold is not known.
+    const bool cleared = sale.cut && displayRead && !reading.fromMemory &&
+                         (SameVolume(reading.volume, 0.0) || reading.volume < ShownVolume(sale) - 0.005);
     SaleFacts read;
     read.volume = reading.volume;
     read.usable = displayRead;

@@ -20,8 +20,8 @@ void RunConfirmingResets(Station& station, uint8_t point, Call& call) {
     }
 }
 
-// Status reports the selection drained answer no request and are not decoded as one, but a delivery they report
-// under way still shows the point's sale that it began.
+// Status reports the selection drained answer no request and are not decoded as one, but what they tell of the
+// point's sale still counts: a delivery under way began, a dispenser asking to be initialised lost what it held.
 void TakeDrainedReports(Station& station, uint8_t point) {
     LinkContext& link = station.LinkOf(point);
     std::vector<std::string> drained;
@@ -32,11 +32,15 @@ void TakeDrainedReports(Station& station, uint8_t point) {
     for (const std::string& reply : drained) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(reply.data());
         const std::optional<StatusReport> report = DecodeStatusReport(bytes, reply.size());
-        if (!report || !ClassifyStatus(report->statusChar, report->digit, 0).saleBegan) continue;
+        if (!report) continue;
+        const StatusClass status = ClassifyStatus(report->statusChar, report->digit, 0);
+        SaleBook& sale = station.Point(point).Sale;
+        if (status.followUp == StatusFollowUp::Initialise) sale.Apply(SaleEvent::Reinitialised);
+        if (!status.saleBegan) continue;
         SaleFacts delivering;
         delivering.began = true;
         delivering.grade = report->digit;
-        station.Point(point).Sale.Apply(SaleEvent::StatusReported, delivering);
+        sale.Apply(SaleEvent::StatusReported, delivering);
     }
 }
 

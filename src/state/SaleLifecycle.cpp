@@ -13,6 +13,7 @@ constexpr uint8_t kIdleState = 0xC0;
 constexpr double kMemoryAnswerStep = 0.002;    // each answer from memory: the fourth call asks again
 constexpr double kFinalReadStep = 0.001;       // each final read raises it first: a longer run from memory
 constexpr double kFinishedStatusStep = 0.003;  // a finished status lowers it before its read
+constexpr double kHalfHundredth = 0.005;
 
 void Keep(Sale& sale, double volume, double amount) {
     sale.volume = volume;
@@ -55,6 +56,12 @@ void TakeFigures(Sale& sale, const SaleFacts& facts) {
         sale.referenceKnown = true;
     }
     if (IsPreviousSale(sale, facts.volume)) return;
+    if (sale.stage == DeliveryStage::Began && facts.volume < ShownVolume(sale) - kHalfHundredth) {
+        // A running delivery's volume never goes back: the display was cleared (a power cycle not yet reported)
+        // or shows another sale. The delivery's own figures are no longer known from it.
+        sale.cut = true;
+        return;
+    }
     Keep(sale, facts.volume, facts.amount);
     if (!SameVolume(sale.reference, facts.volume)) {
         sale.referenceKnown = false;

@@ -32,7 +32,7 @@ struct Sale {
     DeliveryStage stage = DeliveryStage::Closed;
     bool finishReported = false;  // the dispenser reported a finished delivery since the latest START
     bool lockWaited = false;      // slot 9 looked again after the START and still saw the previous sale
-    bool cut = false;             // the dispenser re-initialised while a delivery was open
+    bool cut = false;             // the dispenser re-initialised, or the display went back, while a delivery was open
 
     StartStage start = StartStage::None;
     uint8_t grade = 1;       // the grade of the START last tried, or the one the dispenser reports delivering

@@ -15,9 +15,11 @@ const char* const kOutcomeNames[kOutcomes] = {"accepted",
 bool IsWrong(Outcome outcome) { return outcome >= kLostSale; }
 
 Outcome Judge(const DeliveryFacts& facts) {
-    if (facts.startTold && facts.startCarriedOut && facts.authorisedAfterStart) return kStartDenied;
-    // The host believes the pump authorised: START returned and the point was shown started throughout. A refusal
-    // that a corruption unseen by the block check made into another answer is apart.
+    // Either way an answer that a corruption unseen by the block check made into another (an acknowledgement into
+    // a refusal, a refusal into another answer) is apart: a limit of the line.
+    if (facts.startTold && facts.startCarriedOut && facts.authorisedAfterStart)
+        return facts.unseenHere ? kApart : kStartDenied;
+    // The host believes the pump authorised: START returned and the point was shown started throughout.
     if (!facts.startTold && !facts.startCarriedOut && facts.shownStarted && facts.reached)
         return facts.unseenHere ? kApart : kStartUntold;
     if (facts.unpoweredShownStarted) return kStartedUnpowered;

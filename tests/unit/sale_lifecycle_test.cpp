@@ -150,6 +150,17 @@ TEST(SaleLifecycle, EachEventMovesTheSaleAsTheGuideTellsIt) {
              EXPECT_EQ(s.reference, 7);
              EXPECT_TRUE(sb::IsPreviousSale(s, 7));
          }},
+        {"figures below what was kept of a running delivery: the display went back",
+         With(Started(5),
+              [](Sale& s) {
+                  s.stage = DeliveryStage::Began;
+                  s.volume = 3;
+              }),
+         SaleEvent::FiguresRead, Figures(0),
+         [](const Sale& s) {
+             EXPECT_EQ(s.volume, 3);
+             EXPECT_TRUE(s.cut);
+         }},
         {"a finished report read: final figures",
          With(Started(5),
               [](Sale& s) {
