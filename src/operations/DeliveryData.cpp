@@ -8,6 +8,7 @@
 #include "common/Failure.h"
 #include "link/PortExchange.h"
 #include "operations/AmountScale.h"
+#include "operations/LinkCalls.h"
 #include "operations/MessageBuilder.h"
 #include "operations/ReplyDecoders.h"
 #include "operations/TraceNames.h"
@@ -70,7 +71,11 @@ bool RequestDeliveryData(Station& station, uint8_t point, double* volume, double
     TracePoint(name, point);
     DispenserMessage message = Request(station, point, Command::GetDataTransaction, {station.Point(point).PointCode});
     SendOrRaise(station, point, message, "Невозможно выполнить запрос данных отлива ТРК");
-    if (station.LinkOf(point).Line != LineState::Good || message.replyLength != kDeliveryReply.length) return false;
+    if (station.LinkOf(point).Line != LineState::Good) return false;
+    if (message.replyLength != kDeliveryReply.length) {
+        TakeUndecodedReport(station, point, message.bytes.data(), message.replyLength);
+        return false;
+    }
     const AmountScale scale(station);
     const std::optional<DeliveryFigures> figures =
         DecodeDeliveryReply(message.bytes.data(), message.replyLength, scale.Value());

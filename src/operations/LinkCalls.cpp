@@ -20,8 +20,7 @@ void RunConfirmingResets(Station& station, uint8_t point, Call& call) {
     }
 }
 
-// Status reports the selection drained answer no request and are not decoded as one, but what they tell of the
-// point's sale still counts: a delivery under way began, a dispenser asking to be initialised lost what it held.
+// The data of the replies the selection drained, taken under the point's lock.
 void TakeDrainedReports(Station& station, uint8_t point) {
     LinkContext& link = station.LinkOf(point);
     std::vector<std::string> drained;
@@ -30,21 +29,24 @@ void TakeDrainedReports(Station& station, uint8_t point) {
         drained.swap(link.DrainedReplies);
     }
     for (const std::string& reply : drained) {
-        const auto* bytes = reinterpret_cast<const uint8_t*>(reply.data());
-        const std::optional<StatusReport> report = DecodeStatusReport(bytes, reply.size());
-        if (!report) continue;
-        const StatusClass status = ClassifyStatus(report->statusChar, report->digit, 0);
-        SaleBook& sale = station.Point(point).Sale;
-        if (status.followUp == StatusFollowUp::Initialise) sale.Apply(SaleEvent::Reinitialised);
-        if (!status.saleBegan) continue;
-        SaleFacts delivering;
-        delivering.began = true;
-        delivering.grade = report->digit;
-        sale.Apply(SaleEvent::StatusReported, delivering);
+        TakeUndecodedReport(station, point, reinterpret_cast<const uint8_t*>(reply.data()), reply.size());
     }
 }
 
 }  // namespace
+
+void TakeUndecodedReport(Station& station, uint8_t point, const uint8_t* bytes, size_t length) {
+    const std::optional<StatusReport> report = DecodeStatusReport(bytes, length);
+    if (!report) return;
+    const StatusClass status = ClassifyStatus(report->statusChar, report->digit, 0);
+    SaleBook& sale = station.Point(point).Sale;
+    if (status.followUp == StatusFollowUp::Initialise) sale.Apply(SaleEvent::Reinitialised);
+    if (!status.saleBegan) return;
+    SaleFacts delivering;
+    delivering.began = true;
+    delivering.grade = report->digit;
+    sale.Apply(SaleEvent::StatusReported, delivering);
+}
 
 SendResult SendConfirmingResets(Station& station, uint8_t point, DispenserMessage& message) {
     MessageSending sending(station.LinkOf(point), message);
