@@ -221,7 +221,10 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
         // delivery began (its reports were lost on the line): a sale of the previous one's volume cannot be told
         // from the previous one. The host is told that the final figures could not be read rather than given 0/0
         // as a good result.
-        if (sale.finishReported || sale.cut) line = LineState::FinalDataUnread;
+        // So is a START whose display the driver never read, when the figures this read takes as the previous
+        // sale's are the first it reads: they may as well be a delivery whose reports never came.
+        const bool standIn = before.stage == DeliveryStage::Awaiting && !before.referenceKnown;
+        if (sale.finishReported || sale.cut || standIn) line = LineState::FinalDataUnread;
     } else if (reading.doubtful) {
         // The volume is the dispenser's; its amount is not borne out: the host is told not to take it as good.
         line = LineState::FinalDataUnread;
