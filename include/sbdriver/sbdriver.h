@@ -10,9 +10,10 @@
  *
  * All texts (description block, exception messages, menu captions) are Windows-1251 bytes.
  *
- * docs/host-guide.md is the whole contract for host developers: every slot's arguments, units, ranges, results
- * and cost on the line, what the port service must do, threads and locks, failures, files and the bounds on a
- * bad line. The comments below name its sections.
+ * The host guide, host-guide.md (in docs/ of the source tree, in the top folder of the Windows bundle), is the
+ * whole contract for host developers: every slot's arguments, units, ranges, results and cost on the line, what
+ * the port service must do, threads and locks, failures, files and the bounds on a bad line. The comments below
+ * name its sections.
  */
 #ifndef SBDRIVER_SBDRIVER_H
 #define SBDRIVER_SBDRIVER_H
