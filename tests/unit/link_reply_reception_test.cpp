@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "decode/LineFrames.h"
@@ -272,15 +271,13 @@ TEST_F(ReplyReceptionTest, LinkStatisticsCountEveryEventOnceAndTimeTheLastAnswer
 TEST_F(ReplyReceptionTest, EveryCounterEqualsTheWiresCount) {
     sim.PriceGrades(1);
     sbsim::FaultScript& faults = sim.Script();
-    const std::function<void()> phases[] = {[&] { faults.AnswerPollsWithWait(3); },
-                                            [&] { sim.Point(1).NoReplyCount = 4; },
-                                            [&] { faults.CorruptNextBlock(); },
-                                            [&] { faults.SilenceExchanges(2); },
-                                            [&] { faults.NakDataBlocks(2); },
-                                            [&] { faults.RefuseRequests(1); },
-                                            [&] { faults.AnswerPollsWithWait(sbsim::kForever); }};
-    for (const auto& arm : phases) {
-        arm();
+    for (int phase = 0; phase < 3; ++phase) {  // each fault once, then waits for ever (the line kept busy)
+        faults.AnswerPollsWithWait(phase == 2 ? sbsim::kForever : 3 * (1 - phase));
+        faults.NakDataBlocks(2 * phase);
+        faults.RefuseRequests(phase);
+        faults.SilenceExchanges(2 * (1 - phase));
+        sim.Point(1).NoReplyCount = 4;  // the next poll is a follow-up
+        if (phase == 0) faults.CorruptNextBlock();
         for (const bool start : {false, true}) {  // a poll and a START, whether or not either fails
             try {
                 start ? sim.Slots().Start(sim.Object(), 1, 0, 1, 1) : (void)sim.Slots().PollStatus(sim.Object(), 1, 0);
