@@ -37,8 +37,9 @@ void Usage(std::ostream& out = std::cerr) {
         << "\ndecode annotates every frame of the driver's trace log or of a hex capture; report draws it as an\n"
            "HTML page; replay makes the host's calls of a trace log (and its rotated copies) again through the\n"
            "driver against the recorded dispensers (in process, or on the lines of sbsim --replay) and tells\n"
-           "\"identical\" or the first difference. --json writes one JSON object a line (docs/sbhost.md). Exit\n"
-           "codes: 0 done (identical), 1 failed, 2 bad usage, 3 a point did not answer, 4 the replay differs.\n"
+           "\"identical\" or the first difference. --json writes one JSON object a line. Every command: sbhost.md\n"
+           "(docs/ in the source tree, the top folder of the Windows bundle). Exit codes: 0 done (identical),\n"
+           "1 failed, 2 bad usage, 3 a point did not answer, 4 the replay differs.\n"
            "The driver's trace log is written beside this program (.pro).\n"
            "--library defaults to "
         << sbhost::DriverLibrary::DefaultPath() << "\n";

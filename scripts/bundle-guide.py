@@ -1,8 +1,10 @@
-"""The Windows bundle's copy of the host guide: what lies between <!-- tree --> and <!-- /tree --> (files only the
-source tree holds) is left out, the text of <!-- bundle: ... --> shown, other comments dropped. Refuses a copy that
-still names a file or folder the bundle does not hold (a relative path in backquotes or a link target).
+"""The Windows bundle's copy of a guide (the host guide, sbhost's): what lies between <!-- tree --> and <!-- /tree -->
+(files only the source tree holds) is left out, the text of <!-- bundle: ... --> shown, other comments dropped.
+Refuses a copy that still names a file or folder the bundle does not hold (a relative path in backquotes or a link
+target).
 
-Usage: python3 scripts/bundle-guide.py GUIDE BUNDLE_FOLDER    writes BUNDLE_FOLDER/host-guide.md; exit 1 on refusal
+Usage: python3 scripts/bundle-guide.py GUIDE BUNDLE_FOLDER    writes the copy into BUNDLE_FOLDER under GUIDE's file
+name; exit 1 on refusal
 """
 import os
 import re
@@ -27,9 +29,9 @@ def main(guide, folder):
         text = bundle_text(source.read())
     problems = missing_paths(text, folder) + (["<!--"] if "<!--" in text else [])
     if problems:
-        print("FAIL the bundle's guide names what the bundle does not hold: " + " ".join(problems))
+        print("FAIL the bundle's %s names what the bundle does not hold: %s" % (os.path.basename(guide), " ".join(problems)))
         return 1
-    with open(os.path.join(folder, "host-guide.md"), "w", encoding="utf-8") as copy:
+    with open(os.path.join(folder, os.path.basename(guide)), "w", encoding="utf-8") as copy:
         copy.write(text)
     return 0
 

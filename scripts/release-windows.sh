@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The Windows release bundle, out/sbdriver-VERSION-win32.zip: sbdriver.dll stripped, with its version resource, the
 # header, the .def file, import libraries for mingw (libsbdriver.dll.a) and for MSVC (sbdriver.lib), the C example
-# host with its COM port service, the Pascal units with their example host, sbhost.exe, an example cnf.INI, the host guide written for the bundle with its two
-# screenshots and a short readme; beside the zip, the DLL's debug information (out/sbdriver-VERSION-win32.dll.debug,
-# named by the DLL's debug link). Then checks the bundle: every file in the zip, the DLL stripped and its debug file
-# whole, the image version in the DLL's header, and the MSVC import library linked by lld-link into a program that
-# calls all five exports. tests/windows/run.sh builds the example from the zip and runs the bundle under Wine.
+# host with its COM port service, the Pascal units with their example host, sbhost.exe, an example cnf.INI, the
+# host guide and sbhost's guide written for the bundle with their screenshots and a short readme; beside the zip,
+# the DLL's debug information (out/sbdriver-VERSION-win32.dll.debug, named by the DLL's debug link). Then checks
+# the bundle: every file in the zip, the DLL stripped and its debug file whole, with the line of the driver's own
+# code at an address for gdb, the image version in the DLL's header, and the MSVC import library linked by lld-link
+# into a program that calls all six exports. tests/windows/run.sh builds the example from the zip and runs the
+# bundle under Wine.
 # First installs, with apt-get, the packages of scripts/install-deps.sh that the machine lacks (it names them).
 # Usage: scripts/release-windows.sh [BUILD DIRECTORY]   (default build/win32, the Windows suite's build)
 set -euo pipefail
@@ -37,12 +39,13 @@ cp examples/c/host.c examples/c/port_service.c examples/c/port_service.h example
 cp bindings/pascal/SbDriver.pas bindings/pascal/SbSerialDevice.pas bindings/pascal/SbSerialPort.pas \
    "$stage/bindings/pascal/"
 cp examples/pascal/host.dpr "$stage/examples/pascal/"
-cp docs/settings-dialog.png docs/alert-window.png "$stage/"
+cp docs/settings-dialog.png docs/alert-window.png docs/report-example.png "$stage/"
 # Texts for Windows: CRLF line ends.
 sed "s/@VERSION@/$version/g; s/\$/\r/" release/windows/README.txt >"$stage/README.txt"
 sed 's/$/\r/' release/windows/cnf.INI >"$stage/cnf.INI"
-# The guide names only what the bundle holds: it comes last, when everything else is in place.
+# The guides name only what the bundle holds: they come last, when everything else is in place.
 python3 scripts/bundle-guide.py docs/host-guide.md "$stage"
+python3 scripts/bundle-guide.py docs/sbhost.md "$stage"
 (cd out && zip -qr "$name.zip" "$name")
 
 # The zip holds every file of the bundle.
@@ -51,9 +54,8 @@ wanted=""
 for file in README.txt alert-window.png bindings/pascal/SbDriver.pas bindings/pascal/SbSerialDevice.pas \
             bindings/pascal/SbSerialPort.pas cnf.INI examples/c/host.c examples/c/port_service.c \
             examples/c/port_service.h examples/c/serial_line.h examples/c/serial_win32.c examples/pascal/host.dpr \
-            host-guide.md \
-            include/sbdriver/sbdriver.h lib/libsbdriver.dll.a lib/sbdriver.def lib/sbdriver.lib sbdriver.dll \
-            sbhost.exe settings-dialog.png; do
+            host-guide.md include/sbdriver/sbdriver.h lib/libsbdriver.dll.a lib/sbdriver.def lib/sbdriver.lib \
+            report-example.png sbdriver.dll sbhost.exe sbhost.md settings-dialog.png; do
     wanted="$wanted$name/$file "
 done
 [ "$listed" = "$wanted" ] || { echo "FAIL the bundle holds: $listed"; exit 1; }
@@ -76,6 +78,12 @@ debug = sys.argv[2]
 if name != os.path.basename(debug) or crc != zlib.crc32(open(debug, "rb").read()):
     sys.exit("FAIL the DLL's debug link names %s with checksum %08x, not %s" % (name, crc, debug))
 PY
+# gdb, given the bundle's DLL with its debug file beside it, names the driver's own source line at the address of
+# an entry point (the runtime's lines alone would leave a crash in the driver unreadable).
+cp "$stage/sbdriver.dll" "$debug" "$work/"
+entry=$(i686-w64-mingw32-nm "$build/sbdriver.dll" | awk '$3 == "_GetVM30@12" {print $1}')
+line=$(gdb -nx -batch -ex "info line *0x$entry" "$work/sbdriver.dll" 2>&1 | grep -m1 '^Line ' || true)
+[[ "$line" == *"src/driver/EntryPoints.cpp"* ]] || { echo "FAIL gdb finds no driver line at GetVM30 (0x$entry): $line"; exit 1; }
 image=$(i686-w64-mingw32-objdump -p "$stage/sbdriver.dll" \
     | awk '$1 == "MajorImageVersion" {major = $2} $1 == "MinorImageVersion" {minor = $2} END {print major "." minor}')
 [ "$image" = "$version" ] || { echo "FAIL the DLL's image version is $image, not $version"; exit 1; }
@@ -104,4 +112,4 @@ imports=$(i686-w64-mingw32-objdump -p "$work/host.exe" | sed -n '/DLL Name: sbdr
 [ "$imports" = "GetDriver25@32 GetVM30@12 SbGetLastFailure@4 SbGetLastFailureReason@0 SbGetLinkStatistics@12 SbSetFailureMode@8 " ] \
     || { echo "FAIL a host linked with sbdriver.lib imports: $imports"; exit 1; }
 echo "PASS out/$name.zip: $(echo "$wanted" | wc -w) files; $stripped, image version $image;" \
-     "sbdriver.lib links a host importing $imports"
+     "gdb: ${line%% and ends*}; sbdriver.lib links a host importing $imports"

@@ -8,14 +8,22 @@
  * SB_FAILURES_RETURN) a failing slot returns 0 or 0.0 and SbGetLastFailure tells why.
  *
  * Build, POSIX:  cc -std=c99 host.c port_service.c serial_termios.c $(pkg-config --cflags --libs sbdriver)
- * Build, Windows (mingw, from the release folder):
+ * Build, Windows (mingw, from the release folder; one line):
  *   i686-w64-mingw32-gcc -std=c99 -Iinclude examples/c/host.c examples/c/port_service.c examples/c/serial_win32.c
- *   lib/libsbdriver.dll.a -o host.exe
+ * lib/libsbdriver.dll.a -o host.exe
+ *
+ * The thread that calls GetVM30 is the driver's user-interface thread: on Windows its alert windows (critical log
+ * lines) are shown there, modal, until the operator presses OK. So this host keeps that thread in a message loop
+ * and sells from a worker thread: an alert neither waits unseen nor stops the polls.
  * Usage: host DEVICE   DEVICE is point 1's line: /dev/ttyUSB0, COM1. A customer lifts nozzle 2 at the dispenser
  * and hangs it up after the delivery. Exit status 0 when the delivery ended, point 1's line statistics were read
  * and point 2's failure was reported.
  */
 #include <stdio.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "port_service.h"
 #include "sbdriver/sbdriver.h"
@@ -79,27 +87,14 @@ static void print_totals(SbDriver* driver, uint32_t point, int32_t grade, const 
     if (!failed("totals")) printf("totals %s: %.2f l, %.2f\n", when, volume, amount);
 }
 
-int main(int argc, char** argv) {
+/* The sale on point 1, then point 2's failure: 0 when all went as it should. */
+static int sell(SbDriver* driver, SbPortService* port) {
     const uint32_t point = 1, no_line = 2;
     const int32_t grade = 2;
-    const char* devices[PORT_MAX_POINT + 1] = {NULL};
-    SbPortService* port;
-    SbDriver* driver;
-    const SbDriverVtbl* vm;
+    const SbDriverVtbl* vm = driver->vtbl;
     double volume = 0, amount = 0;
     int32_t opened;
     int link_read;
-
-    if (argc != 2) {
-        fprintf(stderr, "usage: %s DEVICE   (point 1's serial line)\n", argv[0]);
-        return 2;
-    }
-    devices[point] = argv[1];
-    port = port_service_create(devices);
-    if (port == NULL) return 1;
-    driver = GetVM30(0, NULL, port); /* a Windows host with a main window passes it as the owner */
-    SbSetFailureMode(driver, SB_FAILURES_RETURN);
-    vm = driver->vtbl;
 
     opened = vm->OpenLine(driver, point); /* the port service's Configure: 0 when the line is set up */
     if (opened != 0) {
@@ -141,4 +136,57 @@ int main(int argc, char** argv) {
     printf("point 2: %s, line result %u\n", port_service_error(port, no_line),
            (unsigned)vm->GetLineResult(driver, no_line));
     return vm->GetLineResult(driver, no_line) == 2 && volume > 0 && link_read ? 0 : 1;
+}
+
+struct Sale {
+    SbDriver* driver;
+    SbPortService* port;
+    int status;
+};
+
+#ifdef _WIN32
+static DWORD WINAPI sale_thread(LPVOID context) {
+    struct Sale* sale = (struct Sale*)context;
+    sale->status = sell(sale->driver, sale->port);
+    return 0;
+}
+
+/* Runs the sale in a worker thread while this thread, the driver's user-interface thread, dispatches its messages
+ * (an alert window among them). The wait ends with the sale, which the polls' count and the driver's bound on
+ * each call keep finite. */
+static int run_sale(struct Sale* sale) {
+    HANDLE worker = CreateThread(NULL, 0, sale_thread, sale, 0, NULL);
+    DWORD woken;
+    MSG message;
+    if (worker == NULL) return 1;
+    do {
+        while (PeekMessage(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessage(&message);
+        }
+        woken = MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT);
+    } while (woken == WAIT_OBJECT_0 + 1);
+    if (woken != WAIT_OBJECT_0) WaitForSingleObject(worker, INFINITE); /* the wait failed: the sale still ends */
+    CloseHandle(worker);
+    return sale->status;
+}
+#else
+/* POSIX: alerts go to standard error unless the host lends a user interface (SbSetHostUi). */
+static int run_sale(struct Sale* sale) { return sell(sale->driver, sale->port); }
+#endif
+
+int main(int argc, char** argv) {
+    const char* devices[PORT_MAX_POINT + 1] = {NULL};
+    struct Sale sale = {NULL, NULL, 1};
+
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s DEVICE   (point 1's serial line)\n", argv[0]);
+        return 2;
+    }
+    devices[1] = argv[1];
+    sale.port = port_service_create(devices);
+    if (sale.port == NULL) return 1;
+    sale.driver = GetVM30(0, NULL, sale.port); /* a Windows host with a main window passes it as the owner */
+    SbSetFailureMode(sale.driver, SB_FAILURES_RETURN);
+    return run_sale(&sale);
 }

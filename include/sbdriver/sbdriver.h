@@ -10,9 +10,10 @@
  *
  * All texts (description block, exception messages, menu captions) are Windows-1251 bytes.
  *
- * docs/host-guide.md is the whole contract for host developers: every slot's arguments, units, ranges, results
- * and cost on the line, what the port service must do, threads and locks, failures, files and the bounds on a
- * bad line. The comments below name its sections.
+ * The host guide, host-guide.md (in docs/ of the source tree, in the top folder of the Windows bundle), is the
+ * whole contract for host developers: every slot's arguments, units, ranges, results and cost on the line, what
+ * the port service must do, threads and locks, failures, files and the bounds on a bad line. The comments below
+ * name its sections.
  */
 #ifndef SBDRIVER_SBDRIVER_H
 #define SBDRIVER_SBDRIVER_H
@@ -245,7 +246,7 @@ SB_EXPORT uint32_t SB_CALL SbGetLastFailureReason(void);
  * What a point's link has been through since the driver object was made (guide: "Link statistics"). Each count
  * only grows. "Through" means the port service's send-and-receive returned 0. An exchange that failed at the port
  * counts among the exchanges only, and so does one whose answer came too garbled to read (line noise, a damaged
- * block; a reply's block counts among the bad checks too). Readable: EOT, NAK, an acknowledgement, a sound block,
+ * block, which counts among the bad checks too). Readable: EOT, NAK, an acknowledgement, a sound block,
  * any answer of a T10 counting unit. Times are microseconds on the driver's monotonic clock (CLOCK_MONOTONIC on
  * POSIX, QueryPerformanceCounter on Windows), never set back: only differences mean anything.
  */
@@ -257,7 +258,7 @@ typedef struct SbLinkStatistics {
     uint64_t noAnswers;      /* exchanges awaiting an answer that went through without any */
     uint64_t naksReceived;   /* lone NAKs the dispenser answered with */
     uint64_t naksSent;       /* NAKs asking the dispenser for a block again */
-    uint64_t badChecks;      /* blocks of a reply that came with a bad frame or block check */
+    uint64_t badChecks;      /* blocks (STX ... ETX or ETB) that came with a bad block check */
     uint64_t waits;          /* wait answers ("8"): the dispenser was busy; every one, in a reply or before a message */
     uint64_t refusals;       /* refusal answers ("9"): the request was not carried out; every one, as waits */
     uint64_t resends;        /* data blocks sent again after the dispenser did not acknowledge them */

@@ -21,8 +21,8 @@ struct LinkStatistics {
     Counter NoAnswers;       // exchanges awaiting an answer that went through without any
     Counter NaksReceived;    // lone NAKs the dispenser answered with
     Counter NaksSent;        // NAKs asking the dispenser for a block again
-    Counter BadChecks;       // blocks of a reply that came with a bad frame or block check
-    Counter Waits;           // wait answers, in a reply or drained before a message
+    Counter BadChecks;       // blocks that came with a bad block check
+    Counter Waits;           // wait answers
     Counter Refusals;        // refusal answers: the request was not carried out
     Counter Resends;         // data blocks sent again after the dispenser did not acknowledge them
     Counter ResetsAsked;     // reset requests of the dispenser
@@ -41,10 +41,18 @@ struct LinkStatistics {
         }
     }
 
-    // A short answer the dispenser gave in place of a reply: "8" it is busy, "9" it refused the request.
-    void ShortAnswer(uint8_t code) {
-        if (code == '8') ++Waits;
-        if (code == '9') ++Refusals;
+    // An answer that came to a poll or an acknowledgement, counted as the line shows it, in a reply or drained
+    // before a message alike: a block whose check fails; a sound short answer ("8" wait, "9" refusal).
+    void Answered(const uint8_t* answer, uint8_t count) {
+        constexpr uint8_t kShortAnswerBlock = kBlockFraming + 4;
+        if (count <= kBlockFraming || answer[0] != line::STX) return;
+        if (answer[count - 2] != line::ETX && answer[count - 2] != line::ETB) return;  // no block: line noise
+        if (!IsValidBlock(answer, count)) {
+            ++BadChecks;
+        } else if (count == kShortAnswerBlock) {
+            if (answer[3] == '8') ++Waits;
+            if (answer[3] == '9') ++Refusals;
+        }
     }
 
 private:

@@ -118,6 +118,7 @@ ExchangeOutcome PortExchange(LinkContext& link, uint8_t* buffer, uint8_t sendCou
 bool PortReceived(LinkContext& link, const uint8_t* data, uint8_t count, uint8_t replySize) {
     link.ReceptionReported = true;
     link.ReceivedCount = count;
+    if (replySize == line::kPollReplySize || replySize == line::kAckReplySize) link.Stats.Answered(data, count);
     if (replySize != line::kAckReplySize) {
         if (count >= kShortBlockLength && line::IsAckDigit(data[3])) {
             const int channel = data[2] - '0';

@@ -69,7 +69,6 @@ std::optional<ResetRequest> ReplyReception::TakeBlocks() {
     while (buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed) {
         const uint8_t count = received_;
         if (!IsValidBlock(buffer_, count)) {
-            ++link_.Stats.BadChecks;
             // A corrupted block: ask for it again without advancing the acknowledgement digit.
             if (++naks_ > kMaxNaksPerBlock) {
                 End(LinkOutcome::BadCheck, 0);
@@ -110,7 +109,6 @@ void ReplyReception::Keep(const uint8_t* data, uint8_t count) {
 // A wait answer or a refusal is dropped and polling goes on.
 void ReplyReception::TakeShortAnswer() {
     if (total_ != kShortAnswerLength) return;
-    link_.Stats.ShortAnswer(buffer_[3]);
     if (buffer_[3] == '8') {
         total_ = 0;
         static const SystemText kWait("Ожидание ответа(");

@@ -39,8 +39,6 @@ std::optional<ResetRequest> Selection::Run() {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer_[1];
             const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
-            if (link_.ReceivedCount == kShortBlockLength && IsValidBlock(buffer_, kShortBlockLength))
-                link_.Stats.ShortAnswer(buffer_[3]);
             KeepDrainedReply();
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {

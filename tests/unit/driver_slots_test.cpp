@@ -10,7 +10,6 @@
 
 #include "driver/DriverFactory.h"
 #include "driver/TVM30.h"
-#include "sim/SimPortService.h"
 #include "support/LogCapture.h"
 #include "support/RecordingClock.h"
 #include "support/TempDir.h"
@@ -85,9 +84,9 @@ TEST_F(SlotsTest, CapabilityAnswersAreWrittenOnlyOnTrue) {
 TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     Table().PDec = 1;
     // A price that reaches the wire as 0 or below would sell for nothing: refused, the one before it stays.
-    const double prices[] = {1.5, 2.5, 3.5, 0.5, -1.5};
-    const int32_t stored[] = {2, 2, 4, 4, 4};
-    for (int i = 0; i < 5; ++i) {
+    const double prices[] = {1.5, 2.5, 3.5, 0.5, -1.5, -0.0, 1e-9};
+    const int32_t stored[] = {2, 2, 4, 4, 4, 4, 4};
+    for (int i = 0; i < 7; ++i) {
         vm->SetPrice(driver, 7, 0, 3, 0, 0, prices[i]);
         EXPECT_EQ(Table().Point(7).Price[3], stored[i]) << prices[i];
     }
@@ -96,15 +95,10 @@ TEST_F(SlotsTest, PriceIsScaledAndRoundedHalfToEven) {
     EXPECT_EQ(Table().Point(7).Price[6], 125);
     vm->SetPrice(driver, 7, 0, 6, 0, 0, 45.9);
     EXPECT_EQ(Table().Point(7).Price[6], 4590);
-    SbSetFailureMode(driver, SB_FAILURES_RETURN);
-    for (double free : {-0.004, 0.0, -0.0, 0.004, 1e-9}) {
-        vm->SetPrice(driver, 7, 0, 6, 0, 0, free);
-        EXPECT_EQ(Table().Point(7).Price[6], 4590) << free;
-        EXPECT_EQ(SbGetLastFailure(nullptr), 1u) << free;
-        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_VALUE_REFUSED)) << free;
-    }
-    EXPECT_TRUE(log.Has("PRICE(7): grade 6 price -0.004 refused"));
-    SbSetFailureMode(driver, SB_FAILURES_RAISE);
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);  // the setter's record says why
+    for (double free : {0.004, -0.004}) vm->SetPrice(driver, 7, 0, 6, 0, 0, free);
+    EXPECT_EQ(Table().Point(7).Price[6], 4590);
+    EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_VALUE_REFUSED));
     // START carries four price digits: a wider price would shift the message and is refused, never wrapped.
     vm->SetPrice(driver, 7, 0, 1, 0, 0, 99.99);
     EXPECT_EQ(Table().Point(7).Price[1], 9999);
@@ -157,67 +151,47 @@ TEST_F(SlotsTest, AbstractSlotRaises) {
     EXPECT_EQ(SbGetLastFailure(&failure), 0u);
 }
 
-// This object was given no port service: no call crashes, each exchange is a port failure of its own reason, told
-// once by a critical line, until a port service is installed.
+// Given no port service nothing crashes: each exchange fails with a reason of its own, told once by a critical line
+// (an entry-point call installs one: driver_lines_and_entry_points_test).
 TEST_F(SlotsTest, MissingPortServiceFailsTheExchangesUntilOneIsInstalled) {
-    EXPECT_THROW(vm->PollStatus(driver, 1, 0), sb::ESerialIO);
     SbSetFailureMode(driver, SB_FAILURES_RETURN);
-    const std::vector<std::function<void()>> calls = {[&] { vm->OpenLine(driver, 2); },
-                                                      [&] { vm->PollStatus(driver, 2, 0); },
-                                                      [&] { vm->StartGrade1(driver, 3, 0, 0); }};
-    vm->SetPrice(driver, 3, 0, 1, 0, 0, 1.0);
-    for (const auto& call : calls) {
-        call();
-        EXPECT_EQ(SbGetLastFailure(nullptr), 1u);
-        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_NO_PORT_SERVICE));
+    for (int slot : {16, 10}) {
+        slot == 16 ? (void)vm->OpenLine(driver, 2) : (void)vm->PollStatus(driver, 1, 0);
+        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_NO_PORT_SERVICE)) << slot;
     }
-    EXPECT_EQ(log.Count("Порт-сервис не передан драйверу (точка 1): обмен с ТРК невозможен"), 1u);
-    sbsim::SimPortService port;
-    port.Attach(2);
-    EXPECT_TRUE(Table().Port.Install(port.port()));
-    EXPECT_FALSE(Table().Port.Install(nullptr));
-    EXPECT_EQ(vm->OpenLine(driver, 2), 0);
-    EXPECT_EQ(SbGetLastFailure(nullptr), 0u);
+    EXPECT_EQ(log.Count("Порт-сервис не передан драйверу (точка 2): обмен с ТРК невозможен"), 1u);
 }
 
 TEST_F(SlotsTest, PointsAndGradesOutsideTheTablesAreRefused) {
-    // Each slot tells a bad point: in return mode its record holds the log line (START its own failure).
-    SbSetFailureMode(driver, SB_FAILURES_RETURN);
-    SbFailure failure;
-    const auto told = [&](uint32_t bad, int slot) {
-        const std::string line = "BAD POINT(" + std::to_string(bad) + "): slot " + std::to_string(slot) + " refused";
-        EXPECT_EQ(SbGetLastFailure(&failure), 1u) << line;
-        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_POINT_REFUSED)) << line;
-        EXPECT_STREQ(failure.utf8, slot == 19 ? "Can't Start" : line.c_str());
-        EXPECT_TRUE(log.Has(line));
-    };
     for (uint32_t bad : {0u, 33u, 255u}) {
-        double amount = 5, volume = 5;
-        const std::vector<std::pair<int, std::function<void()>>> calls = {
-            {2, [&] { vm->SetLineResult(driver, bad, 9); }},
-            {3, [&] { EXPECT_EQ(vm->GetLineResult(driver, bad), 0u); }},
-            {4, [&] { vm->FillingPointControl(driver, bad, 0, 1); }},
-            {6, [&] { vm->FinalDeliveryData(driver, bad, 0, &volume, &amount); }},
-            {7, [&] { vm->GetCounter(driver, bad, 0, 1, &volume, &amount, 0, 0); }},
-            {9, [&] { EXPECT_EQ(vm->CurrentDeliveryData(driver, bad, 0, &amount), 0.0); }},
-            {10, [&] { EXPECT_EQ(vm->PollStatus(driver, bad, 0), 0u); }},
-            {11, [&] { vm->SetPrice(driver, bad, 0, 1, 0, 0, 1.0); }},
-            {13, [&] { vm->SetVolumePreset(driver, bad, 0, 0, 0, 1.0); }},
-            {14, [&] { vm->SetAmountPreset(driver, bad, 0, 0, 0, 1.0); }},
-            {16, [&] { vm->OpenLine(driver, bad); }},
-            {19, [&] { vm->StartGrade1(driver, bad, 0, 0); }},
-            {22, [&] { vm->SwitchPoint(driver, bad, 0, 0, 0); }}};
-        for (const auto& [slot, call] : calls) {
-            call();
-            told(bad, slot);
-        }
-        EXPECT_EQ(amount + volume, 0.0);
+        vm->SetLineResult(driver, bad, 9);
+        EXPECT_EQ(vm->GetLineResult(driver, bad), 0u);
+        vm->SetVolumePreset(driver, bad, 0, 0, 0, 1.0);
+        vm->SetAmountPreset(driver, bad, 0, 0, 0, 1.0);
+        vm->SetPrice(driver, bad, 0, 1, 0, 0, 1.0);
+        EXPECT_EQ(vm->PollStatus(driver, bad, 0), 0u);
+        double amount = 5;
+        EXPECT_EQ(vm->CurrentDeliveryData(driver, bad, 0, &amount), 0.0);
+        EXPECT_EQ(amount, 0.0);
     }
-    // Raised as well, since the host would otherwise take the pump for authorised or the line for open.
-    SbSetFailureMode(driver, SB_FAILURES_RAISE);
+    // START and OpenLine raise: the host would otherwise take the pump for authorised or the line for open.
     EXPECT_THROW(vm->Start(driver, 0x121, 0, 1, 1), sb::ESerialIO);
     EXPECT_THROW(vm->OpenLine(driver, 0), sb::ESerialIO);
-    vm->PollStatus(driver, 40, 0);
+    // In return mode every slot's record holds the refusal (START its own failure).
+    SbSetFailureMode(driver, SB_FAILURES_RETURN);
+    const std::pair<int, std::function<void(uint32_t)>> calls[] = {
+        {3, [&](uint32_t bad) { vm->GetLineResult(driver, bad); }},
+        {13, [&](uint32_t bad) { vm->SetVolumePreset(driver, bad, 0, 0, 0, 1.0); }},
+        {19, [&](uint32_t bad) { vm->StartGrade1(driver, bad, 0, 0); }}};
+    for (const auto& [slot, call] : calls) {
+        call(0);
+        const std::string line = "BAD POINT(0): slot " + std::to_string(slot) + " refused";
+        SbFailure failure;
+        SbGetLastFailure(&failure);
+        EXPECT_EQ(SbGetLastFailureReason(), static_cast<uint32_t>(SB_REASON_POINT_REFUSED)) << line;
+        EXPECT_STREQ(failure.utf8, slot == 19 ? "Can't Start" : line.c_str());
+    }
+    SbSetFailureMode(driver, SB_FAILURES_RAISE);
     // Preset and price slots take the whole 32-bit point number.
     vm->SetVolumePreset(driver, 0x101, 0, 0, 0, 1.0);
     EXPECT_EQ(Table().Point(1).VolumePreset, 0.0);

@@ -33,6 +33,7 @@ TEST_P(FailureTextsTest, OperationRaisesItsTextAndReleasesTheLock) {
         SCOPED_TRACE(mode == SB_FAILURES_RAISE ? "raise mode" : "return mode");
         sbtest::SimDriver sim;
         sim.port.Attach(1);
+        sim.PriceGrades(1);
         sbtest::DataBlocksFailPort failing(sim.port.port());
         sim.Driver().Port = sb::PortService(failing.port());
         SbSetFailureMode(sim.Object(), mode);
@@ -68,11 +69,7 @@ void Poll(sbtest::SimDriver& sim) {
 INSTANTIATE_TEST_SUITE_P(
     Operations, FailureTextsTest,
     ::testing::Values(Case{"StatusRequest", Poll, "Невозможно выполнить запрос состояния ТРК", 10},
-                      Case{"Start",
-                           [](sbtest::SimDriver& sim) {
-                               sim.PriceGrades(1);
-                               sim.Slots().Start(sim.Object(), 1, 0, 2, 1);
-                           },
+                      Case{"Start", [](sbtest::SimDriver& sim) { sim.Slots().Start(sim.Object(), 1, 0, 2, 1); },
                            "Can't Start", 19},
                       Case{"Counter",
                            [](sbtest::SimDriver& sim) {

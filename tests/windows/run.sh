@@ -49,10 +49,15 @@ export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-a
 mkdir -p "$work/host"
 cp "$bundle/sbdriver.dll" "$bundle/sbhost.exe" "$build/tests/windows/sbwintest.exe" \
     "$build/tests/windows/sbalerttest.exe" "$work/host/"
-# The example as a host developer builds it from the unpacked zip: its readme's build line, warnings as errors.
+# The example as a host developer builds it from the unpacked zip: its readme's build line pasted as it stands,
+# warnings as errors.
 python3 -m zipfile -e "$root/out/sbdriver-$version-win32.zip" "$work"
-(cd "$work/sbdriver-$version-win32" && i686-w64-mingw32-gcc -std=c99 -pedantic -Wall -Wextra -Werror -Iinclude \
-    examples/c/host.c examples/c/port_service.c examples/c/serial_win32.c lib/libsbdriver.dll.a -o "$work/host/host.exe")
+unpacked="$work/sbdriver-$version-win32"
+build_line=$(grep -m1 '^ *i686-w64-mingw32-gcc ' "$unpacked/README.txt" | tr -d '\r')
+(cd "$unpacked" && eval "$build_line -pedantic -Wall -Wextra -Werror") \
+    || { echo "FAIL the readme's build line: $build_line"; exit 1; }
+mv "$unpacked/host.exe" "$work/host/"
+echo "PASS the readme's build line builds the example from the zip"
 # The Pascal example from the bundle's units, and the units' records and tables beside the header's as the 32-bit
 # compilers lay them out (tests/pascal/layout.dpr and tests/c/layout.c, compared under Wine below).
 fpc="$build/fpc-win32"
