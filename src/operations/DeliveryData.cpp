@@ -209,11 +209,15 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     // A cleared or unseen display stays unknown, however often it is read: nothing is closed on it.
     read.previousSale = locked || cleared || unseen;
     book.Apply(SaleEvent::FinalRead, read);
-    if (cleared || (unseen && displayRead)) {
-        TracePointResult(trace::kFinalData, point,
-                         cleared ? "display cleared by the dispenser's restart" : "no delivery seen since the start");
+    if (cleared) {
+        TracePointResult(trace::kFinalData, point, "display cleared by the dispenser's restart");
         line = LineState::FinalDataUnread;
         reading = DeliveryReading{};
+    } else if (unseen && displayRead) {
+        // The display's figures go to the host, which may know the sale it started before it restarted, but not
+        // as this driver's sale.
+        TracePointResult(trace::kFinalData, point, "no delivery seen since the start");
+        line = LineState::FinalDataUnread;
     } else if (locked) {
         TracePoint(PreviousSaleLocked(), point);
         reading = DeliveryReading{};
