@@ -217,20 +217,25 @@ Tally Exploration::Total() const {
     return total;
 }
 
+namespace {
+
+std::string TallyLine(const std::string& name, const Tally& tally) {
+    std::string text = name + ": " + std::to_string(tally.cases) + " cases";
+    for (int i = 0; i < soak::kOutcomes; ++i) {
+        if (tally.outcomes[i] != 0)
+            text += ", " + std::string(soak::kOutcomeNames[i]) + " " + std::to_string(tally.outcomes[i]);
+    }
+    return text + "; wrong " + std::to_string(tally.Wrong()) + "\n";
+}
+
+}  // namespace
+
 std::string Exploration::Summary() const {
-    const auto line = [](const std::string& name, const Tally& tally) {
-        std::string text = name + ": " + std::to_string(tally.cases) + " cases";
-        for (int i = 0; i < soak::kOutcomes; ++i) {
-            if (tally.outcomes[i] != 0)
-                text += ", " + std::string(soak::kOutcomeNames[i]) + " " + std::to_string(tally.outcomes[i]);
-        }
-        return text + "; wrong " + std::to_string(tally.Wrong()) + "\n";
-    };
     std::string text;
     for (size_t i = 0; i < perScript.size(); ++i) {
-        if (perScript[i].cases != 0) text += line(Scripts()[i].name, perScript[i]);
+        if (perScript[i].cases != 0) text += TallyLine(Scripts()[i].name, perScript[i]);
     }
-    return text + line("all scripts", Total());
+    return text + TallyLine("all scripts", Total());
 }
 
 Exploration Explore(const Bounds& bounds) {
@@ -268,6 +273,7 @@ Exploration Explore(const Bounds& bounds) {
                 }
             }
         }
+        if (bounds.progress) bounds.progress(TallyLine(name, exploration.perScript[script]));
     }
     return exploration;
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ struct Bounds {
     size_t step = 1;
     size_t pairWindow = 0;
     std::string scripts;  // names to run, apart by ","; empty: all
+    // Told each script's line as soon as the script is done: a long run is watched as it goes.
+    std::function<void(const std::string& line)> progress;
 };
 
 struct Exploration {
