@@ -129,6 +129,7 @@ int64_t FillingPoint::AmountOf(int64_t volume) const {
 }
 
 bool FillingPoint::Start(const StartFields& start) {
+    if (initialisationRequested_) return false;  // not set up since the power came back
     switch (state_) {
         case PointState::Delivering:
         case PointState::Finished:

@@ -14,6 +14,7 @@ constexpr uint32_t kPoint = 1;
 // A quick dispenser, so that a sale takes few exchanges: 5 l in five polls, a fill-up of 12 l in twelve.
 soak::PointSetup Setup() {
     soak::PointSetup setup;
+    setup.config.nozzles = 6;  // nozzle n carries grade n
     setup.config.flowPerPoll = 100;
     setup.config.tankCapacity = 1200;
     setup.price = 1.46;
@@ -48,20 +49,29 @@ std::vector<Script> MakeScripts() {
         {"fill-up", before, fillUp, kReader},
         {"early hang-up", before, With(fillUp, [](soak::SalePlan& p) { p.hangUpAtPoll = 3; }), kReader},
         {"same volume", Preset(1, 5.00), Preset(1, 5.00), kReader},
+        // The customer before walked away from a grade-6 START nobody took back: the pump stands authorised.
+        {"after a walk-away on grade 6", With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }),
+         Preset(6, 5.00), kReader},
+        {"two walk-aways on grade 6", With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }),
+         With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }), kReader},
         {"price changed mid-sale", before, With(fillUp, [](soak::SalePlan& p) { p.priceChangeAtPoll = 2; }), kReader},
     };
     for (int stage = 1; stage <= soak::kStages; ++stage) {
         soak::SalePlan sale = Preset(2, 5.00);
         sale.restart = static_cast<soak::Stage>(stage);
-        sales.push_back({std::string("restart ") + soak::kStageNames[stage], before, sale, kReader});
+        const bool finished = sale.restart == soak::Stage::kAfterFinish;
+        sales.push_back({std::string("restart ") + soak::kStageNames[stage], before, sale, kReader, finished});
     }
     for (int stage = 1; stage <= soak::kStages; ++stage) {
         for (const bool reset : {false, true}) {
             soak::SalePlan sale = Preset(2, 5.00);
             sale.powerCycle = static_cast<soak::Stage>(stage);
             sale.displayReset = reset;
+            // Nothing is sold once the authorisation went before the lift; a reset display lost the figures.
+            const bool figuresGone = stage == static_cast<int>(soak::Stage::kAfterStart) ||
+                                     (reset && stage >= static_cast<int>(soak::Stage::kMidDelivery));
             sales.push_back({std::string("power cycle ") + soak::kStageNames[stage] + (reset ? ", display reset" : ""),
-                             before, sale, kReader});
+                             before, sale, kReader, figuresGone});
         }
     }
     std::vector<Script> scripts = sales;
@@ -203,7 +213,7 @@ CaseResult RunCase(const Case& run, bool traced) {
 }
 
 unsigned Tally::Wrong() const {
-    unsigned wrong = 0;
+    unsigned wrong = goodSaleTold;
     for (int i = 0; i < soak::kOutcomes; ++i) wrong += soak::IsWrong(static_cast<soak::Outcome>(i)) ? outcomes[i] : 0;
     return wrong;
 }
@@ -213,24 +223,31 @@ Tally Exploration::Total() const {
     for (const Tally& tally : perScript) {
         for (int i = 0; i < soak::kOutcomes; ++i) total.outcomes[i] += tally.outcomes[i];
         total.cases += tally.cases;
+        total.goodSaleTold += tally.goodSaleTold;
     }
     return total;
 }
 
+namespace {
+
+std::string TallyLine(const std::string& name, const Tally& tally) {
+    std::string text = name + ": " + std::to_string(tally.cases) + " cases";
+    for (int i = 0; i < soak::kOutcomes; ++i) {
+        if (tally.outcomes[i] != 0)
+            text += ", " + std::string(soak::kOutcomeNames[i]) + " " + std::to_string(tally.outcomes[i]);
+    }
+    if (tally.goodSaleTold != 0) text += ", a fault-free sale told " + std::to_string(tally.goodSaleTold);
+    return text + "; wrong " + std::to_string(tally.Wrong()) + "\n";
+}
+
+}  // namespace
+
 std::string Exploration::Summary() const {
-    const auto line = [](const std::string& name, const Tally& tally) {
-        std::string text = name + ": " + std::to_string(tally.cases) + " cases";
-        for (int i = 0; i < soak::kOutcomes; ++i) {
-            if (tally.outcomes[i] != 0)
-                text += ", " + std::string(soak::kOutcomeNames[i]) + " " + std::to_string(tally.outcomes[i]);
-        }
-        return text + "; wrong " + std::to_string(tally.Wrong()) + "\n";
-    };
     std::string text;
     for (size_t i = 0; i < perScript.size(); ++i) {
-        if (perScript[i].cases != 0) text += line(Scripts()[i].name, perScript[i]);
+        if (perScript[i].cases != 0) text += TallyLine(Scripts()[i].name, perScript[i]);
     }
-    return text + line("all scripts", Total());
+    return text + TallyLine("all scripts", Total());
 }
 
 Exploration Explore(const Bounds& bounds) {
@@ -239,7 +256,10 @@ Exploration Explore(const Bounds& bounds) {
     std::vector<std::array<bool, soak::kOutcomes>> told(Scripts().size());
     const auto judge = [&](const Case& run, soak::Outcome outcome) {
         Count(exploration.perScript[run.script], outcome);
-        if (!soak::IsWrong(outcome) || told[run.script][outcome]) return;
+        const bool goodSaleTold =
+            run.faults.empty() && outcome == soak::kTold && !Scripts()[run.script].toldWithoutFault;
+        if (goodSaleTold) ++exploration.perScript[run.script].goodSaleTold;
+        if ((!soak::IsWrong(outcome) && !goodSaleTold) || told[run.script][outcome]) return;
         told[run.script][outcome] = true;
         // The case runs again with its trace: the same case gives the same exchanges.
         exploration.firstWrong.push_back(Describe(run) + "\n    replay: SB_EXPLORE_CASE='" + Describe(run) +
@@ -268,6 +288,7 @@ Exploration Explore(const Bounds& bounds) {
                 }
             }
         }
+        if (bounds.progress) bounds.progress(TallyLine(name, exploration.perScript[script]));
     }
     return exploration;
 }

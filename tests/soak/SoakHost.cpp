@@ -49,6 +49,7 @@ const char* const kStateNames[] = {"idle",     "nozzle up", "authorised", "deliv
 bool Finished(uint32_t code) { return code >= 0xD0 && code <= 0xD6; }
 bool Delivering(uint32_t code) { return code >= 0xD8 && code <= 0xDE; }
 bool Started(uint32_t code) { return code >= 0xE9 && code <= 0xEE; }
+bool NotStarted(uint32_t code) { return code == 0xC0 || (code >= 0xE0 && code <= 0xE6); }  // idle, or lifted
 const char* Failed(bool failed) { return failed ? ", failed" : ""; }
 
 }  // namespace
@@ -238,6 +239,8 @@ void SaleHost::PowerCycle(const SalePlan& plan) {
 
 void SaleHost::AtStage(Stage stage, const SalePlan& plan) {
     const int index = static_cast<int>(stage) - 1;
+    // A new driver object knows nothing of the START, and a power cycle ends it: what they show is judged apart.
+    if (plan.restart == stage || plan.powerCycle == stage) driverOrPowerChanged_ = true;
     if (plan.restart == stage) {
         ++counts_.events[static_cast<size_t>(kRestart + index)];
         Restart();
@@ -252,6 +255,7 @@ Outcome SaleHost::Deliver(unsigned number, const SalePlan& plan) {
     const int grade = plan.grade;
     const bool fillUp = plan.volumePreset <= 0 && plan.amountPreset <= 0;
     told_ = false;
+    driverOrPowerChanged_ = false;
     faultsDrawn_.clear();
     trace_.BeginDelivery();
     ++counts_.events[fillUp ? kFillUp : plan.volumePreset > 0 ? kVolumePreset : kAmountPreset];
@@ -329,6 +333,13 @@ Outcome SaleHost::Deliver(unsigned number, const SalePlan& plan) {
         if (shown) facts.reached = true;
         if (shown && !Started(code)) facts.shownStarted = false;
         if (shown) startedRun = Started(code) ? startedRun + 1 : 0;
+        if (shown && !facts.startTold && facts.startCarriedOut && !driverOrPowerChanged_ && NotStarted(code)) {
+            AtDispenser([&](sbsim::Dispenser& dispenser) {
+                const sbsim::FillingPoint& point = dispenser.point();
+                if (point.state() == sbsim::PointState::Authorised && point.startsCarriedOut() != before.starts)
+                    facts.shownNotStarted = true;
+            });
+        }
         for (unsigned read = 0; read < runningReads; ++read) {
             double running = 0;
             const bool readFailed = Call([&] { vm().CurrentDeliveryData(object_, point_, 0, &running); });

@@ -140,6 +140,7 @@ private:
     std::mt19937 random_;
     std::array<double, 7> prices_{};  // the host's price of each grade
     bool told_ = false;
+    bool driverOrPowerChanged_ = false;   // a restart or a power cycle came in the current sale
     bool leftAuthorised_ = false;         // the previous sale's customer walked away and nobody took START back
     unsigned unseenBeforeReference_ = 0;  // unseen corruptions sent before the reference's delivery began
     std::string faultsDrawn_;             // during the current delivery

@@ -10,7 +10,8 @@ const char* const kOutcomeNames[kOutcomes] = {"accepted",
                                               "other figures",
                                               "START untold",
                                               "START says not started while the pump is authorised",
-                                              "shown started after the power took the authorisation"};
+                                              "shown started after the power took the authorisation",
+                                              "shown not started while the pump is authorised"};
 
 bool IsWrong(Outcome outcome) { return outcome >= kLostSale; }
 
@@ -23,6 +24,8 @@ Outcome Judge(const DeliveryFacts& facts) {
     if (!facts.startTold && !facts.startCarriedOut && facts.shownStarted && facts.reached)
         return facts.unseenHere ? kApart : kStartUntold;
     if (facts.unpoweredShownStarted) return kStartedUnpowered;
+    // A host shown the point not started takes the pump for free: the next customer pumps on this START.
+    if (facts.shownNotStarted) return kStartForgotten;
     if (facts.told || facts.lineResult != 1) return kTold;
     if (facts.read == facts.sold && facts.readAmount == facts.soldAmount) return kAccepted;
     if (facts.unseen) return kApart;

@@ -18,6 +18,7 @@ enum Outcome {
     kStartUntold,       // START returned, the point was shown started, the dispenser never carried it out
     kStartDenied,       // START said "not started" while the dispenser was authorised by it
     kStartedUnpowered,  // after the dispenser lost its authorisation with the power, still shown started
+    kStartForgotten,    // START returned, the dispenser stood authorised by it, and a poll showed it not started
     kOutcomes
 };
 extern const char* const kOutcomeNames[kOutcomes];
@@ -31,7 +32,8 @@ struct DeliveryFacts {
     bool authorisedAfterStart = false;   // and still stood authorised by it when START returned
     bool shownStarted = false;           // every poll that reached the dispenser showed the point started
     bool reached = false;                // some poll reached the dispenser
-    bool unpoweredShownStarted = false;  // power lost before the delivery began, then every reached poll showed started
+    bool unpoweredShownStarted = false;  // the power took the authorisation, the point kept showing started
+    bool shownNotStarted = false;        // a poll showed idle or a lifted nozzle while this START's authorisation stood
     bool told = false;                   // some call of the delivery failed
     uint32_t lineResult = 0;             // of the final read
     int64_t read = 0, readAmount = 0;    // what the host took

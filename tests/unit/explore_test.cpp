@@ -84,6 +84,10 @@ TEST(Explorer, DISABLED_Everything) {
     bounds.step = std::stoul(FromEnvironment("SB_EXPLORE_STEP", "1"));
     bounds.pairWindow = std::stoul(FromEnvironment("SB_EXPLORE_WINDOW", "4"));
     bounds.scripts = FromEnvironment("SB_EXPLORE_SCRIPTS", "");
+    bounds.progress = [](const std::string& line) {
+        std::printf("done: %s", line.c_str());
+        std::fflush(stdout);
+    };
     EXPECT_EQ(ExploreAndPrint(bounds).Total().Wrong(), 0u);
 }
 
