@@ -200,8 +200,12 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     const bool locked = reading.previousSale || IsPreviousSale(sale, reading.volume);
     // A delivery the dispenser's re-initialisation cut, its display cleared or gone back below what was kept of
     // it: what it sold is not known.
-    const bool cleared = sale.cut && displayRead && !reading.fromMemory &&
-                         (SameVolume(reading.volume, 0.0) || reading.volume < ShownVolume(sale) - 0.005);
+    // So is a delivery that began with nothing kept of it when the display reads 0.00: a dispenser whose
+    // re-initialisation the driver missed looks the same.
+    const bool zeroRead = displayRead && !reading.fromMemory && SameVolume(reading.volume, 0.0);
+    const bool cleared =
+        (sale.cut && displayRead && !reading.fromMemory && (zeroRead || reading.volume < ShownVolume(sale) - 0.005)) ||
+        (zeroRead && before.stage == DeliveryStage::Began && SameVolume(ShownVolume(before), 0.0));
     SaleFacts read;
     read.volume = reading.volume;
     read.usable = displayRead;
@@ -210,7 +214,7 @@ void FinalDeliveryData(Station& station, uint8_t point, double* volume, double* 
     read.previousSale = locked || cleared || unseen;
     book.Apply(SaleEvent::FinalRead, read);
     if (cleared) {
-        TracePointResult(trace::kFinalData, point, "display cleared by the dispenser's restart");
+        TracePointResult(trace::kFinalData, point, "display cleared or gone back: what the delivery sold is not known");
         line = LineState::FinalDataUnread;
         reading = DeliveryReading{};
     } else if (unseen && displayRead) {
