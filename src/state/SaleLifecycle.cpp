@@ -171,9 +171,6 @@ bool IsPreviousSale(const Sale& sale, double volume) {
 }
 
 bool MayAnswerFromMemory(const Sale& sale) {
-    // A finished delivery no longer changes: what the dispenser shows later (a display a power cycle cleared) is
-    // not its figures.
-    if (sale.stage == DeliveryStage::Finished) return true;
     if (sale.start != StartStage::Authorised || !sale.expectedFinal) return false;
     return static_cast<long double>(*sale.expectedFinal) / 100 - sale.volume <= 0.005L;
 }

@@ -20,7 +20,7 @@ enum class DeliveryStage : uint8_t {
     Closed,    // nothing open: the display shows the reference, or a delivery that no START of this driver opened
     Awaiting,  // a START since: the display shows the reference until a delivery begins
     Began,     // the dispenser reported delivering, or figures other than the reference
-    Finished,  // the dispenser reported the delivery over and its figures were read then: they are final
+    Finished,  // the dispenser reported the delivery over and its figures were read then
 };
 
 struct Sale {
@@ -95,9 +95,9 @@ bool IsPreviousSale(const Sale& sale, double volume);
 // The kept volume as the dispenser gave it, without the bookkeeping's steps.
 inline double ShownVolume(const Sale& sale) { return sale.volume - sale.steps; }
 
-// Whether a read may answer from the kept figures without asking: they are known to be final, read after a
-// finished report, or at the preset of the START that authorised the delivery (each answer then steps the kept
-// volume down, so that the fourth asks the dispenser again).
+// Whether a read may answer from the kept figures without asking: they are known to be final, at the preset of the
+// START that authorised the delivery (each answer steps the kept volume down, so that the fourth asks the dispenser
+// again). Figures read at a finished report are not: the report may be a stale one while the delivery still runs.
 bool MayAnswerFromMemory(const Sale& sale);
 
 // The state code a point shows once the dispenser refused its latest START: the state the START replaced, or idle
