@@ -67,11 +67,12 @@ std::vector<Script> MakeScripts() {
             soak::SalePlan sale = Preset(2, 5.00);
             sale.powerCycle = static_cast<soak::Stage>(stage);
             sale.displayReset = reset;
-            // Nothing is sold once the authorisation went before the lift; a reset display lost the figures.
-            const bool figuresGone = stage == static_cast<int>(soak::Stage::kAfterStart) ||
-                                     (reset && stage >= static_cast<int>(soak::Stage::kMidDelivery));
+            // The dispenser refuses START until the driver initialised it, and this host polls only after START;
+            // nothing is sold once the authorisation went before the lift; a reset display lost the figures.
+            const bool mayBeTold = stage <= static_cast<int>(soak::Stage::kAfterStart) ||
+                                   (reset && stage >= static_cast<int>(soak::Stage::kMidDelivery));
             sales.push_back({std::string("power cycle ") + soak::kStageNames[stage] + (reset ? ", display reset" : ""),
-                             before, sale, kReader, figuresGone});
+                             before, sale, kReader, mayBeTold});
         }
     }
     std::vector<Script> scripts = sales;
