@@ -118,6 +118,7 @@ void ReplyReception::TakeShortAnswer() {
         const int channel = buffer_[2] - '0';
         if (channel == 0 || channel == 1) link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
         link_.ReplyRefused = true;
+        link_.RefusedChannel = static_cast<char>(buffer_[2]);
         static const SystemText kInvert("Инвертация байта запроса(");
         TracePoint(kInvert, link_.Point());
     }

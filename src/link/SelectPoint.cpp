@@ -39,6 +39,7 @@ std::optional<ResetRequest> Selection::Run() {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer_[1];
             const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
+            if (refusal) link_.RefusedChannel = static_cast<char>(buffer_[2]);
             KeepDrainedReply();
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {

@@ -30,13 +30,17 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
     return message;
 }
 
+bool RefusedOnStartChannel(const LinkContext& link) {
+    return link.RefusedChannel == CatalogueEntry(Command::Start).channel;
+}
+
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText) {
     LinkContext& link = station.LinkOf(point);
     FillingPoint& fillingPoint = station.Point(point);
     const uint32_t drained = link.DrainedRefusals;
     const SendResult result = SendConfirmingResets(station, point, message);
     // A refusal drained before the message went out answered the one before it.
-    if (link.DrainedRefusals != drained) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
+    if (link.DrainedRefusals != drained && RefusedOnStartChannel(link)) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
     if (message.delivered) fillingPoint.Sale.Apply(SaleEvent::MessageDelivered);
     if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }

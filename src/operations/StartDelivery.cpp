@@ -93,7 +93,8 @@ void ReceiveAfterStart(Station& station, uint8_t point, DispenserMessage& messag
 // sale that will not come, nor take the previous sale still on display for this one. Once the point was shown
 // started, it shows the state the START replaced again.
 void RaiseIfRefused(Station& station, uint8_t point, const std::string& name, bool shownStarted) {
-    if (!station.LinkOf(point).ReplyRefused) return;
+    const LinkContext& link = station.LinkOf(point);
+    if (!link.ReplyRefused || !RefusedOnStartChannel(link)) return;
     WriteLog(kLevelTrace, name + ": refused by the dispenser");
     FillingPoint& fillingPoint = station.Point(point);
     if (shownStarted) fillingPoint.PointState = RefusedStartState(fillingPoint.Sale.Now());

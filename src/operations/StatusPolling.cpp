@@ -104,7 +104,8 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
         message.replyLength =
             ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         // Only listened: a refusal answers the latest message sent.
-        if (station.LinkOf(point).ReplyRefused) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
+        const LinkContext& link = station.LinkOf(point);
+        if (link.ReplyRefused && RefusedOnStartChannel(link)) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
     }
 }
 

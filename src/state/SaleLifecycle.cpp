@@ -56,9 +56,10 @@ void TakeFigures(Sale& sale, const SaleFacts& facts) {
         sale.referenceKnown = true;
     }
     if (IsPreviousSale(sale, facts.volume)) return;
-    if (sale.stage == DeliveryStage::Began && facts.volume < ShownVolume(sale) - kHalfHundredth) {
-        // A running delivery's volume never goes back: the display was cleared (a power cycle not yet reported)
-        // or shows another sale. The delivery's own figures are no longer known from it.
+    const bool open = sale.stage == DeliveryStage::Began || sale.stage == DeliveryStage::Finished;
+    if (open && facts.volume < ShownVolume(sale) - kHalfHundredth) {
+        // A delivery's volume never goes back: the display was cleared (a power cycle not yet reported) or shows
+        // another sale. The delivery's own figures are no longer known from it.
         sale.cut = true;
         return;
     }

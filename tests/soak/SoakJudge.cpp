@@ -25,7 +25,7 @@ Outcome Judge(const DeliveryFacts& facts) {
         return facts.unseenHere ? kApart : kStartUntold;
     if (facts.unpoweredShownStarted) return kStartedUnpowered;
     // A host shown the point not started takes the pump for free: the next customer pumps on this START.
-    if (facts.shownNotStarted) return kStartForgotten;
+    if (facts.shownNotStarted) return facts.unseenHere ? kApart : kStartForgotten;
     if (facts.told || facts.lineResult != 1) return kTold;
     if (facts.read == facts.sold && facts.readAmount == facts.soldAmount) return kAccepted;
     if (facts.unseen) return kApart;

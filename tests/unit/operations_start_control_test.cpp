@@ -129,6 +129,10 @@ TEST_F(StartTest, StartThatDidNotReachOrWasRefusedByTheDispenserRaises) {
     // A refusal concerns its own START only.
     EXPECT_NE(Start(1, 1), "");
     EXPECT_EQ(sim.Point(1).PointState, 0xE9);
+    // A refusal on a channel no message went out on answers a stray block (a data block sent again after its
+    // acknowledgement was lost): the START stands.
+    sbtest::LineScript(sim.Script()).Reply("0590").Nothing(3);
+    EXPECT_EQ(sim.Slots().PollStatus(sim.Object(), 1, 0), 0xE9u);
     // A refusal that comes only in a later poll ends the started state there, even with no report beside it,
     // and after a START that replaced an earlier START's state.
     EXPECT_NE(Start(1, 1), "");

@@ -150,10 +150,10 @@ TEST(SaleLifecycle, EachEventMovesTheSaleAsTheGuideTellsIt) {
              EXPECT_EQ(s.reference, 7);
              EXPECT_TRUE(sb::IsPreviousSale(s, 7));
          }},
-        {"figures below what was kept of a running delivery: the display went back",
+        {"figures below what was kept of a finished delivery: the display went back",
          With(Started(5),
               [](Sale& s) {
-                  s.stage = DeliveryStage::Began;
+                  s.stage = DeliveryStage::Finished;
                   s.volume = 3;
               }),
          SaleEvent::FiguresRead, Figures(0),
