@@ -6,7 +6,7 @@
 # each outcome with its trace and the command that replays it.
 #   bash scripts/explore.sh [release|debug|tsan]
 # SB_EXPLORE_WINDOW (default 4; 0: single faults only) bounds the pairs, SB_EXPLORE_STEP (default 1) places faults
-# at every n-th exchange only, SB_EXPLORE_SCRIPTS="fill-up,walk-away" runs those scripts alone, and
+# at every n-th exchange only, SB_EXPLORE_SCRIPTS="fill-up;walk-away" runs those scripts alone, and
 # SB_EXPLORE_CASE='fill-up: nak@12 + silence@14' runs that one case and prints its trace.
 set -euo pipefail
 cd "$(dirname "$0")/.."

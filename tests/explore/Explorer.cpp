@@ -25,6 +25,8 @@ soak::PointSetup Setup() {
 // previous sale's figures), and one that only polls and waits for the finished report before the final read.
 constexpr soak::HostHabits kReader{1, false, false, false};
 constexpr soak::HostHabits kWaiter{0, true, false, false};
+// A host that takes an unused authorisation back after a walk-away.
+constexpr soak::HostHabits kCanceller{1, false, true, false};
 
 soak::SalePlan Preset(int grade, double volume, double amount = 0) {
     soak::SalePlan plan;
@@ -54,6 +56,9 @@ std::vector<Script> MakeScripts() {
          Preset(6, 5.00), kReader},
         {"two walk-aways on grade 6", With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }),
          With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }), kReader},
+        // As above, the authorisation taken back after each: a START refused now leaves the pump free.
+        {"two walk-aways on grade 6, taken back", With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }),
+         With(Preset(6, 5.00), [](soak::SalePlan& p) { p.walkAway = true; }), kCanceller},
         {"price changed mid-sale", before, With(fillUp, [](soak::SalePlan& p) { p.priceChangeAtPoll = 2; }), kReader},
     };
     for (int stage = 1; stage <= soak::kStages; ++stage) {
@@ -268,7 +273,7 @@ Exploration Explore(const Bounds& bounds) {
     };
     for (size_t script = 0; script < Scripts().size(); ++script) {
         const std::string& name = Scripts()[script].name;
-        if (!bounds.scripts.empty() && ("," + bounds.scripts + ",").find("," + name + ",") == std::string::npos)
+        if (!bounds.scripts.empty() && (";" + bounds.scripts + ";").find(";" + name + ";") == std::string::npos)
             continue;
         const CaseResult clean = RunCase({script, {}}, false);
         judge({script, {}}, clean.outcome);

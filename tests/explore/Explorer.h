@@ -75,7 +75,7 @@ struct Tally {
 struct Bounds {
     size_t step = 1;
     size_t pairWindow = 0;
-    std::string scripts;  // names to run, apart by ","; empty: all
+    std::string scripts;  // names to run, apart by ";" (names hold commas); empty: all
     // Told each script's line as soon as the script is done: a long run is watched as it goes.
     std::function<void(const std::string& line)> progress;
 };
