@@ -60,8 +60,8 @@ TEST(Explorer, PlacesEachFaultWhereItCanHappenAndReplaysACaseExactly) {
     EXPECT_FALSE(explore::ParseCase("fill-up: nak@x", &run));
 }
 
-// Enabled once the driver holds its money in every script: then no sampled placement may end wrong.
-TEST(Explorer, DISABLED_NoSampledPlacementEndsWrong) {
+// No sampled placement in any script may end wrong.
+TEST(Explorer, NoSampledPlacementEndsWrong) {
     explore::Bounds bounds;
     bounds.step = 37;
     EXPECT_EQ(ExploreAndPrint(bounds).Total().Wrong(), 0u);
