@@ -40,11 +40,11 @@ public:
     Relaxed<LineState> Line = LineState::Good;
     Relaxed<uint8_t> ReceivedCount = 0;  // bytes of the latest reception, whatever exchange brought it
     Relaxed<bool> ReplyRefused = false;  // the latest reply reception took a refusal: the request was not carried out
-    // The channel character the latest refusal named, received or drained: a refusal on a channel no message went
-    // out on answers a stray block (a data block sent again after its acknowledgement was lost), not a request.
-    Relaxed<char> RefusedChannel = '0';
-    // Refusals that SelectPoint drained before a message went out: answers to an earlier message, not carried out.
-    Relaxed<uint32_t> DrainedRefusals = 0;
+    // The channels ('0', '1') the latest reply reception's refusals named, and the refusals SelectPoint drained on
+    // each: a refusal naming no channel a message goes out on answers a stray block (a data block sent again after
+    // its acknowledgement was lost), not a request.
+    std::array<Relaxed<bool>, kChannels> ReplyRefusedOn{};
+    std::array<Relaxed<uint32_t>, kChannels> DrainedRefusalsOn{};
     // The data of the well-checked single-block replies SelectPoint drained, oldest first, until the operations take
     // them: a status report among them still tells what the dispenser did. Under PointLock; the newest kept only.
     static constexpr size_t kDrainedKept = 16;

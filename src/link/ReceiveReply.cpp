@@ -25,6 +25,7 @@ ReplyReception::ReplyReception(LinkContext& link, uint8_t* reply, uint8_t capaci
     static const SystemText kStart("Прием ответа(");
     TracePoint(kStart, link.Point());
     link.ReplyRefused = false;
+    for (Relaxed<bool>& refused : link.ReplyRefusedOn) refused = false;
 }
 
 std::optional<ResetRequest> ReplyReception::Run() {
@@ -116,9 +117,11 @@ void ReplyReception::TakeShortAnswer() {
     } else if (buffer_[3] == '9') {
         total_ = 0;
         const int channel = buffer_[2] - '0';
-        if (channel == 0 || channel == 1) link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
+        if (channel == 0 || channel == 1) {
+            link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
+            link_.ReplyRefusedOn[channel] = true;
+        }
         link_.ReplyRefused = true;
-        link_.RefusedChannel = static_cast<char>(buffer_[2]);
         static const SystemText kInvert("Инвертация байта запроса(");
         TracePoint(kInvert, link_.Point());
     }

@@ -39,14 +39,14 @@ std::optional<ResetRequest> Selection::Run() {
             // The dispenser still has something to say: take it and throw it away.
             const uint8_t first = buffer_[1];
             const bool refusal = link_.ReceivedCount == kShortBlockLength && buffer_[3] == '9';
-            if (refusal) link_.RefusedChannel = static_cast<char>(buffer_[2]);
+            const int channel = buffer_[2] - '0';
+            if (refusal && (channel == 0 || channel == 1)) ++link_.DrainedRefusalsOn[channel];
             KeepDrainedReply();
             Acknowledge(link_, buffer_, digit);
             if (buffer_[3] == '?') {
                 pausedAtReset_ = true;
                 return ResetRequest{first, buffer_[2]};
             }
-            if (refusal) ++link_.DrainedRefusals;
             for (int drained = 1;
                  buffer_[0] != line::EOT && link_.Line != LineState::LinkFailed && drained < kMaxBlocksPerReply;
                  ++drained) {

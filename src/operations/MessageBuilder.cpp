@@ -30,17 +30,15 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
     return message;
 }
 
-bool RefusedOnStartChannel(const LinkContext& link) {
-    return link.RefusedChannel == CatalogueEntry(Command::Start).channel;
-}
+int StartChannel() { return CatalogueEntry(Command::Start).channel - '0'; }
 
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText) {
     LinkContext& link = station.LinkOf(point);
     FillingPoint& fillingPoint = station.Point(point);
-    const uint32_t drained = link.DrainedRefusals;
+    const uint32_t drained = link.DrainedRefusalsOn[StartChannel()];
     const SendResult result = SendConfirmingResets(station, point, message);
     // A refusal drained before the message went out answered the one before it.
-    if (link.DrainedRefusals != drained && RefusedOnStartChannel(link)) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
+    if (link.DrainedRefusalsOn[StartChannel()] != drained) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
     if (message.delivered) fillingPoint.Sale.Apply(SaleEvent::MessageDelivered);
     if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }

@@ -24,9 +24,9 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
 // Sends the message to the point and collects the reply into it; the port stopping the message raises
 // failureText (UTF-8) with the reason of what stopped it. A refusal drained on the way marks the START refused
 // when it was the latest message the point was sent.
-// Whether the latest refusal, received or drained, named the channel START goes out on: one on another channel
-// answers a stray block and can be no START's.
-bool RefusedOnStartChannel(const LinkContext& link);
+// The index of the channel START goes out on, in the link's per-channel refusal fields: a refusal on another
+// channel answers a stray block and can be no START's.
+int StartChannel();
 
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText);
 

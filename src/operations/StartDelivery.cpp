@@ -94,7 +94,7 @@ void ReceiveAfterStart(Station& station, uint8_t point, DispenserMessage& messag
 // started, it shows the state the START replaced again.
 void RaiseIfRefused(Station& station, uint8_t point, const std::string& name, bool shownStarted) {
     const LinkContext& link = station.LinkOf(point);
-    if (!link.ReplyRefused || !RefusedOnStartChannel(link)) return;
+    if (!link.ReplyRefusedOn[StartChannel()]) return;
     WriteLog(kLevelTrace, name + ": refused by the dispenser");
     FillingPoint& fillingPoint = station.Point(point);
     if (shownStarted) fillingPoint.PointState = RefusedStartState(fillingPoint.Sale.Now());

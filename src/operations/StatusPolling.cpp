@@ -105,7 +105,7 @@ void ReadStatusReply(Station& station, uint8_t point, DispenserMessage& message)
             ReceiveConfirmingResets(station, point, message.bytes.data(), DispenserMessage::kCapacity);
         // Only listened: a refusal answers the latest message sent.
         const LinkContext& link = station.LinkOf(point);
-        if (link.ReplyRefused && RefusedOnStartChannel(link)) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
+        if (link.ReplyRefusedOn[StartChannel()]) fillingPoint.Sale.Apply(SaleEvent::RefusalSeen);
     }
 }
 
