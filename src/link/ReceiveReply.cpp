@@ -89,6 +89,9 @@ std::optional<ResetRequest> ReplyReception::TakeBlocks() {
         }
         Keep(buffer_ + 1, static_cast<uint8_t>(count - kBlockFraming));
         const uint8_t first = buffer_[1];
+        // The acknowledgement's answer overwrites the buffer: a stray block there must not pass for this one.
+        takenChannel_ = buffer_[2];
+        takenKind_ = buffer_[3];
         received_ = Acknowledge(link_, buffer_, digit_);
         answerReplySize_ = line::kAckReplySize;
         // After an EOT answer bytes 2 and 3 still hold those of the block just taken.
@@ -107,16 +110,16 @@ void ReplyReception::Keep(const uint8_t* data, uint8_t count) {
     total_ = static_cast<uint8_t>(total_ + kept);
 }
 
-// A wait answer or a refusal is dropped and polling goes on.
+// A wait answer or a refusal, told by the third character of the block just taken, is dropped and polling goes on.
 void ReplyReception::TakeShortAnswer() {
     if (total_ != kShortAnswerLength) return;
-    if (buffer_[3] == '8') {
+    if (takenKind_ == '8') {
         total_ = 0;
         static const SystemText kWait("Ожидание ответа(");
         TracePoint(kWait, link_.Point());
-    } else if (buffer_[3] == '9') {
+    } else if (takenKind_ == '9') {
         total_ = 0;
-        const int channel = buffer_[2] - '0';
+        const int channel = takenChannel_ - '0';
         if (channel == 0 || channel == 1) {
             link_.ReqChar[channel] = static_cast<char>(link_.ReqChar[channel] ^ 1);
             link_.ReplyRefusedOn[channel] = true;

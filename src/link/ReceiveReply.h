@@ -48,7 +48,9 @@ private:
     uint8_t digit_ = '0';
     uint8_t answerReplySize_ = 0;  // of the exchange whose answer is in buffer_
     uint8_t total_ = 0;
-    uint8_t received_ = 0;  // bytes of the answer in buffer_
+    uint8_t received_ = 0;      // bytes of the answer in buffer_
+    uint8_t takenChannel_ = 0;  // the second and third characters of the block taken last: a short answer's
+    uint8_t takenKind_ = 0;     // channel and kind ("8" wait, "9" refusal)
     int cycles_ = 0;
     int eotCount_ = 0;
     int blocks_ = 0;  // of the answer being taken

@@ -67,6 +67,18 @@ TEST(Explorer, NoSampledPlacementEndsWrong) {
     EXPECT_EQ(ExploreAndPrint(bounds).Total().Wrong(), 0u);
 }
 
+// Placements a full run once found wrong (a read's late refusal; START blocks refused on two channels).
+TEST(Explorer, PlacementsOnceFoundWrongEndRight) {
+    sbtest::NoWaiting clock;
+    sbtest::QuietLog quiet;
+    for (const char* name :
+         {"two walk-aways on grade 6: refusal@14 + port@15", "walk-away: lost-answer@4 + lost-answer@6"}) {
+        explore::Case run;
+        ASSERT_TRUE(explore::ParseCase(name, &run)) << name;
+        EXPECT_FALSE(soak::IsWrong(explore::RunCase(run, false).outcome)) << name;
+    }
+}
+
 TEST(Explorer, DISABLED_Everything) {
     const std::string only = FromEnvironment("SB_EXPLORE_CASE", "");
     if (!only.empty()) {

@@ -90,6 +90,11 @@ TEST_F(ReplyReceptionTest, RefusalFlipsTheRequestByteOfItsChannel) {
     EXPECT_TRUE(sim.log.Has("Инвертация байта запроса(1)"));
     EXPECT_TRUE(sim.log.Has("Отказ(1)"));
     EXPECT_EQ(sim.Sent().size(), 2u + 3u);  // then three polls answered EOT
+    // A stray wait block answering the refusal's acknowledgement does not make the refusal a wait.
+    ScriptAnswers({Block("0190"), Block("0180"), kEot});
+    EXPECT_EQ(Receive(), 0);
+    EXPECT_TRUE(sim.Link(1).ReplyRefusedOn[1]);
+    EXPECT_EQ(sim.log.Count("Инвертация байта запроса(1)"), 2u);
 }
 
 TEST_F(ReplyReceptionTest, FirstReplyBlockTeachesTheSequenceDigit) {
