@@ -32,41 +32,24 @@ DispenserMessage Request(Station& station, uint8_t point, Command command,
 
 int StartChannel() { return CatalogueEntry(Command::Start).channel - '0'; }
 
-namespace {
-
-// Tells the point's sale what a message's exchange did to the START's channel, also when the exchange raises after
-// the message went out: a refusal that comes later answers this message, not the START.
-class SaleTelling {
-public:
-    SaleTelling(Station& station, uint8_t point, const DispenserMessage& message)
-        : link_(station.LinkOf(point)),
-          sale_(station.Point(point).Sale),
-          message_(message),
-          drained_(link_.DrainedRefusalsOn[StartChannel()]) {}
-    SaleTelling(const SaleTelling&) = delete;
-    SaleTelling& operator=(const SaleTelling&) = delete;
-
-    ~SaleTelling() {
-        // A refusal drained before the message went out answered the one before it.
-        if (link_.DrainedRefusalsOn[StartChannel()] != drained_) sale_.Apply(SaleEvent::RefusalSeen);
-        if (message_.delivered) sale_.Apply(SaleEvent::MessageDelivered);
-    }
-
-private:
-    const LinkContext& link_;
-    SaleBook& sale_;
-    const DispenserMessage& message_;
-    const uint32_t drained_;
-};
-
-}  // namespace
-
 void SendOrRaise(Station& station, uint8_t point, DispenserMessage& message, const char* failureText) {
+    const LinkContext& link = station.LinkOf(point);
+    SaleBook& sale = station.Point(point).Sale;
+    const uint32_t drained = link.DrainedRefusalsOn[StartChannel()];
+    // Told also when the exchange raises after the message went out: a later refusal answers this message.
+    const auto tellSale = [&] {
+        // A refusal drained before the message went out answered the one before it.
+        if (link.DrainedRefusalsOn[StartChannel()] != drained) sale.Apply(SaleEvent::RefusalSeen);
+        if (message.delivered) sale.Apply(SaleEvent::MessageDelivered);
+    };
     SendResult result;
-    {
-        const SaleTelling telling(station, point, message);
+    try {
         result = SendConfirmingResets(station, point, message);
+    } catch (...) {
+        tellSale();
+        throw;
     }
+    tellSale();
     if (result.PortStopped()) RaiseSerialIO(SystemText(failureText), RowOf(result.outcome).reason);
 }
 
